@@ -1,0 +1,5 @@
+#pragma once
+
+#include "corvane/export.hpp"
+
+namespace corvane {}  // namespace corvane

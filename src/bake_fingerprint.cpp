@@ -1,0 +1,1 @@
+#include "corvane/bake_fingerprint.hpp"

@@ -1,0 +1,1 @@
+#include "corvane/character.hpp"

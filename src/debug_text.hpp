@@ -1,0 +1,47 @@
+// Internal: debug-text writers shared by the modules, so that nested values
+// (a Vector3 inside a WorldPosition) are written into one stack buffer.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "corvane/math.hpp"
+#include "float_text.hpp"
+
+namespace corvane::detail {
+
+/// Longest "Vector3 { x: ..., y: ..., z: ... }".
+inline constexpr std::size_t kMaxVector3DebugChars = 13 + 3 * kMaxShortestFloatChars + 14;
+/// Longest "Quaternion { w: ..., x: ..., y: ..., z: ... }".
+inline constexpr std::size_t kMaxQuaternionDebugChars = 16 + 4 * kMaxShortestFloatChars + 20;
+
+template <std::size_t N>
+void append_debug(FixedText<N>& text, const Vector3& v) noexcept {
+  text << "Vector3 { x: ";
+  text.append_float(v.x) << ", y: ";
+  text.append_float(v.y) << ", z: ";
+  text.append_float(v.z) << " }";
+}
+
+template <std::size_t N>
+void append_debug(FixedText<N>& text, const Quaternion& q) noexcept {
+  text << "Quaternion { w: ";
+  text.append_float(q.w) << ", x: ";
+  text.append_float(q.x) << ", y: ";
+  text.append_float(q.y) << ", z: ";
+  text.append_float(q.z) << " }";
+}
+
+template <std::size_t N>
+std::ostream& write_text(std::ostream& os, const FixedText<N>& text) {
+  const std::string_view v = text.view();
+  return os.write(v.data(), static_cast<std::streamsize>(v.size()));
+}
+
+template <std::size_t N>
+std::string to_string(const FixedText<N>& text) {
+  return std::string(text.view());
+}
+
+}  // namespace corvane::detail

@@ -1,0 +1,318 @@
+// Compiled with -ffp-contract=off: every line below rounds each operation to
+// float in the order written, and nothing is fused into a multiply-add.
+#include "corvane/math.hpp"
+
+#include <bit>
+#include <cmath>
+#include <ostream>
+
+#include "debug_text.hpp"
+#include "heading.hpp"
+
+namespace corvane {
+
+// ---- Vector3 ---------------------------------------------------------------
+
+float Vector3::dot(const Vector3& o) const noexcept { return (x * o.x + y * o.y) + z * o.z; }
+
+Vector3 Vector3::cross(const Vector3& o) const noexcept {
+  return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x};
+}
+
+float Vector3::length_squared() const noexcept { return dot(*this); }
+
+float Vector3::length() const noexcept { return std::sqrt(length_squared()); }
+
+float Vector3::distance(const Vector3& other) const noexcept { return (*this - other).length(); }
+
+float Vector3::heading_to(const Vector3& target) const noexcept {
+  const Vector3 diff = target - *this;
+  // Written this way round so that a NaN squared length goes on to atan2.
+  if (1e-6f > diff.length_squared()) return 0.0f;
+  const float math_rad = std::atan2(-diff.x, diff.y);
+  return detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(math_rad)));
+}
+
+// ---- Quaternion ------------------------------------------------------------
+
+float Quaternion::dot(const Quaternion& o) const noexcept {
+  return ((w * o.w + x * o.x) + y * o.y) + z * o.z;
+}
+
+Quaternion Quaternion::multiply(const Quaternion& b) const noexcept {
+  return {
+      w * b.w - x * b.x - y * b.y - z * b.z,
+      w * b.x + x * b.w + y * b.z - z * b.y,
+      w * b.y - x * b.z + y * b.w + z * b.x,
+      w * b.z + x * b.y - y * b.x + z * b.w,
+  };
+}
+
+Quaternion Quaternion::normalize() const noexcept {
+  const float mag = std::sqrt(((w * w + x * x) + y * y) + z * z);
+  // No threshold: any positive magnitude is divided through; 0 and NaN are not.
+  if (mag > 0.0f) return {w / mag, x / mag, y / mag, z / mag};
+  return *this;
+}
+
+namespace {
+
+// The nine coefficients of the rotation matrix, row-major names, each product
+// computed once and every doubled term summed before it is doubled.
+struct RotationCoefficients {
+  float m00, m01, m02, m10, m11, m12, m20, m21, m22;
+};
+
+RotationCoefficients rotation_coefficients(const Quaternion& q) noexcept {
+  const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
+  const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
+  const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
+  return {
+      1.0f - 2.0f * (yy + zz), 2.0f * (xy - wz),        2.0f * (xz + wy),
+      2.0f * (xy + wz),        1.0f - 2.0f * (xx + zz), 2.0f * (yz - wx),
+      2.0f * (xz - wy),        2.0f * (yz + wx),        1.0f - 2.0f * (xx + yy),
+  };
+}
+
+}  // namespace
+
+Vector3 Quaternion::rotate_vector(const Vector3& v) const noexcept {
+  const RotationCoefficients m = rotation_coefficients(*this);
+  return {
+      v.x * m.m00 + v.y * m.m01 + v.z * m.m02,
+      v.x * m.m10 + v.y * m.m11 + v.z * m.m12,
+      v.x * m.m20 + v.y * m.m21 + v.z * m.m22,
+  };
+}
+
+std::array<float, 9> Quaternion::to_rotation_matrix() const noexcept {
+  const RotationCoefficients m = rotation_coefficients(*this);
+  return {m.m00, m.m10, m.m20, m.m01, m.m11, m.m21, m.m02, m.m12, m.m22};
+}
+
+Quaternion Quaternion::from_rotation_matrix(const std::array<float, 9>& m) noexcept {
+  const float m00 = m[0], m10 = m[1], m20 = m[2];
+  const float m01 = m[3], m11 = m[4], m21 = m[5];
+  const float m02 = m[6], m12 = m[7], m22 = m[8];
+  const float trace = (m00 + m11) + m22;
+  Quaternion q;
+  // Strict comparisons: a tie goes to the later branch.
+  if (trace > 0.0f) {
+    const float s = std::sqrt(trace + 1.0f) * 2.0f;
+    q = {0.25f * s, (m21 - m12) / s, (m02 - m20) / s, (m10 - m01) / s};
+  } else if (m00 > m11 && m00 > m22) {
+    const float s = std::sqrt((1.0f + m00) - m11 - m22) * 2.0f;
+    q = {(m21 - m12) / s, 0.25f * s, (m01 + m10) / s, (m02 + m20) / s};
+  } else if (m11 > m22) {
+    const float s = std::sqrt((1.0f + m11) - m00 - m22) * 2.0f;
+    q = {(m02 - m20) / s, (m01 + m10) / s, 0.25f * s, (m12 + m21) / s};
+  } else {
+    const float s = std::sqrt((1.0f + m22) - m00 - m11) * 2.0f;
+    q = {(m10 - m01) / s, (m02 + m20) / s, (m12 + m21) / s, 0.25f * s};
+  }
+  return q.normalize();
+}
+
+Quaternion Quaternion::slerp(const Quaternion& from, const Quaternion& to_in, float t) noexcept {
+  // 0.0002f is the pattern 0x3951B717.
+  static constexpr float kNearlyIdentical = 0.0002f;
+  static_assert(std::bit_cast<std::uint32_t>(kNearlyIdentical) == 0x3951B717u);
+
+  Quaternion to = to_in;
+  float cosom = from.dot(to);
+  if (cosom < 0.0f) {  // take the shorter arc
+    cosom = -cosom;
+    to = {-to.w, -to.x, -to.y, -to.z};
+  }
+  float scale0 = 1.0f - t;
+  float scale1 = t;
+  if (1.0f - cosom > kNearlyIdentical) {
+    const float omega = std::acos(cosom);
+    const float inv_sin = 1.0f / std::sin(omega);
+    const float s0 = std::sin(omega * (1.0f - t)) * inv_sin;
+    const float s1 = std::sin(omega * t) * inv_sin;
+    // Outside [0, 1] the arc would extrapolate; keep the straight blend then.
+    if (s0 >= 0.0f && s0 <= 1.0f && s1 >= 0.0f && s1 <= 1.0f) {
+      scale0 = s0;
+      scale1 = s1;
+    }
+  }
+  const Quaternion blend{
+      scale0 * from.w + scale1 * to.w,
+      scale0 * from.x + scale1 * to.x,
+      scale0 * from.y + scale1 * to.y,
+      scale0 * from.z + scale1 * to.z,
+  };
+  return blend.normalize();
+}
+
+float Quaternion::to_heading() const noexcept {
+  const float sin_theta = (w + w) * z;
+  const float cos_theta = 1.0f - (z + z) * z;
+  const float rad = std::atan2(sin_theta, cos_theta);
+  return detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(rad)));
+}
+
+Quaternion Quaternion::from_heading(float heading_rad) noexcept {
+  const float heading_deg = detail::degrees(heading_rad);
+  const float rad = detail::radians(450.0f - heading_deg);
+  const float half_theta = rad * 0.5f;
+  float qw = std::cos(half_theta);
+  float qz = std::sin(half_theta);
+  if (qw < 0.0f) {  // never a negative scalar part
+    qw = -qw;
+    qz = -qz;
+  }
+  return {qw, 0.0f, 0.0f, qz};
+}
+
+// ---- Plane and Triangle ----------------------------------------------------
+
+std::optional<Plane> Plane::from_triangle(const Vector3& v0, const Vector3& v1,
+                                          const Vector3& v2) noexcept {
+  // 1e-12f is the pattern 0x2B8CBCCC.
+  static constexpr float kMinCrossLengthSquared = 1e-12f;
+  static_assert(std::bit_cast<std::uint32_t>(kMinCrossLengthSquared) == 0x2B8CBCCCu);
+
+  const Vector3 cross = (v1 - v0).cross(v2 - v0);
+  const float length_sq = cross.length_squared();
+  // Written this way round so that a NaN goes on and yields a NaN plane.
+  if (kMinCrossLengthSquared > length_sq) return std::nullopt;
+  const float length = std::sqrt(length_sq);
+  const Vector3 normal{cross.x / length, cross.y / length, cross.z / length};
+  return Plane{normal, -normal.dot(v0)};
+}
+
+float Plane::distance_to_point(const Vector3& point) const noexcept {
+  return normal.dot(point) + d;
+}
+
+std::optional<Plane> Triangle::plane() const noexcept { return Plane::from_triangle(v0, v1, v2); }
+
+bool Triangle::contains_xy(float x, float y) const noexcept {
+  static constexpr float kTolerance = 1e-4f;
+  // Twice the signed area of (a, b, p): positive when p is left of a -> b.
+  const auto edge = [x, y](const Vector3& a, const Vector3& b) noexcept {
+    return (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
+  };
+  const float d0 = edge(v0, v1);
+  const float d1 = edge(v1, v2);
+  const float d2 = edge(v2, v0);
+  const bool has_neg = d0 < -kTolerance || d1 < -kTolerance || d2 < -kTolerance;
+  const bool has_pos = d0 > kTolerance || d1 > kTolerance || d2 > kTolerance;
+  return !(has_neg && has_pos);
+}
+
+std::optional<float> Triangle::z_at_xy(float x, float y) const noexcept {
+  const std::optional<Plane> p = plane();
+  if (!p) return std::nullopt;
+  if (std::fabs(p->normal.z) < 1e-4f) return std::nullopt;  // vertical: no single height
+  return -((x * p->normal.x + y * p->normal.y) + p->d) / p->normal.z;
+}
+
+Vector3 Triangle::closest_point(const Vector3& p) const noexcept {
+  // Region tests in a fixed order (vertices, edges, face); the first that
+  // holds gives the answer. A NaN fails every test and ends on the face.
+  const Vector3& a = v0;
+  const Vector3& b = v1;
+  const Vector3& c = v2;
+  const Vector3 ab = b - a;
+  const Vector3 ac = c - a;
+  const Vector3 ap = p - a;
+  const float d1 = ab.dot(ap);
+  const float d2 = ac.dot(ap);
+  if (d1 <= 0.0f && d2 <= 0.0f) return a;
+
+  const Vector3 bp = p - b;
+  const float d3 = ab.dot(bp);
+  const float d4 = ac.dot(bp);
+  if (d3 >= 0.0f && d4 <= d3) return b;
+
+  const float vc = d1 * d4 - d3 * d2;
+  if (vc <= 0.0f && d1 >= 0.0f && d3 <= 0.0f) {
+    const float v = d1 / (d1 - d3);
+    return {a.x + v * ab.x, a.y + v * ab.y, a.z + v * ab.z};
+  }
+
+  const Vector3 cp = p - c;
+  const float d5 = ab.dot(cp);
+  const float d6 = ac.dot(cp);
+  if (d6 >= 0.0f && d5 <= d6) return c;
+
+  const float vb = d5 * d2 - d1 * d6;
+  if (vb <= 0.0f && d2 >= 0.0f && d6 <= 0.0f) {
+    const float w = d2 / (d2 - d6);
+    return {a.x + w * ac.x, a.y + w * ac.y, a.z + w * ac.z};
+  }
+
+  const float va = d3 * d6 - d5 * d4;
+  if (va <= 0.0f && (d4 - d3) >= 0.0f && (d5 - d6) >= 0.0f) {
+    const float w = (d4 - d3) / ((d4 - d3) + (d5 - d6));
+    return {b.x + (c.x - b.x) * w, b.y + (c.y - b.y) * w, b.z + (c.z - b.z) * w};
+  }
+
+  const float denom = 1.0f / ((va + vb) + vc);
+  const float v = vb * denom;
+  const float w = vc * denom;
+  return {a.x + ab.x * v + ac.x * w, a.y + ab.y * v + ac.y * w, a.z + ab.z * v + ac.z * w};
+}
+
+// ---- Debug texts -----------------------------------------------------------
+
+namespace {
+
+detail::FixedText<detail::kMaxVector3DebugChars> vector3_text(const Vector3& v) noexcept {
+  detail::FixedText<detail::kMaxVector3DebugChars> text;
+  detail::append_debug(text, v);
+  return text;
+}
+
+detail::FixedText<detail::kMaxQuaternionDebugChars> quaternion_text(const Quaternion& q) noexcept {
+  detail::FixedText<detail::kMaxQuaternionDebugChars> text;
+  detail::append_debug(text, q);
+  return text;
+}
+
+using PlaneText = detail::FixedText<detail::kMaxVector3DebugChars + 32 + detail::kMaxShortestFloatChars>;
+PlaneText plane_text(const Plane& p) noexcept {
+  PlaneText text;
+  text << "Plane { normal: ";
+  detail::append_debug(text, p.normal);
+  text << ", d: ";
+  text.append_float(p.d) << " }";
+  return text;
+}
+
+using TriangleText = detail::FixedText<3 * detail::kMaxVector3DebugChars + 32>;
+TriangleText triangle_text(const Triangle& t) noexcept {
+  TriangleText text;
+  text << "Triangle { v0: ";
+  detail::append_debug(text, t.v0);
+  text << ", v1: ";
+  detail::append_debug(text, t.v1);
+  text << ", v2: ";
+  detail::append_debug(text, t.v2);
+  text << " }";
+  return text;
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& os, const Vector3& v) {
+  return detail::write_text(os, vector3_text(v));
+}
+std::string debug_string(const Vector3& v) { return detail::to_string(vector3_text(v)); }
+std::ostream& operator<<(std::ostream& os, const Quaternion& q) {
+  return detail::write_text(os, quaternion_text(q));
+}
+std::string debug_string(const Quaternion& q) { return detail::to_string(quaternion_text(q)); }
+std::ostream& operator<<(std::ostream& os, const Plane& p) {
+  return detail::write_text(os, plane_text(p));
+}
+std::string debug_string(const Plane& p) { return detail::to_string(plane_text(p)); }
+std::ostream& operator<<(std::ostream& os, const Triangle& t) {
+  return detail::write_text(os, triangle_text(t));
+}
+std::string debug_string(const Triangle& t) { return detail::to_string(triangle_text(t)); }
+
+}  // namespace corvane

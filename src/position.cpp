@@ -1,0 +1,1 @@
+#include "corvane/position.hpp"

@@ -1,0 +1,1 @@
+#include "corvane/properties/position.hpp"
