@@ -200,4 +200,3 @@ BENCHMARK(BM_QuatToRotationMatrix_Glm);
 BENCHMARK(BM_HeadingTo_Corvane);
 BENCHMARK(BM_HeadingTo_Glm);
 
-BENCHMARK_MAIN();
