@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "alloc_counter.hpp"
 #include "bench_inputs.hpp"
 #include "corvane/position.hpp"
 #include "fixed_text.hpp"
@@ -141,6 +142,7 @@ void map_text_batch(benchmark::State& state, Make make) {
       return;
     }
   }
+  const std::size_t allocations_before = corvane_bench::allocation_count();
   for (auto _ : state) {
     for (const WorldCoordinates& c : in) {
       std::string text = make(c, precision);
@@ -148,6 +150,24 @@ void map_text_batch(benchmark::State& state, Make make) {
     }
   }
   corvane_bench::set_items(state, in.size());
+  state.counters["allocations_per_call"] =
+      static_cast<double>(corvane_bench::allocation_count() - allocations_before) /
+      static_cast<double>(static_cast<std::size_t>(state.iterations()) * in.size());
+}
+
+// What every variant pays in any case: one std::string of the text's length
+// (copied from a prepared text), allocated and freed.
+void BM_MapText_AllocationFloor(benchmark::State& state) {
+  const auto precision = static_cast<std::size_t>(state.range(0));
+  std::vector<std::string> texts;
+  for (const WorldCoordinates& c : coordinates()) texts.push_back(c.to_string_with_precision(precision));
+  for (auto _ : state) {
+    for (const std::string& t : texts) {
+      std::string text(t.data(), t.size());
+      benchmark::DoNotOptimize(text.data());
+    }
+  }
+  corvane_bench::set_items(state, texts.size());
 }
 
 void BM_MapText_Corvane(benchmark::State& state) {
@@ -331,6 +351,7 @@ BENCHMARK(BM_MapText_Corvane)->Arg(1)->Arg(2);
 BENCHMARK(BM_MapText_Snprintf)->Arg(1)->Arg(2);
 BENCHMARK(BM_MapText_Ostringstream)->Arg(1)->Arg(2);
 BENCHMARK(BM_MapText_ToChars)->Arg(1)->Arg(2);
+BENCHMARK(BM_MapText_AllocationFloor)->Arg(1)->Arg(2);
 BENCHMARK(BM_FixedWriter_Corvane)->Arg(1)->Arg(2);
 BENCHMARK(BM_FixedWriter_ToChars)->Arg(1)->Arg(2);
 BENCHMARK(BM_DebugVector3_Corvane);

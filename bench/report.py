@@ -63,6 +63,9 @@ SECTIONS += [
          "BM_MapText_Ostringstream/2", "speedup", 15, "maptext"),
         ("`to_string_with_precision(2)` vs `std::to_chars`", "BM_MapText_Corvane/2",
          "BM_MapText_ToChars/2", "speedup", None, "maptext"),
+        ("allocation floor: a copy of the same text into a new `std::string`, precision 1, vs "
+         "`to_string_with_precision(1)`", "BM_MapText_AllocationFloor/1", "BM_MapText_Corvane/1", "info",
+         None, None),
         ("fixed-point writer alone, one float at precision 1, vs `std::to_chars`",
          "BM_FixedWriter_Corvane/1", "BM_FixedWriter_ToChars/1", "speedup", None, None),
         ("fixed-point writer alone, one float at precision 2, vs `std::to_chars`",
@@ -108,7 +111,9 @@ NOTES = {
         "buffer, so every variant pays one allocation; the mixture has 5 % indoor places, 3 % edge "
         "values (zeros, denormals, 1e30) and 1 % non-finite fields. The numbers go through the "
         "library's exact fixed-point writer (integer rounding of the exactly scaled value, ties to "
-        "even), whose cost alone is in the \"fixed-point writer\" rows."),
+        "even), whose cost alone is in the \"fixed-point writer\" rows. Allocations per call, counted by a "
+        "replaced `operator new`: ours {alloc_ours}, `snprintf` {alloc_snprintf}, `to_chars` "
+        "{alloc_to_chars}, `ostringstream` {alloc_ostringstream}."),
     "rebucket": (
         "The rebucket steps one landblock at a time on each axis; from 1 to 255 landblocks crossed "
         "the cost grows by {rebucket_slope} per landblock (fitted through the 1- and 255-landblock "
@@ -270,6 +275,11 @@ def write_markdown(path, medians, cvs, contexts, env, build_dir, extra_sections)
         "floor_vec": fmt_ns(floor_v),
         "floor_quat_ratio": fmt_ratio(floor_q / glm_mul) if floor_q and glm_mul else "—",
     }
+    for key, name in [("alloc_ours", "BM_MapText_Corvane/1"), ("alloc_snprintf", "BM_MapText_Snprintf/1"),
+                      ("alloc_to_chars", "BM_MapText_ToChars/1"),
+                      ("alloc_ostringstream", "BM_MapText_Ostringstream/1")]:
+        e = medians.get(name)
+        subst[key] = f"{e['allocations_per_call']:.2f}" if e and "allocations_per_call" in e else "—"
     r1 = cost_ns(medians.get("BM_RebucketCrossing/1"))
     r10 = cost_ns(medians.get("BM_RebucketCrossing/10"))
     r255 = cost_ns(medians.get("BM_RebucketCrossing/255"))
