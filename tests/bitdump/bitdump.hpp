@@ -42,5 +42,6 @@ class Dump {
 std::vector<float> sample_floats();
 
 void dump_math(Dump& dump);
+void dump_fingerprint(Dump& dump);
 
 }  // namespace bitdump
