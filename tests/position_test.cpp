@@ -424,6 +424,12 @@ TEST(MapText, NonFiniteValues) {
   // The altitude keeps its own sign, also when it rounds to zero.
   EXPECT_EQ(map_text(1.0f, 2.0f, -0.0f, 0), "1N, 2E, -0.0Z");
   EXPECT_EQ(map_text(1.0f, 2.0f, -0.04f, 0), "1N, 2E, -0.0Z");
+  // The longest text form fits its buffer.
+  const float big = std::numeric_limits<float>::max();
+  std::ostringstream os;
+  os << outdoor_at(-big, -big, -big);
+  const std::string digits = printf_fixed(big - 0.05f, 1);
+  EXPECT_EQ(os.str(), digits + "S, " + digits + "W, -" + digits + "Z");
 }
 
 // The hemisphere letters follow the signs, and no magnitude reads negative.
@@ -437,6 +443,11 @@ TEST(MapText, LettersFollowTheSignsOnRandomCoordinates) {
     const float lon = small ? -degrees(rng) : std::bit_cast<float>(any_bits(rng));
     const std::size_t precision = static_cast<std::size_t>(i % 4);
     const std::string text = map_text(lat, lon, 0.0f, precision);
+    if (precision == 1) {  // the text form, written from its own buffer
+      std::ostringstream os;
+      os << outdoor_at(lat, lon, -std::abs(lon));
+      EXPECT_EQ(os.str(), map_text(lat, lon, -std::abs(lon), 1));
+    }
     const auto first_letter = text.find_first_of("NS");
     const auto comma = text.find(", ");
     ASSERT_EQ(first_letter + 1, comma) << text;
