@@ -43,5 +43,6 @@ std::vector<float> sample_floats();
 
 void dump_math(Dump& dump);
 void dump_position(Dump& dump);
+void dump_fingerprint(Dump& dump);
 
 }  // namespace bitdump

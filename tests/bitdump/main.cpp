@@ -33,4 +33,5 @@ int main() {
   bitdump::Dump dump;
   bitdump::dump_math(dump);
   bitdump::dump_position(dump);
+  bitdump::dump_fingerprint(dump);
 }
