@@ -114,8 +114,8 @@ detail::FixedText<kMaxCoordinatesDebugChars> coordinates_text(
 }
 
 // The magnitude printed before a hemisphere letter. At one digit it is moved
-// down by 0.05 so that the text truncates rather than rounds; a magnitude
-// below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
+// down by 0.05 so that the text leans downwards (33.55 reads 33.5); a
+// magnitude below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
 float display_magnitude(float degrees, std::size_t precision) noexcept {
   float magnitude = std::fabs(degrees);
   if (precision == 1) {
