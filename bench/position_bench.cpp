@@ -207,6 +207,20 @@ void BM_FixedWriter_ToChars(benchmark::State& state) {
   corvane_bench::set_items(state, kBatch);
 }
 
+// The map text written by operator<< (precision 1) into one reused stream.
+void BM_MapTextStream(benchmark::State& state) {
+  const auto& in = coordinates();
+  std::ostringstream os;
+  for (auto _ : state) {
+    for (const WorldCoordinates& c : in) {
+      os.seekp(0);
+      os << c;
+    }
+    benchmark::DoNotOptimize(os);
+  }
+  corvane_bench::set_items(state, in.size());
+}
+
 // ---- debug texts -----------------------------------------------------------
 
 std::vector<WorldPosition> positions_mixture(float range, std::uint32_t salt) {
@@ -329,6 +343,19 @@ void BM_DistanceTo(benchmark::State& state) {
                         [&](std::size_t i) { return in[i].distance_to(in[(i + 1) % in.size()]); });
 }
 
+// Offsets from -400 to 600 m around a mid-world landblock: up to three
+// landblocks away on each axis, most positions move.
+void BM_RebucketMixed(benchmark::State& state) {
+  auto gen = corvane_bench::rng(41);
+  std::uniform_real_distribution<float> offset(-400.0f, 600.0f);
+  std::vector<WorldPosition> in(kBatch);
+  for (auto& p : in) {
+    p = {Guid{0x7F7F0001u}, {offset(gen), offset(gen), 0.0f}, Quaternion::identity()};
+  }
+  position_batch<WorldPosition>(state, in,
+                                [&](std::size_t i) { return in[i].rebucket_outdoor_landblock(); });
+}
+
 // A position that has walked `crossed` landblocks east (and as many north,
 // capped at the world's edge) from landblock (0, 0): the rebucket steps one
 // landblock at a time, so its cost grows with the distance.
@@ -352,8 +379,9 @@ BENCHMARK(BM_MapText_Snprintf)->Arg(1)->Arg(2);
 BENCHMARK(BM_MapText_Ostringstream)->Arg(1)->Arg(2);
 BENCHMARK(BM_MapText_ToChars)->Arg(1)->Arg(2);
 BENCHMARK(BM_MapText_AllocationFloor)->Arg(1)->Arg(2);
-BENCHMARK(BM_FixedWriter_Corvane)->Arg(1)->Arg(2);
-BENCHMARK(BM_FixedWriter_ToChars)->Arg(1)->Arg(2);
+BENCHMARK(BM_MapTextStream);
+BENCHMARK(BM_FixedWriter_Corvane)->Arg(1)->Arg(2)->Arg(6);
+BENCHMARK(BM_FixedWriter_ToChars)->Arg(1)->Arg(2)->Arg(6);
 BENCHMARK(BM_DebugVector3_Corvane);
 BENCHMARK(BM_DebugVector3_Ostringstream);
 BENCHMARK(BM_DebugWorldPosition_Corvane);
@@ -362,4 +390,5 @@ BENCHMARK(BM_RebucketStaying);
 BENCHMARK(BM_NormalizeOutdoorCell);
 BENCHMARK(BM_ToWorldCoords);
 BENCHMARK(BM_DistanceTo);
+BENCHMARK(BM_RebucketMixed);
 BENCHMARK(BM_RebucketCrossing)->Arg(1)->Arg(10)->Arg(255);
