@@ -1,5 +1,6 @@
 #include "corvane/bake_fingerprint.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <ostream>
 #include <string_view>
@@ -30,32 +31,38 @@ constexpr std::uint32_t kSixteenBits = 0x4180'0000u;  // 16.0f
 //
 // At 16 and above the float spacing (>= 2^-19) exceeds twice the largest
 // rounding step (5e-7), so the text reads back as the input itself.
+//
+// Scenery data mixes values above and below 16 unpredictably, so the classes
+// are told apart with selects rather than branches: every input runs the
+// arithmetic (harmless for the ones that discard it) and the answer is picked
+// at the end.
 std::uint32_t six_dp_bits(std::uint32_t bits) noexcept {
   const std::uint32_t magnitude = bits & ~kSignBit;
-  if (magnitude >= kSixteenBits) {
-    return magnitude > kInfinityBits ? kCanonicalNanBits : bits;
-  }
-  if (magnitude == 0) return 0;  // the zero merge comes first: -0 -> +0
-  const std::uint32_t sign = bits & kSignBit;
-
   const std::uint32_t biased_exponent = magnitude >> 23;
   const std::uint64_t significand =
-      (magnitude & 0x7F'FFFFu) | (biased_exponent != 0 ? 0x80'0000u : 0u);
-  // |v| = significand * 2^-k; subnormals share the exponent of the smallest normal.
-  const std::uint32_t k = 150u - (biased_exponent != 0 ? biased_exponent : 1u);
-  // Beyond 2^-40 the scaled value is far below one half: the text is
-  // "0.000000" or "-0.000000". This also keeps the shifts below 64.
-  if (k >= 64) return sign;
+      (magnitude & 0x7F'FFFFu) | (std::uint64_t{biased_exponent != 0} << 23);
+  // |v| = significand * 2^-k; subnormals share the exponent of the smallest
+  // normal. Below 16, k >= 20. Clamping to 63 keeps the shifts defined and
+  // changes nothing for k >= 64 (v < 2^-40): the scaled value is far below one
+  // half either way, and n comes out 0.
+  std::int32_t k = 150 - static_cast<std::int32_t>(biased_exponent) -
+                   static_cast<std::int32_t>(biased_exponent == 0);
+  k = std::clamp(k, 1, 63);
+  const auto shift = static_cast<unsigned>(k);
 
   const std::uint64_t scaled = significand * 1'000'000u;  // < 2^44, exact
-  const std::uint64_t half_minus_one = (std::uint64_t{1} << (k - 1)) - 1;
-  const std::uint64_t odd = (scaled >> k) & 1u;
+  const std::uint64_t half_minus_one = (std::uint64_t{1} << (shift - 1)) - 1;
+  const std::uint64_t odd = (scaled >> shift) & 1u;
   // Round half to even: a tie rounds up only when the truncated quotient is odd.
-  const std::uint64_t n = (scaled + half_minus_one + odd) >> k;
-  if (n == 0) return sign;  // "-0.000000" parses to -0
+  const std::uint64_t n = (scaled + half_minus_one + odd) >> shift;
 
+  // n = 0 gives +0 here, so the sign alone is the "-0.000000" case; the zero
+  // merge (which comes first) drops the sign of -0 itself.
   const double x = static_cast<double>(n) * 1e-6;
-  return std::bit_cast<std::uint32_t>(static_cast<float>(x)) | sign;
+  const std::uint32_t sign = magnitude != 0 ? bits & kSignBit : 0u;
+  const std::uint32_t below_sixteen = std::bit_cast<std::uint32_t>(static_cast<float>(x)) | sign;
+  const std::uint32_t from_sixteen = magnitude > kInfinityBits ? kCanonicalNanBits : bits;
+  return magnitude >= kSixteenBits ? from_sixteen : below_sixteen;
 }
 
 constexpr std::string_view canon_name(FloatCanon canon) noexcept {
