@@ -17,7 +17,7 @@ set(DOXYGEN_USE_MDFILE_AS_MAINPAGE ${PROJECT_SOURCE_DIR}/docs/guide.md)
 set(DOXYGEN_EXAMPLE_PATH ${PROJECT_SOURCE_DIR}/docs/examples)
 set(DOXYGEN_STRIP_FROM_PATH ${PROJECT_SOURCE_DIR}/include ${CORVANE_GENERATED_INCLUDE_DIR})
 set(DOXYGEN_STRIP_FROM_INC_PATH ${PROJECT_SOURCE_DIR}/include ${CORVANE_GENERATED_INCLUDE_DIR})
-set(DOXYGEN_EXCLUDE_SYMBOLS "corvane::detail" "corvane::*::detail" "std")
+set(DOXYGEN_EXCLUDE_SYMBOLS "detail" "fmt_detail" "*::detail" "*::fmt_detail")
 # The export macros mean nothing to a reader of the docs.
 set(DOXYGEN_ENABLE_PREPROCESSING YES)
 set(DOXYGEN_MACRO_EXPANSION YES)
