@@ -11,7 +11,9 @@
 // both `operator<<` and `debug_string` (the pair every value type provides).
 // Module headers need to do nothing for their types to be picked up; a type
 // added later is covered as soon as its header is included. Ranges are left to
-// {fmt}'s own range support.
+// {fmt}'s own range support. (A type declared in a namespace nested inside
+// corvane is not covered: argument-dependent lookup sees only the innermost
+// namespace. Declare value types directly in corvane.)
 //
 // Format spec: `[[fill]align][width]['?']`, as for strings:
 //   {}       the operator<< text (the display text where a type has one, such
