@@ -10,10 +10,12 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
-#include "corvane/guid.hpp"
-#include "corvane/math.hpp"
+#include "corvane/corvane.hpp"
+#include "corvane/properties/vocabularies.hpp"
 #include "corvane/fmt.hpp"  // after the modules on purpose: order must not matter
 
 // Stand-ins for value types that modules add later: an enumeration and a
@@ -126,6 +128,54 @@ TEST(FmtFormatter, GeometryMatchesStreamAndDebugText) {
   }
 }
 
+TEST(FmtFormatter, PositionsAndMapTextMatchStreamAndDebugText) {
+  using corvane::WorldCoordinates;
+  using corvane::WorldPosition;
+  const std::vector<float> f = awkward_floats();
+  for (std::uint32_t id : {0u, 0xDA550000u, 0xA9B40019u, 0x00000100u, 0x7F7F0000u, 0xFFFF0040u}) {
+    for (std::size_t i = 0; i < f.size(); ++i) {
+      const WorldPosition pos{Guid{id}, Vector3{f[i], f[(i + 5) % f.size()], f[(i + 9) % f.size()]},
+                              Quaternion::identity()};
+      expect_same_texts(pos);
+      const WorldCoordinates coords = pos.to_world_coords();
+      expect_same_texts(coords);  // {} is the map text, {:?} the variant's debug text
+      std::visit([](const auto& variant) { expect_same_texts(variant); }, coords.value);
+    }
+  }
+  const WorldPosition outdoors{Guid{0xDA550000u}, Vector3{84.0f, 108.0f, 0.0f}, Quaternion{}};
+  EXPECT_EQ(fmt::format("{}", outdoors.to_world_coords()), "33.5S, 72.7E, 0.0Z");
+}
+
+// Every member of every vocabulary, a value that is no member, and flag sets
+// with named and unnamed bits.
+TEST(FmtFormatter, VocabulariesMatchStreamAndDebugText) {
+  [&]<class... E>(corvane::type_list<E...>) {
+    const auto one = [&]<class Enum>(Enum) {
+      for (const Enum member : corvane::members<Enum>()) expect_same_texts(member);
+      using Raw = std::underlying_type_t<Enum>;
+      const Enum stranger = static_cast<Enum>(std::numeric_limits<Raw>::max());
+      if (!corvane::from_repr<Enum>(corvane::repr(stranger))) expect_same_texts(stranger);
+    };
+    (one(E{}), ...);
+  }(corvane::all_enumerations{});
+  [&]<class... F>(corvane::type_list<F...>) {
+    const auto one = [&]<class Flags>(Flags) {
+      std::uint32_t all = 0;
+      for (const corvane::flag_entry& entry : corvane::flag_set_traits<Flags>::flags) {
+        expect_same_texts(Flags::from_bits_retain(entry.value));
+        all |= entry.value;
+      }
+      expect_same_texts(Flags::from_bits_retain(0));
+      expect_same_texts(Flags::from_bits_retain(all));
+      expect_same_texts(Flags::from_bits_retain(all | 0x80000000u));
+      expect_same_texts(Flags::from_bits_retain(~all));
+    };
+    (one(F{}), ...);
+  }(corvane::all_flag_sets{});
+  expect_same_texts(corvane::FloatCanon::SixDp);
+  expect_same_texts(corvane::FloatCanon::Lossless);
+}
+
 TEST(FmtFormatter, PadsTheWholeTextLikeAString) {
   // {fmt}'s own string padding is the reference.
   const Guid g{0xA9B40019u};
@@ -139,6 +189,10 @@ TEST(FmtFormatter, PadsTheWholeTextLikeAString) {
   EXPECT_EQ(fmt::format("{:.>14?}", corvane::FmtTestPlace{7}),
             fmt::format("{:.>14}", std::string("FmtTestPlace { cell: 7 }")));
   EXPECT_EQ(fmt::format("[{:_<8?}]", corvane::FmtTestKind::First), "[First___]");
+  // The spec pads every type alike, whether or not its operator<< honours a
+  // stream width (EmoteCategory does, other enumerations do not).
+  EXPECT_EQ(fmt::format("[{:>12}]", corvane::EmoteCategory::HeartBeat), "[   HeartBeat]");
+  EXPECT_EQ(fmt::format("[{:>12}]", corvane::PropertyAttribute2nd::Mana), "[        Mana]");
   EXPECT_EQ(fmt::format("[{:<<14}]", Guid{1}), fmt::format("[{:<<14}]", streamed(Guid{1})));
 }
 
