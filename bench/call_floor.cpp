@@ -3,6 +3,8 @@
 // library's value types costs on its own, the floor under every math row.
 #include "call_floor.hpp"
 
+#include <bit>
+
 namespace corvane_bench {
 
 corvane::Quaternion pass_quaternion(const corvane::Quaternion& a,
@@ -13,5 +15,7 @@ corvane::Quaternion pass_quaternion(const corvane::Quaternion& a,
 corvane::Vector3 pass_vector(const corvane::Quaternion& /*q*/, const corvane::Vector3& v) noexcept {
   return v;
 }
+
+std::uint32_t pass_float_bits(float v) noexcept { return std::bit_cast<std::uint32_t>(v); }
 
 }  // namespace corvane_bench

@@ -15,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "call_floor.hpp"
 #include "corvane/bake_fingerprint.hpp"
 
 namespace {
@@ -85,6 +86,16 @@ void BM_SixDpExact(benchmark::State& state) {
   set_counters(state);
 }
 BENCHMARK(BM_SixDpExact);
+
+// The out-of-line call alone, same inputs: the floor under the two above.
+void BM_FloatBitsCallFloor(benchmark::State& state) {
+  const auto& values = mixture();
+  for (auto _ : state) {
+    for (const float v : values) benchmark::DoNotOptimize(corvane_bench::pass_float_bits(v));
+  }
+  set_counters(state);
+}
+BENCHMARK(BM_FloatBitsCallFloor);
 
 void BM_SixDpToCharsFromChars(benchmark::State& state) {
   const auto& values = mixture();
