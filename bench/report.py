@@ -444,6 +444,7 @@ def write_markdown(path, medians, cvs, contexts, env, build_dir, extra_sections)
     out.extend(machine_lines(build_dir, contexts, env))
     out.append("")
     unmet = []
+    targets = [0, 0]  # rows with a target, of which met
     used_notes = []
     for title, rows, counts in [(t, r, True) for t, r in SECTIONS] + extra_sections:
         out.append(f"## {title}")
@@ -462,6 +463,9 @@ def write_markdown(path, medians, cvs, contexts, env, build_dir, extra_sections)
                 else:
                     verdict = "not measured"
                     out.append(f"| {what} | — | — | — | {target_text(kind, target)} | {verdict} |")
+                if counts:
+                    targets[0] += 1
+                    targets[1] += verdict.startswith("met")
                 if counts and verdict in ("**not met**", "not measured"):
                     unmet.append(f"{what}: {verdict.strip('*')}")
                 continue
@@ -486,6 +490,9 @@ def write_markdown(path, medians, cvs, contexts, env, build_dir, extra_sections)
             out.append(f"| {what}{marker} | {ours_text} | {fmt_ns(base)} | {ratio_text} | "
                        f"{target_text(kind, target)} | {verdict} |")
             has_target = kind in ("noslower", "within") or (kind == "speedup" and target is not None)
+            if counts and has_target:
+                targets[0] += 1
+                targets[1] += verdict.startswith("met")
             if counts and has_target and verdict in ("**not met**", "not measured"):
                 unmet.append(f"{what}: {verdict.strip('*')}")
         out.append("")
@@ -496,6 +503,9 @@ def write_markdown(path, medians, cvs, contexts, env, build_dir, extra_sections)
             out.append(f"{i}. {NOTES[note].format(**subst)}")
         out.append("")
     out.append("## Targets not met or not measured in this run")
+    out.append("")
+    out.append(f"{targets[1]} of {targets[0]} rows with a target meet it (release preset build); the "
+               f"others, with the notes above giving the measured reason:")
     out.append("")
     out.extend(f"- {u}" for u in unmet) if unmet else out.append("- none")
     out.append("")
