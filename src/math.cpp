@@ -6,6 +6,10 @@
 #include <cmath>
 #include <ostream>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "debug_text.hpp"
 #include "heading.hpp"
 
@@ -57,6 +61,48 @@ Quaternion Quaternion::normalize() const noexcept {
 
 namespace {
 
+#if defined(__SSE2__)
+
+// The three columns of the rotation matrix in lanes 0 to 2 (lane 3 is
+// scratch). Each lane performs exactly the scalar operations written in the
+// portable version below, in the same order and with the same operands first,
+// so the bits are the same; only several of them happen at once.
+struct RotationColumns {
+  __m128 c0, c1, c2;
+};
+
+RotationColumns rotation_columns(const Quaternion& q) noexcept {
+  const __m128 wxyz = _mm_setr_ps(q.w, q.x, q.y, q.z);
+  const __m128 two = _mm_set1_ps(2.0f);
+  const __m128 one = _mm_set1_ps(1.0f);
+  const __m128 x_x_y = _mm_shuffle_ps(wxyz, wxyz, _MM_SHUFFLE(0, 2, 1, 1));
+  const __m128 y_z_z = _mm_shuffle_ps(wxyz, wxyz, _MM_SHUFFLE(0, 3, 3, 2));
+  const __m128 w_w_w = _mm_shuffle_ps(wxyz, wxyz, _MM_SHUFFLE(0, 0, 0, 0));
+  const __m128 z_y_x = _mm_shuffle_ps(wxyz, wxyz, _MM_SHUFFLE(0, 1, 2, 3));
+  const __m128 x_y_z = _mm_shuffle_ps(wxyz, wxyz, _MM_SHUFFLE(0, 3, 2, 1));
+  const __m128 xy_xz_yz = _mm_mul_ps(x_x_y, y_z_z);
+  const __m128 wz_wy_wx = _mm_mul_ps(w_w_w, z_y_x);
+  const __m128 xx_yy_zz = _mm_mul_ps(x_y_z, x_y_z);
+  const __m128 yy_xx_xx = _mm_shuffle_ps(xx_yy_zz, xx_yy_zz, _MM_SHUFFLE(0, 0, 0, 1));
+  const __m128 zz_zz_yy = _mm_shuffle_ps(xx_yy_zz, xx_yy_zz, _MM_SHUFFLE(0, 1, 2, 2));
+  // m00, m11, m22: 1 - 2 * (yy + zz), 1 - 2 * (xx + zz), 1 - 2 * (xx + yy).
+  const __m128 diag = _mm_sub_ps(one, _mm_mul_ps(two, _mm_add_ps(yy_xx_xx, zz_zz_yy)));
+  // m10, m02, m21: 2 * (xy + wz), 2 * (xz + wy), 2 * (yz + wx).
+  const __m128 sums = _mm_mul_ps(two, _mm_add_ps(xy_xz_yz, wz_wy_wx));
+  // m01, m20, m12: 2 * (xy - wz), 2 * (xz - wy), 2 * (yz - wx).
+  const __m128 diffs = _mm_mul_ps(two, _mm_sub_ps(xy_xz_yz, wz_wy_wx));
+  const __m128 m00_m10 = _mm_unpacklo_ps(diag, sums);    // m00 m10 m11 m02
+  const __m128 m01_m11 = _mm_unpacklo_ps(diffs, diag);   // m01 m00 m20 m11
+  const __m128 m02_m12 = _mm_shuffle_ps(sums, diffs, _MM_SHUFFLE(2, 2, 1, 1));  // m02 m02 m12 m12
+  return {
+      _mm_shuffle_ps(m00_m10, diffs, _MM_SHUFFLE(1, 1, 1, 0)),    // m00 m10 m20
+      _mm_shuffle_ps(m01_m11, sums, _MM_SHUFFLE(2, 2, 3, 0)),     // m01 m11 m21
+      _mm_shuffle_ps(m02_m12, diag, _MM_SHUFFLE(2, 2, 2, 0)),     // m02 m12 m22
+  };
+}
+
+#else
+
 // The nine coefficients of the rotation matrix, row-major names, each product
 // computed once and every doubled term summed before it is doubled.
 struct RotationCoefficients {
@@ -74,20 +120,41 @@ RotationCoefficients rotation_coefficients(const Quaternion& q) noexcept {
   };
 }
 
+#endif
+
 }  // namespace
 
 Vector3 Quaternion::rotate_vector(const Vector3& v) const noexcept {
+#if defined(__SSE2__)
+  // Lane i: (v.x * m_i0 + v.y * m_i1) + v.z * m_i2, as in the portable version.
+  const RotationColumns m = rotation_columns(*this);
+  const __m128 r = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(v.x), m.c0),
+                                         _mm_mul_ps(_mm_set1_ps(v.y), m.c1)),
+                              _mm_mul_ps(_mm_set1_ps(v.z), m.c2));
+  return {_mm_cvtss_f32(r), _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(1, 1, 1, 1))),
+          _mm_cvtss_f32(_mm_movehl_ps(r, r))};
+#else
   const RotationCoefficients m = rotation_coefficients(*this);
   return {
       v.x * m.m00 + v.y * m.m01 + v.z * m.m02,
       v.x * m.m10 + v.y * m.m11 + v.z * m.m12,
       v.x * m.m20 + v.y * m.m21 + v.z * m.m22,
   };
+#endif
 }
 
 std::array<float, 9> Quaternion::to_rotation_matrix() const noexcept {
+#if defined(__SSE2__)
+  const RotationColumns m = rotation_columns(*this);
+  alignas(16) float c[12];
+  _mm_store_ps(c, m.c0);
+  _mm_store_ps(c + 4, m.c1);
+  _mm_store_ps(c + 8, m.c2);
+  return {c[0], c[1], c[2], c[4], c[5], c[6], c[8], c[9], c[10]};
+#else
   const RotationCoefficients m = rotation_coefficients(*this);
   return {m.m00, m.m10, m.m20, m.m01, m.m11, m.m21, m.m02, m.m12, m.m22};
+#endif
 }
 
 Quaternion Quaternion::from_rotation_matrix(const std::array<float, 9>& m) noexcept {
