@@ -1,3 +1,119 @@
+#include "float_text.hpp"
+
 #include <gtest/gtest.h>
 
-TEST(Placeholder, float_text) { SUCCEED(); }
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+namespace corvane::detail {
+namespace {
+
+std::string shortest(float v) {
+  char buffer[kMaxShortestFloatChars];
+  return {buffer, write_shortest_float(buffer, v)};
+}
+
+float from_bits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
+
+TEST(ShortestFloat, Examples) {
+  EXPECT_EQ(shortest(1.0f), "1.0");
+  EXPECT_EQ(shortest(-2.5f), "-2.5");
+  EXPECT_EQ(shortest(0.0f), "0.0");
+  EXPECT_EQ(shortest(-0.0f), "-0.0");
+  EXPECT_EQ(shortest(7.1f), "7.1");
+  EXPECT_EQ(shortest(84.0f), "84.0");
+  EXPECT_EQ(shortest(-33.550003f), "-33.550003");
+  EXPECT_EQ(shortest(72.75f), "72.75");
+  EXPECT_EQ(shortest(1e-5f), "1e-5");
+  EXPECT_EQ(shortest(-1.5e-7f), "-1.5e-7");
+  EXPECT_EQ(shortest(2.5e16f), "2.5e16");
+  EXPECT_EQ(shortest(std::numeric_limits<float>::max()), "3.4028235e38");
+  EXPECT_EQ(shortest(std::numeric_limits<float>::denorm_min()), "1e-45");
+  EXPECT_EQ(shortest(std::numeric_limits<float>::infinity()), "inf");
+  EXPECT_EQ(shortest(-std::numeric_limits<float>::infinity()), "-inf");
+  EXPECT_EQ(shortest(std::numeric_limits<float>::quiet_NaN()), "NaN");
+  EXPECT_EQ(shortest(from_bits(0xFFC00001u)), "NaN");  // sign and payload do not show
+}
+
+TEST(ShortestFloat, ExponentFormBoundaries) {
+  // 1e16 and above, and non-zero magnitudes below 1e-4, use the exponent form.
+  EXPECT_EQ(shortest(1e16f), "1e16");
+  EXPECT_EQ(shortest(std::nextafter(1e16f, 0.0f)), "9999999000000000.0");
+  EXPECT_EQ(shortest(7212154500000.0f), "7212154500000.0");  // not every exact integer digit
+  EXPECT_EQ(shortest(1e-4f), "0.0001");
+  EXPECT_EQ(shortest(std::nextafter(1e-4f, 0.0f)), "9.999999e-5");
+  EXPECT_EQ(shortest(0.00012345f), "0.00012345");
+  EXPECT_EQ(shortest(123456.79f), "123456.79");
+}
+
+// Every finite pattern of a pseudo-random sample reads back to the same bits,
+// uses the layout rules, and has no shorter decimal that also reads back.
+TEST(ShortestFloat, RoundTripsAndIsShortestOnRandomPatterns) {
+  std::uint32_t state = 2463534242u;
+  for (int i = 0; i < 300'000; ++i) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    const float v = from_bits(state);
+    if (!std::isfinite(v)) continue;
+    const std::string text = shortest(v);
+
+    float back = 0.0f;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), back);
+    ASSERT_EQ(ec, std::errc{}) << text;
+    ASSERT_EQ(end, text.data() + text.size()) << text;
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(back), state) << text;
+
+    const float magnitude = std::fabs(v);
+    const bool exponent_form = magnitude >= 1e16f || (magnitude != 0.0f && magnitude < 1e-4f);
+    ASSERT_EQ(text.find('e') != std::string::npos, exponent_form) << text;
+    if (!exponent_form) {
+      const auto point = text.find('.');
+      ASSERT_NE(point, std::string::npos) << text;
+      ASSERT_LT(point + 1, text.size()) << text;
+    }
+
+    // Count significant digits and check that one fewer never round-trips,
+    // using the C library's correctly rounded %.*e as the reference.
+    int significant = 0;
+    bool leading = true;
+    for (char c : text.substr(0, text.find('e'))) {
+      if (c < '0' || c > '9') continue;
+      if (leading && c == '0') continue;
+      leading = false;
+      ++significant;
+    }
+    // Trailing zeros of the plain form (".0" or integer padding) are not significant.
+    if (!exponent_form) {
+      std::string digits;
+      for (char c : text) {
+        if (c >= '0' && c <= '9') digits += c;
+      }
+      const auto first = digits.find_first_not_of('0');
+      const auto last = digits.find_last_not_of('0');
+      significant = static_cast<int>(last - first + 1);
+    }
+    if (significant > 1) {
+      char fewer[64];
+      std::snprintf(fewer, sizeof fewer, "%.*e", significant - 2, static_cast<double>(v));
+      ASSERT_NE(std::bit_cast<std::uint32_t>(std::strtof(fewer, nullptr)), state)
+          << text << " could be written as " << fewer;
+    }
+  }
+}
+
+TEST(FixedText, BuildsTextWithoutAllocating) {
+  FixedText<64> text;
+  text << "a: ";
+  text.append_float(0.5f) << ", n: ";
+  text.append_decimal(0) << '/';
+  text.append_decimal(18446744073709551615u);
+  EXPECT_EQ(text.view(), "a: 0.5, n: 0/18446744073709551615");
+}
+
+}  // namespace
+}  // namespace corvane::detail
