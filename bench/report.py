@@ -161,7 +161,7 @@ def _fingerprint_rows():
 
 
 SECTIONS += [
-    ("Fingerprints (2^20 scenery floats per iteration: unit components, offsets, heights, zeros, "
+    ("Fingerprints (a fixed-seed mixture of scenery floats: unit components, offsets, heights, zeros, "
      "export noise)", _fingerprint_rows()),
     ("Event de-duplication (30 % keyless, keys from a tenth as many values as events; copying the "
      "batch in is not timed; warm heap)", _dedupe_rows()),
