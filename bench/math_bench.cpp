@@ -157,6 +157,15 @@ void BM_QuatSlerp_Glm(benchmark::State& state) {
   run_batch<glm::quat>(state, [&](std::size_t i) { return glm::slerp(in.ga[i], in.gb[i], in.t[i]); });
 }
 
+// glm's slerp followed by glm's normalize: the same contract as ours (a unit
+// result), for the notes.
+void BM_QuatSlerpNormalized_Glm(benchmark::State& state) {
+  const Inputs& in = inputs();
+  run_batch<glm::quat>(state, [&](std::size_t i) {
+    return glm::normalize(glm::slerp(in.ga[i], in.gb[i], in.t[i]));
+  });
+}
+
 void BM_QuatToRotationMatrix_Corvane(benchmark::State& state) {
   const Inputs& in = inputs();
   run_batch<std::array<float, 9>>(state, [&](std::size_t i) { return in.a[i].to_rotation_matrix(); });
@@ -195,6 +204,7 @@ BENCHMARK(BM_QuatNormalize_Corvane);
 BENCHMARK(BM_QuatNormalize_Glm);
 BENCHMARK(BM_QuatSlerp_Corvane);
 BENCHMARK(BM_QuatSlerp_Glm);
+BENCHMARK(BM_QuatSlerpNormalized_Glm);
 BENCHMARK(BM_QuatToRotationMatrix_Corvane);
 BENCHMARK(BM_QuatToRotationMatrix_Glm);
 BENCHMARK(BM_HeadingTo_Corvane);
