@@ -1,7 +1,6 @@
 #include "input.hpp"
 
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -202,7 +201,10 @@ std::variant<float, Error> parse_f32(std::string_view token, std::string_view wh
     return Error{name + " " + quote(token) + " is not a number"};
   };
   std::string_view s = token;
-  if (s.front() == '+') s.remove_prefix(1);
+  if (s.front() == '+') {
+    s.remove_prefix(1);
+    if (!s.empty() && s.front() == '-') return not_a_number();
+  }
   const bool negative = !s.empty() && s.front() == '-';
   if (negative) s.remove_prefix(1);
   // A second sign ("+-1", "--1") is not a number.
@@ -220,16 +222,15 @@ std::variant<float, Error> parse_f32(std::string_view token, std::string_view wh
   const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, format);
   if (ec == std::errc::invalid_argument || ptr != s.data() + s.size()) return not_a_number();
   if (ec == std::errc::result_out_of_range) {
-    // Overflow is an error; underflow rounds to a zero of the input's sign.
-    // strtod tells them apart: an underflowing text stays below 1 in double.
+    // Overflow is an error. Underflow is no error: the C library rounds the
+    // text to the nearest subnormal or zero, as every float conversion does.
+    // An underflowing text stays below 1 in double, which tells the two apart.
     const std::string copy = (format == std::chars_format::hex ? "0x" : "") + std::string(s);
-    errno = 0;
-    const double wide = std::strtod(copy.c_str(), nullptr);
-    if (std::fabs(wide) >= 1.0) {
+    if (std::fabs(std::strtod(copy.c_str(), nullptr)) >= 1.0) {
       return Error{name + " " + quote(token) +
                    " is out of float range (largest magnitude 3.4028235e38)"};
     }
-    value = 0.0f;
+    value = std::strtof(copy.c_str(), nullptr);
   }
   if (negative) value = -value;
   if (non_finite == NonFinite::Reject && !std::isfinite(value)) {
