@@ -161,10 +161,10 @@ TEST(SplitFields, BlanksOrOneCommaSeparate) {
 }
 
 TEST(SplitComment, TrailingCommentsAndPassthroughLines) {
-  const SplitLine s = split_comment("  1 2 3 4   #  Arwic gate ");
+  const SplitLine s = split_comment("  1 2 3 4   #  market gate ");
   EXPECT_EQ(s.data, "1 2 3 4");
   EXPECT_TRUE(s.has_comment);
-  EXPECT_EQ(s.comment, "Arwic gate");
+  EXPECT_EQ(s.comment, "market gate");
   EXPECT_TRUE(is_passthrough(""));
   EXPECT_TRUE(is_passthrough(" \t "));
   EXPECT_TRUE(is_passthrough("# only a comment"));
@@ -320,7 +320,7 @@ TEST(Csv, QuotesOnlyWhatNeedsIt) {
 
 TEST(OutputWriter, EveryFormatKeepsOneResultPerLineAndValidText) {
   const Command c = make_coords_command(1);
-  const std::vector<std::string> input = {"# header", "0xDA550000 84 108 0 # Arwic",
+  const std::vector<std::string> input = {"# header", "0xDA550000 84 108 0 # market",
                                           "bad \xFF line", "0x00000100 0 0 0"};
   std::string joined;
   for (const auto& l : input) joined += l + "\n";
@@ -337,7 +337,7 @@ TEST(OutputWriter, EveryFormatKeepsOneResultPerLineAndValidText) {
     std::istringstream split(out.str());
     for (std::string l; std::getline(split, l);) lines.push_back(l);
     if (f == Format::Text) {
-      const std::vector<std::string> want = {"# header", "33.5S, 72.7E, 0.0Z  # Arwic",
+      const std::vector<std::string> want = {"# header", "33.5S, 72.7E, 0.0Z  # market",
                                              "ERROR: malformed UTF-8 at byte 5", "Indoors [0100]"};
       EXPECT_EQ(lines, want);
     } else if (f == Format::Json) {
@@ -345,7 +345,7 @@ TEST(OutputWriter, EveryFormatKeepsOneResultPerLineAndValidText) {
       const auto a = nlohmann::json::parse(lines[0]);
       EXPECT_EQ(a["line"], 2);
       EXPECT_EQ(a["text"], "33.5S, 72.7E, 0.0Z");
-      EXPECT_EQ(a["comment"], "Arwic");
+      EXPECT_EQ(a["comment"], "market");
       EXPECT_EQ(a["lat"].get<double>(), -33.550003);
       const auto b = nlohmann::json::parse(lines[1]);
       EXPECT_EQ(b["line"], 3);
@@ -357,8 +357,8 @@ TEST(OutputWriter, EveryFormatKeepsOneResultPerLineAndValidText) {
       ASSERT_EQ(lines.size(), 4u);
       EXPECT_EQ(lines[0], "line,input,id,x,y,z,indoors,cell,lat,lon,alt,text,comment,error");
       EXPECT_EQ(lines[1],
-                "2,0xDA550000 84 108 0 # Arwic,0xDA550000,84.0,108.0,0.0,false,,-33.550003,"
-                "72.75,0.0,\"33.5S, 72.7E, 0.0Z\",Arwic,");
+                "2,0xDA550000 84 108 0 # market,0xDA550000,84.0,108.0,0.0,false,,-33.550003,"
+                "72.75,0.0,\"33.5S, 72.7E, 0.0Z\",market,");
       EXPECT_EQ(lines[2], "3,bad \xEF\xBF\xBD line,,,,,,,,,,,,malformed UTF-8 at byte 5");
     }
   }
@@ -690,17 +690,17 @@ TEST(Plot, EscapesMarkupAndCharactersXmlForbids) {
 }
 
 TEST(Plot, ReadsGoodLinesAndReportsBadOnes) {
-  std::stringbuf in("0xDA550000 84 108 0 # Arwic\n# comment\n0 0 0 nan\n0x00000100 0 0 0\n");
+  std::stringbuf in("0xDA550000 84 108 0 # market\n# comment\n0 0 0 nan\n0x00000100 0 0 0\n");
   std::ostringstream errs;
   std::size_t failed = 0;
   const auto points = read_plot_points(stream_source(in), errs, failed);
   EXPECT_EQ(failed, 1u);
   EXPECT_EQ(errs.str(), "corvane: line 3: z offset 'nan' is not finite\n");
   ASSERT_EQ(points.size(), 2u);
-  EXPECT_EQ(points[0].label, "Arwic");
+  EXPECT_EQ(points[0].label, "market");
   EXPECT_EQ(points[1].position.landblock_id.raw, 0x100u);
   const std::string svg = render_svg(points, PlotOptions{});
-  EXPECT_NE(svg.find(">Arwic: 33.5S, 72.7E, 0.0Z</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">market: 33.5S, 72.7E, 0.0Z</text>"), std::string::npos);
   EXPECT_NE(svg.find(">Indoors [0100]</text>"), std::string::npos);
   EXPECT_NE(svg.find(">10N</text>"), std::string::npos);
   EXPECT_NE(svg.find(">20E</text>"), std::string::npos);

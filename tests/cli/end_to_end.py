@@ -299,7 +299,7 @@ for i in range(40):
 # ---------------------------------------------------------------------------
 # Plot: valid SVG with the grid, the graticule and the labelled points.
 
-plot_input = (b"# name: positions\n0xDA550000 84 108 0 # Arwic <gate> & \"inn\"\n"
+plot_input = (b"# name: positions\n0xDA550000 84 108 0 # market <gate> & \"inn\"\n"
               b"0x00000100 0 0 0\n0xA9B40019 84 7.1 94\n0 0 0 nan\nbad line\n"
               b"0x7F7F0000 96 96 0 # label with \x1b escape\n")
 code, svg, err = run(["plot"], plot_input)
@@ -309,7 +309,7 @@ try:
     root = ET.fromstring(svg)
     ns = {"s": "http://www.w3.org/2000/svg"}
     texts = ["".join(t.itertext()) for t in root.iter("{http://www.w3.org/2000/svg}text")]
-    check("Arwic <gate> & \"inn\": 33.5S, 72.7E, 0.0Z" in texts, "plot label with markup %r" % texts[-5:])
+    check("market <gate> & \"inn\": 33.5S, 72.7E, 0.0Z" in texts, "plot label with markup %r" % texts[-5:])
     check("Indoors [0100]" in texts, "plot indoor label")
     for label in ("10N", "20E", "100S", "100W", "0"):
         check(label in texts, "graticule label %s" % label)

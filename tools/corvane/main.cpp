@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   $ corvane coords -p 2 0xDA550000 84 108 0 0x00000100 0 0 0
   33.55S, 72.75E, 0.0Z
   Indoors [0100]
-  $ printf '0xDA550000, 84, 108, 0  # Arwic\n' | corvane coords --format json)");
+  $ printf '0xDA550000, 84, 108, 0  # market\n' | corvane coords --format json)");
 
   // inspect
   StreamFlags inspect_flags;
@@ -211,7 +211,7 @@ Example:
   plot->add_option("positions", plot_args, "ID X Y Z, repeated; none or '-' reads stdin");
   plot->footer(R"(A line's trailing comment labels its point. Offsets must be finite.
 Example:
-  $ printf '0xDA550000 84 108 0 # Arwic\n0x00000100 0 0 0\n' | corvane plot -o map.svg)");
+  $ printf '0xDA550000 84 108 0 # market\n0x00000100 0 0 0\n' | corvane plot -o map.svg)");
 
   try {
     app.parse(argc, argv);
