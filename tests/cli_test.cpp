@@ -229,7 +229,8 @@ TEST(ParseF32, RandomDecimalsRoundLikeStrtof) {
       t.push_back(static_cast<char>('0' + digit(rng)));
       if (k == 0) t.push_back('.');
     }
-    t += "e" + std::to_string(exponent(rng));
+    t += 'e';
+    t += std::to_string(exponent(rng));
     const float ref = strtof_reference(t);
     const auto got = parse_f32(t, "x", NonFinite::Reject);
     if (std::isinf(ref)) {
