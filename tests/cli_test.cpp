@@ -20,6 +20,7 @@
 
 #include "corvane/corvane.hpp"
 #include "corvane/properties/vocabularies.hpp"
+#include "commands.hpp"
 #include "fingerprint.hpp"
 #include "input.hpp"
 #include "output.hpp"
@@ -706,6 +707,49 @@ TEST(Plot, ReadsGoodLinesAndReportsBadOnes) {
   EXPECT_NE(svg.find(">10N</text>"), std::string::npos);
   EXPECT_NE(svg.find(">20E</text>"), std::string::npos);
   EXPECT_FALSE(check_text(svg));
+}
+
+// ---------------------------------------------------------------------------
+// Robustness: every command on hostile lines
+
+TEST(Commands, EveryNameGivesACommandAndUnknownNamesNone) {
+  for (const std::string& name : command_names()) EXPECT_TRUE(command_named(name)) << name;
+  EXPECT_EQ(command_names().size(), 9 + all_enumerations::size + all_flag_sets::size);
+  for (const char* bad : {"", "plot", "coords-p61", "coords-p", "coords-px", "enum:", "enum:CoverageMask",
+                          "flags:SpellCategory"}) {
+    EXPECT_FALSE(command_named(bad)) << bad;
+  }
+}
+
+TEST(Commands, HostileLinesGiveAResultOrAnErrorAndValidText) {
+  // Lines mixing the characters the parsers care about, plus bytes they must
+  // refuse; each command answers every one without throwing, and whatever it
+  // answers is valid UTF-8 text.
+  static constexpr char kAlphabet[] = "0123456789xX.,-+eEpP#| \tnaifNAIFu:bits\xff\xc3\xa9\x80";
+  std::mt19937 rng(99);
+  std::vector<std::string> lines = {"", "#", ",", "|", "0x", "-", "+", "nan(", "bits:", "u:",
+                                    "f:", "1e99999", std::string(kMaxLineBytes, '9'),
+                                    std::string(kMaxLineBytes + 1, '9'), std::string(1, '\0')};
+  for (int i = 0; i < 300; ++i) {
+    std::string line;
+    const int n = static_cast<int>(rng() % 60);
+    for (int k = 0; k < n; ++k) line.push_back(kAlphabet[rng() % (sizeof kAlphabet - 1)]);
+    lines.push_back(line);
+  }
+  for (const std::string& name : command_names()) {
+    const Command c = *command_named(name);
+    for (const std::string& line : lines) {
+      const LineOutcome o = process_line(c, line);
+      if (const auto* r = std::get_if<Record>(&o)) {
+        EXPECT_FALSE(check_text(r->text)) << name;
+        EXPECT_FALSE(check_text(json_text(r->fields))) << name;
+      } else if (const auto* e = std::get_if<Error>(&o)) {
+        EXPECT_FALSE(e->message.empty()) << name;
+        EXPECT_FALSE(check_text(e->message)) << name << ": " << e->message;
+        EXPECT_LT(e->message.size(), 300u) << name;
+      }
+    }
+  }
 }
 
 }  // namespace
