@@ -466,6 +466,11 @@ TEST(Measure, DistanceHeadingAndLandblocks) {
             "distance 192.0 m, heading 3.1415927 rad (180.0 deg, east), landblock distance none");
   const Record same = record(c, "0x01010000 5 5 0 0x01010000 5 5 0");
   EXPECT_EQ(same.fields["compass"], "same point");
+  EXPECT_EQ(record(c, "0x01010000 5 5 0 0x01010000 5 5.0001 0").fields["compass"], "same point");
+  // A purely vertical step has a heading number but no direction.
+  EXPECT_EQ(record(c, "0x01010000 5 5 0 0x01010000 5 5 10").fields["compass"], "straight up");
+  EXPECT_EQ(record(c, "0x01010000 5 5 0 0x01010001 5 5 -10").fields["compass"], "straight down");
+  EXPECT_EQ(record(c, "0x01010000 5 5 0 0x01010000 5 5.01 0").fields["compass"], "north");
   EXPECT_EQ(record(c, "0x01010000 0 0 0 0x03010000 0 0 0").fields["landblocks"], 2);
   EXPECT_TRUE(record(c, "0 0 0 0 0x03010000 0 0 0").fields["landblocks"].is_null());
   EXPECT_EQ(run_line(c, "0 0 0 0 1 1 1"),

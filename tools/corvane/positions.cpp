@@ -66,6 +66,25 @@ std::variant<Record, Error> transform(std::span<const std::string_view> fields,
   return r;
 }
 
+/// The compass word for `heading`, except where the two points lie (nearly)
+/// one above the other: the library's heading there is a fixed number (0 for
+/// coinciding points, pi/2 for a purely vertical step) that names no
+/// direction.
+std::string compass_text(const WorldPosition& a, const WorldPosition& b, float heading) {
+  const bool same_id = a.landblock_id == b.landblock_id;
+  const Vector3 from = same_id ? a.coords : a.global_coords();
+  const Vector3 to = same_id ? b.coords : b.global_coords();
+  const double dx = static_cast<double>(to.x) - static_cast<double>(from.x);
+  const double dy = static_cast<double>(to.y) - static_cast<double>(from.y);
+  const double dz = static_cast<double>(to.z) - static_cast<double>(from.z);
+  // The library's own threshold: a squared separation below 1e-6.
+  if (dx * dx + dy * dy < 1e-6) {
+    if (dx * dx + dy * dy + dz * dz < 1e-6) return "same point";
+    return dz > 0 ? "straight up" : "straight down";
+  }
+  return std::string(compass_word(heading));
+}
+
 }  // namespace
 
 std::variant<WorldPosition, Error> parse_position(std::span<const std::string_view> fields,
@@ -224,10 +243,7 @@ Command make_measure_command() {
     const float heading = a.heading_to(b);
     const std::optional<std::uint8_t> landblocks = a.landblock_chebyshev_distance_to(b);
     const double degrees = static_cast<double>(heading) * (180.0 / std::numbers::pi);
-    // The library answers 0 (west) for points that (nearly) coincide; a word
-    // would mislead there.
-    const bool same_point = distance == 0.0f;
-    const std::string compass = same_point ? "same point" : std::string(compass_word(heading));
+    const std::string compass = compass_text(a, b, heading);
 
     Record r;
     r.fields["distance"] = json_float(distance);
