@@ -376,6 +376,16 @@ TEST(OutputWriter, EchoPrintsTheInputBeforeTheResult) {
   EXPECT_EQ(out.str(), "in put\tresult\nbad\tERROR: why\n");
 }
 
+TEST(RunStream, StopsWhenTheOutputCannotBeWritten) {
+  std::stringbuf in("0 0 0 0\n0 0 0 0\n");
+  std::ostringstream out, errs;
+  out.setstate(std::ios::badbit);
+  const RunStats stats =
+      run_stream(make_coords_command(1), stream_source(in), out, errs, RunOptions{});
+  EXPECT_TRUE(stats.output_failed);
+  EXPECT_EQ(stats.records, 0u);
+}
+
 TEST(ProcessLine, TooLongAndArgumentGroups) {
   const Command c = make_coords_command(1);
   EXPECT_EQ(run_line(c, std::string(kMaxLineBytes + 1, '1')),

@@ -338,6 +338,14 @@ with tempfile.TemporaryDirectory() as d:
     code, out, err = run(["plot", "-o", os.path.join(d, "missing", "map.svg")], b"0 0 0 0\n")
     check(code == 2 and b"cannot write" in err, "plot to an unwritable path: exit %d" % code)
 
+# Output that cannot be written is a failure, not a silent success.
+if os.path.exists("/dev/full"):
+    for args in (["coords", "0", "0", "0", "0"], ["enum"], ["plot", "0", "0", "0", "0"]):
+        with open("/dev/full", "wb") as full:
+            proc = subprocess.run([CORVANE] + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
+        check(proc.returncode == 1 and b"cannot write" in proc.stderr,
+              "%s > /dev/full: exit %d, %r" % (args, proc.returncode, proc.stderr))
+
 if FAILURES:
     print("%d end-to-end checks failed" % len(FAILURES), file=sys.stderr)
     sys.exit(1)

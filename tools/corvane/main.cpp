@@ -52,7 +52,18 @@ InputSource input_for(const std::vector<std::string>& args, std::size_t group) {
   return argument_source(args, group);
 }
 
-int finish(const RunStats& stats) { return stats.failed == 0 ? kExitOk : kExitSomeFailed; }
+/// Output that could not be written is a failure, never a silent success.
+bool output_failed() {
+  std::cout.flush();
+  if (std::cout) return false;
+  std::cerr << "corvane: cannot write the output\n";
+  return true;
+}
+
+int finish(const RunStats& stats) {
+  if (output_failed()) return kExitSomeFailed;
+  return stats.failed == 0 ? kExitOk : kExitSomeFailed;
+}
 
 constexpr const char* kMainFooter = R"(Examples:
   corvane coords 0xDA550000 84 108 0          map text of a position: 33.5S, 72.7E, 0.0Z
@@ -253,7 +264,7 @@ Example:
       const RunOptions options = run_options(is_enum ? enum_flags : flags_flags);
       if (wanted.empty()) {
         list_vocabularies(std::cout, options.format);
-        return kExitOk;
+        return output_failed() ? kExitSomeFailed : kExitOk;
       }
       const VocabularyRef ref = find_vocabulary(wanted);
       if (const auto* error = std::get_if<Error>(&ref)) return usage_error(error->message);
@@ -264,7 +275,7 @@ Example:
         }
         if (args.empty()) {
           list_members(std::cout, options.format, **e);
-          return kExitOk;
+          return output_failed() ? kExitSomeFailed : kExitOk;
         }
         const bool from_stdin = args.size() == 1 && args[0] == "-";
         return finish(run_stream(make_enum_command(**e),
@@ -279,7 +290,7 @@ Example:
       }
       if (args.empty()) {
         list_flags(std::cout, options.format, f);
-        return kExitOk;
+        return output_failed() ? kExitSomeFailed : kExitOk;
       }
       const bool from_stdin = args.size() == 1 && args[0] == "-";
       return finish(run_stream(make_flags_command(f),
@@ -300,6 +311,7 @@ Example:
       const std::string svg = render_svg(points, PlotOptions{!no_labels});
       if (plot_output.empty() || plot_output == "-") {
         std::cout << svg << std::flush;
+        if (output_failed()) return kExitSomeFailed;
       } else {
         std::ofstream file(plot_output, std::ios::binary);
         file << svg;

@@ -89,6 +89,10 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
   writer.begin();
   RunStats stats;
   while (std::optional<InputItem> item = source()) {
+    if (!out) {
+      stats.output_failed = true;
+      break;
+    }
     const LineOutcome outcome = process_line(command, item->line);
     if (std::holds_alternative<Passthrough>(outcome)) {
       writer.passthrough(item->line.text);
@@ -105,6 +109,7 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
     }
   }
+  if (!out) stats.output_failed = true;
   return stats;
 }
 

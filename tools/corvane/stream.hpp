@@ -67,10 +67,14 @@ struct RunOptions {
 struct RunStats {
   std::size_t records = 0;
   std::size_t failed = 0;
+  /// Writing the output failed (a full disk, a closed descriptor); the run
+  /// stopped there, since nothing after it could be seen.
+  bool output_failed = false;
 };
 
 /// Runs `command` over every item of `source`: results to `out` in the chosen
 /// format, and for every bad line "corvane: <where>: <message>" to `err`.
+/// Stops at the first failed write to `out`.
 RunStats run_stream(const Command& command, const InputSource& source, std::ostream& out,
                     std::ostream& err, const RunOptions& options);
 
