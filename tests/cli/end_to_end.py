@@ -248,6 +248,10 @@ for args in USAGE_ERRORS:
     check(out == b"", "%s: stdout %r" % (args, out[:80]))
     check(b"--help" in err, "%s: no hint to --help in %r" % (args, err))
 
+code, out, err = run(["coords", "0", "0", "0", "-inf"])
+check(code == 2 and b"put -- before" in err, "hint for -inf: %r" % err)
+check(out_of(["coords", "--", "0", "0", "0", "-inf"]) == "101.9S, 101.9W, -infZ\n", "-- before -inf")
+
 code, out, err = run(["enum", "Spelcategory"])
 check(b"did you mean 'SpellCategory'" in err, "vocabulary suggestion")
 

@@ -1,6 +1,7 @@
 // corvane: the library's answers at a shell prompt. Option parsing and the
 // choice of input and output live here; everything that reads or writes a
 // line is in the corvane_cli library.
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -233,7 +234,17 @@ Example:
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    return usage_error(e.what());
+    std::string message = e.what();
+    // "-inf" and "-nan" look like options to any parser; say how to pass them.
+    for (int i = 1; i < argc; ++i) {
+      std::string arg = argv[i];
+      for (char& c : arg) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (arg == "-inf" || arg == "-infinity" || arg == "-nan") {
+        message += " (put -- before values such as -inf: corvane coords -- 0 0 0 -inf)";
+        break;
+      }
+    }
+    return usage_error(message);
   }
 
   try {
