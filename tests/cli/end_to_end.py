@@ -237,8 +237,11 @@ check(out_of(["coords", "0xA9B40019", "-50", "-10", "94"]) != "", "negative offs
 # ---------------------------------------------------------------------------
 # Usage errors: exit 2, nothing on stdout, a hint to --help.
 
+code, out, err = run([])
+check(code == 2 and b"Examples:" in out, "bare corvane: the help and status 2 (%d)" % code)
+
 USAGE_ERRORS = [
-    [], ["frobnicate"], ["coords", "--frobnicate"], ["coords", "-p", "61"], ["coords", "-p", "-1"],
+    ["frobnicate"], ["coords", "--frobnicate"], ["coords", "-p", "61"], ["coords", "-p", "-1"],
     ["coords", "-p", "x"], ["coords", "--format", "xml"], ["enum", "NoSuchVocabulary"],
     ["flags", "SpellCategory", "1"], ["enum", "CoverageMask", "1"], ["fingerprint", "--canon", "exact"],
 ]

@@ -225,6 +225,12 @@ Example:
 Example:
   $ printf '0xDA550000 84 108 0 # market\n0x00000100 0 0 0\n' | corvane plot -o map.svg)");
 
+  // Run bare, the tool shows what it can do (still a usage error: nothing ran).
+  if (argc <= 1) {
+    std::cout << app.help() << std::flush;
+    return kExitUsage;
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

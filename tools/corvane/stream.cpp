@@ -1,5 +1,6 @@
 #include "stream.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <new>
