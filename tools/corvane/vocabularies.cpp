@@ -343,7 +343,7 @@ void list_vocabularies(std::ostream& out, Format format) {
     std::string count = std::to_string(v.members.size());
     r.text = pad(v.name) + "enumeration  " + std::string(4 - std::min<std::size_t>(4, count.size()), ' ') +
              count + " members  " + std::to_string(v.bits) + "-bit" +
-             (v.bits < 10 ? " " : "") + (dflt.empty() ? "" : "  default " + dflt);
+             (dflt.empty() ? "" : (v.bits < 10 ? "   default " : "  default ") + dflt);
     rows.push_back(std::move(r));
   }
   for (const FlagVocabulary& v : flag_vocabularies()) {
