@@ -25,9 +25,9 @@ std::string format_float(float v) {
 
 nlohmann::ordered_json json_float(float v) {
   if (!std::isfinite(v)) return nullptr;
-  // The double nearest to the float's shortest decimal prints as that decimal
-  // again (JSON writers print doubles shortest), where the float widened to
-  // double would print as -33.55000305175781.
+  // The double nearest to the float's shortest decimal prints as that short
+  // decimal (JSON writers print doubles shortest) and narrows back to the same
+  // float; the float widened to double would print as -33.55000305175781.
   const std::string text = format_float(v);
   double wide = 0.0;
   std::from_chars(text.data(), text.data() + text.size(), wide);

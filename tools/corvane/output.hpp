@@ -42,8 +42,9 @@ using LineOutcome = std::variant<Passthrough, Record, Error>;
 /// The parsers of this tool read every such text back to the same float.
 std::string format_float(float v);
 
-/// `v` as a JSON number that prints as format_float(v), or null when `v` is
-/// not finite (JSON has no NaN or infinity; the text field still says it).
+/// `v` as a JSON number that prints as a short decimal reading back to the
+/// same float (-33.550003, not -33.55000305175781), or null when `v` is not
+/// finite (JSON has no NaN or infinity; the text field still says it).
 nlohmann::ordered_json json_float(float v);
 
 /// "0x" and `digits` uppercase hexadecimal digits, zero-padded (8 by default).
