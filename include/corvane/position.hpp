@@ -143,7 +143,7 @@ struct CORVANE_EXPORT WorldPosition {
     const auto [ox, oy] = other.landblock_coords();
     const int dx = x > ox ? x - ox : ox - x;
     const int dy = y > oy ? y - oy : oy - y;
-    return static_cast<std::uint8_t>(std::max(dx, dy));
+    return static_cast<std::uint8_t>((std::max)(dx, dy));
   }
 
   /// The outdoor cell (1 to 64) that the offset falls in: column x from west

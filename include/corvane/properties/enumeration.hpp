@@ -353,7 +353,7 @@ class flag_name_iterator {
 
  private:
   static constexpr const auto& table() noexcept { return flag_set_traits<F>::flags; }
-  static constexpr std::size_t kEnd = std::numeric_limits<std::size_t>::max();
+  static constexpr std::size_t kEnd = (std::numeric_limits<std::size_t>::max)();
 
   constexpr void advance() noexcept {
     while (position_ < table().size() && remaining_ != 0) {
