@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -358,6 +360,13 @@ TEST(WorldCoordinates, EqualityNeedsTheSameVariantAndFields) {
   EXPECT_NE(outdoor_at(0.0f, 1, 2), outdoor_at(0.0f, 1, 3));
   const C lost = outdoor_at(1, kNaN, 2);
   EXPECT_NE(lost, lost);
+}
+
+TEST(WorldCoordinates, DefaultIsIndoorCellZero) {
+  static_assert(std::is_default_constructible_v<WorldCoordinates>);
+  const WorldCoordinates c;
+  EXPECT_EQ(c, WorldCoordinates{WorldCoordinates::Indoor{0}});
+  EXPECT_EQ(WorldCoordinates::Outdoor{}, (WorldCoordinates::Outdoor{0.0f, 0.0f, 0.0f}));
 }
 
 TEST(WorldCoordinates, DebugText) {

@@ -37,16 +37,20 @@ inline constexpr float LANDBLOCK_LENGTH = 192.0f;
 struct CORVANE_EXPORT WorldCoordinates {
   /// An interior place. `landblock` holds the cell word (the low 16 bits of
   /// the landblock id), not landblock x and y.
+  // No default member initialisers in the two alternatives: with them, the
+  // variant below could not be default-constructed inside this class. The
+  // variant value-initialises its first alternative, so the fields still
+  // start at zero.
   struct Indoor {
-    std::uint16_t landblock = 0;
+    std::uint16_t landblock;
     friend constexpr bool operator==(const Indoor&, const Indoor&) noexcept = default;
   };
   /// Outdoors: latitude (north positive), longitude (east positive), altitude.
   /// Equality is float equality: a NaN field is never equal, 0 equals -0.
   struct Outdoor {
-    float lat = 0.0f;
-    float lon = 0.0f;
-    float alt = 0.0f;
+    float lat;
+    float lon;
+    float alt;
     friend constexpr bool operator==(const Outdoor&, const Outdoor&) noexcept = default;
   };
 
