@@ -1,1 +1,267 @@
+// Compiled with -ffp-contract=off: every line below rounds each operation to
+// float in the order written, and nothing is fused into a multiply-add.
 #include "corvane/position.hpp"
+
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <ostream>
+#include <stdexcept>
+
+#include "debug_text.hpp"
+#include "fixed_text.hpp"
+
+namespace corvane {
+namespace {
+
+constexpr float kCellLength = 24.0f;
+// 192 - 7 * 2^-16: the largest offset used for cell derivation and for the
+// clamp at the world's edge. Deliberately not the float just below 192.
+constexpr float kMaxLocal = std::bit_cast<float>(0x433FFFF9u);
+constexpr float kMetresPerMapDegree = 240.0f;
+constexpr float kMapOrigin = 102.0f;
+// The downward lean of the one-digit map text (bits 0x3D4CCCCD).
+constexpr float kOneDigitShift = 0.05f;
+
+float clamp_local(float v) noexcept {
+  if (v < 0.0f) return 0.0f;
+  if (v > kMaxLocal) return kMaxLocal;
+  return v;  // NaN stays NaN
+}
+
+// Truncation of a value known to lie in [0, 8) or be NaN; NaN gives 0 instead
+// of the undefined behaviour of a plain conversion.
+std::uint32_t cell_coordinate(float local) noexcept {
+  const float cell = local / kCellLength;
+  return std::isnan(cell) ? 0u : static_cast<std::uint32_t>(cell);
+}
+
+// One axis of the rebucketing: step whole landblocks while the offset lies
+// outside [0, 192), then clamp if the world's edge stopped the stepping.
+void rebucket_axis(float& offset, std::uint32_t& landblock, bool& moved) noexcept {
+  while (offset >= LANDBLOCK_LENGTH && landblock < 255u) {
+    ++landblock;
+    offset -= LANDBLOCK_LENGTH;
+    moved = true;
+  }
+  while (offset < 0.0f && landblock > 0u) {
+    --landblock;
+    offset += LANDBLOCK_LENGTH;
+    moved = true;
+  }
+  if (offset < 0.0f) {
+    offset = 0.0f;
+  } else if (offset >= LANDBLOCK_LENGTH) {
+    offset = kMaxLocal;
+  }
+}
+
+float world_metres(std::uint8_t landblock, float offset) noexcept {
+  return static_cast<float>(landblock) * LANDBLOCK_LENGTH + offset;
+}
+
+// ---- text --------------------------------------------------------------------
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+template <std::size_t N>
+void append_hex(detail::FixedText<N>& text, std::uint32_t value, int digits) noexcept {
+  for (int i = digits - 1; i >= 0; --i) text << kHexDigits[(value >> (4 * i)) & 0xFu];
+}
+
+constexpr std::size_t kMaxPositionDebugChars = 32 + 10 + detail::kMaxVector3DebugChars +
+                                               detail::kMaxQuaternionDebugChars + 16;
+
+detail::FixedText<kMaxPositionDebugChars> position_text(const WorldPosition& p) noexcept {
+  detail::FixedText<kMaxPositionDebugChars> text;
+  text << "WorldPosition { landblock_id: 0x";
+  append_hex(text, p.landblock_id.raw, 8);
+  text << ", coords: ";
+  detail::append_debug(text, p.coords);
+  text << ", rotation: ";
+  detail::append_debug(text, p.rotation);
+  text << " }";
+  return text;
+}
+
+constexpr std::size_t kMaxCoordinatesDebugChars = 24 + 3 * detail::kMaxShortestFloatChars;
+
+detail::FixedText<kMaxCoordinatesDebugChars> indoor_text(
+    const WorldCoordinates::Indoor& indoor) noexcept {
+  detail::FixedText<kMaxCoordinatesDebugChars> text;
+  text << "Indoor { landblock: ";
+  text.append_decimal(indoor.landblock) << " }";
+  return text;
+}
+
+detail::FixedText<kMaxCoordinatesDebugChars> outdoor_text(
+    const WorldCoordinates::Outdoor& outdoor) noexcept {
+  detail::FixedText<kMaxCoordinatesDebugChars> text;
+  text << "Outdoor { lat: ";
+  text.append_float(outdoor.lat) << ", lon: ";
+  text.append_float(outdoor.lon) << ", alt: ";
+  text.append_float(outdoor.alt) << " }";
+  return text;
+}
+
+detail::FixedText<kMaxCoordinatesDebugChars> coordinates_text(
+    const WorldCoordinates& coordinates) noexcept {
+  if (const auto* indoor = coordinates.indoor()) return indoor_text(*indoor);
+  return outdoor_text(*coordinates.outdoor());
+}
+
+// The magnitude printed before a hemisphere letter. At one digit it is moved
+// down by 0.05 so that the text truncates rather than rounds; a magnitude
+// below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
+float display_magnitude(float degrees, std::size_t precision) noexcept {
+  float magnitude = std::fabs(degrees);
+  if (precision == 1) {
+    magnitude = magnitude - kOneDigitShift;
+    if (magnitude < 0.0f) magnitude = 0.0f;
+  }
+  return magnitude;
+}
+
+std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
+  const float lat = display_magnitude(outdoor.lat, precision);
+  const float lon = display_magnitude(outdoor.lon, precision);
+  // Everything but the two numbers at `precision`: "S, ", "E, ", the altitude
+  // at one digit and "Z", plus the parts of the two numbers before the digits.
+  const std::size_t lat_bound = detail::fixed_chars_bound(lat, 0);
+  const std::size_t lon_bound = detail::fixed_chars_bound(lon, 0);
+  const std::size_t fixed_part =
+      lat_bound + lon_bound + detail::fixed_chars_bound(outdoor.alt, 1) + 7;
+  constexpr std::size_t kSizeMax = std::numeric_limits<std::size_t>::max();
+  if (precision > (kSizeMax - fixed_part) / 2) {
+    throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
+  }
+  // Sized once from the bound (throws std::length_error beyond max_size()),
+  // written in place, then cut to the length written.
+  std::string text(fixed_part + 2 * precision, '\0');
+  char* out = text.data();
+  out = detail::write_fixed(out, lat, precision);
+  *out++ = outdoor.lat >= 0.0f ? 'N' : 'S';
+  *out++ = ',';
+  *out++ = ' ';
+  out = detail::write_fixed(out, lon, precision);
+  *out++ = outdoor.lon >= 0.0f ? 'E' : 'W';
+  *out++ = ',';
+  *out++ = ' ';
+  out = detail::write_fixed(out, outdoor.alt, 1);
+  *out++ = 'Z';
+  text.resize(static_cast<std::size_t>(out - text.data()));
+  return text;
+}
+
+}  // namespace
+
+// ---- WorldPosition -------------------------------------------------------------
+
+Vector3 WorldPosition::global_coords() const noexcept {
+  const auto [landblock_x, landblock_y] = landblock_coords();
+  return {world_metres(landblock_x, coords.x), world_metres(landblock_y, coords.y), coords.z};
+}
+
+float WorldPosition::distance_to(const WorldPosition& other) const noexcept {
+  if (landblock_id == other.landblock_id) return coords.distance(other.coords);
+  return (global_coords() - other.global_coords()).length();
+}
+
+float WorldPosition::heading_to(const WorldPosition& other) const noexcept {
+  if (landblock_id == other.landblock_id) return coords.heading_to(other.coords);
+  return global_coords().heading_to(other.global_coords());
+}
+
+std::optional<std::uint32_t> WorldPosition::derived_outdoor_cell_id() const noexcept {
+  if (landblock_id.raw == 0 || is_indoors()) return std::nullopt;
+  const std::uint32_t cell_x = cell_coordinate(clamp_local(coords.x));
+  const std::uint32_t cell_y = cell_coordinate(clamp_local(coords.y));
+  return cell_x * 8u + cell_y + 1u;
+}
+
+WorldPosition WorldPosition::normalize_outdoor_cell() const noexcept {
+  WorldPosition result = *this;
+  if (const auto cell = derived_outdoor_cell_id()) {
+    result.landblock_id = Guid{(landblock_id & 0xFFFF0000u) | *cell};
+  }
+  return result;
+}
+
+WorldPosition WorldPosition::rebucket_outdoor_landblock() const noexcept {
+  if (is_indoors() || landblock_id.raw == 0) return *this;
+  float x = coords.x;
+  float y = coords.y;
+  std::uint32_t landblock_x = landblock_id >> 24;
+  std::uint32_t landblock_y = (landblock_id >> 16) & 0xFFu;
+  bool moved = false;
+  rebucket_axis(x, landblock_x, moved);
+  rebucket_axis(y, landblock_y, moved);
+  // Without a step even an edge clamp is dropped: the caller's offsets stand.
+  if (!moved) return *this;
+
+  WorldPosition result = *this;
+  result.coords.x = x;
+  result.coords.y = y;
+  result.landblock_id = Guid{(landblock_x << 24) | (landblock_y << 16) | (landblock_id & 0xFFFFu)};
+  // An id that came out as 0 means "no landblock" and has no cell to derive;
+  // normalize_outdoor_cell leaves it alone.
+  return result.normalize_outdoor_cell();
+}
+
+WorldCoordinates WorldPosition::to_world_coords() const noexcept {
+  if (is_indoors()) {
+    return {WorldCoordinates::Indoor{static_cast<std::uint16_t>(landblock_id & 0xFFFFu)}};
+  }
+  const Vector3 world = global_coords();
+  const float lon = world.x / kMetresPerMapDegree - kMapOrigin;
+  const float lat = world.y / kMetresPerMapDegree - kMapOrigin;
+  return {WorldCoordinates::Outdoor{lat, lon, coords.z}};
+}
+
+std::ostream& operator<<(std::ostream& os, const WorldPosition& position) {
+  return detail::write_text(os, position_text(position));
+}
+
+std::string debug_string(const WorldPosition& position) {
+  return detail::to_string(position_text(position));
+}
+
+// ---- WorldCoordinates ----------------------------------------------------------
+
+std::string WorldCoordinates::to_string_with_precision(std::size_t precision) const {
+  if (const auto* in = indoor()) {
+    std::string text = "Indoors [0000]";
+    for (std::size_t i = 0; i < 4; ++i) {
+      text[9 + i] = kHexDigits[(in->landblock >> (12 - 4 * i)) & 0xFu];
+    }
+    return text;
+  }
+  return outdoor_map_text(*outdoor(), precision);
+}
+
+std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) {
+  const std::string text = coordinates.to_string_with_precision(1);
+  return os.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string debug_string(const WorldCoordinates& coordinates) {
+  return detail::to_string(coordinates_text(coordinates));
+}
+
+std::ostream& operator<<(std::ostream& os, const WorldCoordinates::Indoor& indoor) {
+  return detail::write_text(os, indoor_text(indoor));
+}
+
+std::string debug_string(const WorldCoordinates::Indoor& indoor) {
+  return detail::to_string(indoor_text(indoor));
+}
+
+std::ostream& operator<<(std::ostream& os, const WorldCoordinates::Outdoor& outdoor) {
+  return detail::write_text(os, outdoor_text(outdoor));
+}
+
+std::string debug_string(const WorldCoordinates::Outdoor& outdoor) {
+  return detail::to_string(outdoor_text(outdoor));
+}
+
+}  // namespace corvane

@@ -1,5 +1,204 @@
+// World positions: a packed landblock-and-cell id, an offset inside the
+// landblock and a rotation; outdoor cell maintenance; map coordinates and the
+// map text shown to players.
+//
+// The world is 256 x 256 landblocks of LANDBLOCK_LENGTH metres, landblock x
+// growing east and y growing north. A landblock id packs landblock x in bits
+// 31..24, landblock y in bits 23..16 and the cell number in bits 15..0: a cell
+// below 0x100 is outdoors (cells 1 to 64 on an 8 x 8 grid of 24 m, cell 0 also
+// occurs), from 0x100 up it is an interior cell. An id of 0 means no landblock.
+//
+// Float arithmetic lives in the compiled library (no fused multiply-add), so
+// results do not depend on the flags a consumer compiles with.
 #pragma once
 
-#include "corvane/export.hpp"
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
 
-namespace corvane {}  // namespace corvane
+#include "corvane/export.hpp"
+#include "corvane/guid.hpp"
+#include "corvane/math.hpp"
+
+namespace corvane {
+
+/// Edge of a landblock in metres; an offset is inside its landblock when
+/// 0 <= x < LANDBLOCK_LENGTH (same for y).
+inline constexpr float LANDBLOCK_LENGTH = 192.0f;
+
+/// Map coordinates, the player-facing form of a WorldPosition: an interior
+/// cell number, or latitude and longitude in map degrees (240 m each; 0, 0 is
+/// world position (24480, 24480)) and the unconverted altitude.
+struct CORVANE_EXPORT WorldCoordinates {
+  /// An interior place. `landblock` holds the cell word (the low 16 bits of
+  /// the landblock id), not landblock x and y.
+  struct Indoor {
+    std::uint16_t landblock = 0;
+    friend constexpr bool operator==(const Indoor&, const Indoor&) noexcept = default;
+  };
+  /// Outdoors: latitude (north positive), longitude (east positive), altitude.
+  /// Equality is float equality: a NaN field is never equal, 0 equals -0.
+  struct Outdoor {
+    float lat = 0.0f;
+    float lon = 0.0f;
+    float alt = 0.0f;
+    friend constexpr bool operator==(const Outdoor&, const Outdoor&) noexcept = default;
+  };
+
+  std::variant<Indoor, Outdoor> value;
+
+  /// Whether this is the Indoor alternative.
+  [[nodiscard]] constexpr bool is_indoors() const noexcept {
+    return std::holds_alternative<Indoor>(value);
+  }
+  /// The Indoor alternative, or nullptr when outdoors.
+  [[nodiscard]] constexpr const Indoor* indoor() const noexcept {
+    return std::get_if<Indoor>(&value);
+  }
+  /// The Outdoor alternative, or nullptr when indoors.
+  [[nodiscard]] constexpr const Outdoor* outdoor() const noexcept {
+    return std::get_if<Outdoor>(&value);
+  }
+
+  /// The map text with `precision` digits after the point for latitude and
+  /// longitude (no point at all for 0); altitude always has one digit.
+  ///
+  /// Indoor: "Indoors [01AD]", four uppercase hex digits; `precision` ignored.
+  /// Outdoor: "33.55S, 72.75E, 0.0Z". The magnitude of latitude and longitude
+  /// is printed, followed by N when lat >= 0 (-0 included) and S otherwise
+  /// (NaN gives S), E when lon >= 0 and W otherwise (NaN gives W). Numbers are
+  /// the exact float value rounded to the digits asked for, ties to even,
+  /// byte for byte what printf's "%.*f" gives; the altitude keeps its sign,
+  /// also when it rounds to zero ("-0.0Z").
+  ///
+  /// At precision 1 alone, 0.05 is subtracted from each magnitude before
+  /// printing, so that the text leans downwards (33.55 reads 33.5). A
+  /// magnitude below 0.05 would go negative there; it is printed as 0.0 so
+  /// that a negative number never stands before a hemisphere letter (0.01
+  /// south reads "0.0S").
+  ///
+  /// Non-finite values read as printf writes them, except that a NaN never
+  /// carries a minus sign: "inf", "nan" for latitude and longitude (their
+  /// magnitude is printed), "inf", "-inf", "nan" for the altitude.
+  ///
+  /// Allocates only the returned text. A precision whose text cannot be held
+  /// by a std::string throws std::length_error (as std::string itself does);
+  /// one that exceeds the available memory throws std::bad_alloc.
+  [[nodiscard]] std::string to_string_with_precision(std::size_t precision) const;
+
+  /// Same variant and every field equal.
+  friend constexpr bool operator==(const WorldCoordinates&,
+                                   const WorldCoordinates&) noexcept = default;
+};
+
+/// Where something is: landblock and cell, offset inside the landblock, and
+/// facing. A plain value; no invariant is enforced on construction.
+struct CORVANE_EXPORT WorldPosition {
+  /// Landblock x (bits 31..24), landblock y (23..16) and cell (15..0).
+  Guid landblock_id;
+  /// Offset from the landblock's south-west corner: x east, y north, z height.
+  /// A normalised outdoor position has x and y in [0, 192).
+  Vector3 coords;
+  /// Orientation; only equality and the debug text read it.
+  Quaternion rotation;
+
+  /// Whether the cell number (low 16 bits) is 0x100 or above.
+  [[nodiscard]] constexpr bool is_indoors() const noexcept {
+    return (landblock_id & 0xFFFFu) >= 0x100u;
+  }
+
+  /// (landblock x, landblock y), read from the id whether indoors or not.
+  /// An id of 0 reads as (0, 0).
+  [[nodiscard]] constexpr std::pair<std::uint8_t, std::uint8_t> landblock_coords() const noexcept {
+    return {static_cast<std::uint8_t>(landblock_id >> 24),
+            static_cast<std::uint8_t>((landblock_id >> 16) & 0xFFu)};
+  }
+
+  /// The offset in one continuous world space: landblock x * 192 + coords.x,
+  /// landblock y * 192 + coords.y, coords.z (indoor positions too).
+  [[nodiscard]] Vector3 global_coords() const noexcept;
+
+  /// Distance in metres: between the offsets when both ids are equal (all 32
+  /// bits), otherwise between the global coordinates. Non-finite offsets give
+  /// non-finite distances.
+  [[nodiscard]] float distance_to(const WorldPosition& other) const noexcept;
+
+  /// Heading toward `other` (radians in [0, 2*pi), 0 west, pi/2 north, pi
+  /// east), between offsets when the ids are equal, between global coordinates
+  /// otherwise; exactly 0 when the two points (nearly) coincide.
+  [[nodiscard]] float heading_to(const WorldPosition& other) const noexcept;
+
+  /// How many landblocks apart the two positions are: the larger of the
+  /// differences of landblock x and of landblock y. Empty when either id is 0;
+  /// cells, offsets and indoor status play no part.
+  [[nodiscard]] constexpr std::optional<std::uint8_t> landblock_chebyshev_distance_to(
+      const WorldPosition& other) const noexcept {
+    if (landblock_id.raw == 0 || other.landblock_id.raw == 0) return std::nullopt;
+    const auto [x, y] = landblock_coords();
+    const auto [ox, oy] = other.landblock_coords();
+    const int dx = x > ox ? x - ox : ox - x;
+    const int dy = y > oy ? y - oy : oy - y;
+    return static_cast<std::uint8_t>(std::max(dx, dy));
+  }
+
+  /// The outdoor cell (1 to 64) that the offset falls in: column x from west
+  /// to east, then y from south to north, cell = cell_x * 8 + cell_y + 1.
+  /// Offsets are clamped to [0, 191.99989] first (an offset of 192 lies in the
+  /// last column, a negative one in the first); a NaN offset gives cell
+  /// coordinate 0; z plays no part. Empty for an indoor position or id 0.
+  [[nodiscard]] std::optional<std::uint32_t> derived_outdoor_cell_id() const noexcept;
+
+  /// A copy with the cell number replaced by derived_outdoor_cell_id();
+  /// landblock x and y, offset and rotation unchanged. Indoor positions and
+  /// id 0 come back exactly as they went in.
+  [[nodiscard]] WorldPosition normalize_outdoor_cell() const noexcept;
+
+  /// A copy moved into the landblock that contains its offset: landblocks are
+  /// stepped one at a time (x axis first, then y) while the offset is outside
+  /// [0, 192), and the offset re-expressed there; at the world's edge
+  /// (landblock 0 or 255) the offset is clamped to [0, 191.99989] instead.
+  /// When any landblock step was taken the cell number is recomputed (unless
+  /// the new id is 0); when none was, the position comes back unchanged, even
+  /// if an offset was out of range at the edge. A NaN offset takes no step;
+  /// infinities step to the edge and are clamped. Indoor positions and id 0
+  /// are returned unchanged.
+  [[nodiscard]] WorldPosition rebucket_outdoor_landblock() const noexcept;
+
+  /// Map coordinates: Indoor with the cell word when indoors, otherwise
+  /// latitude (landblock y * 192 + y) / 240 - 102, longitude likewise from x,
+  /// and altitude z. Id 0 converts as landblock (0, 0).
+  [[nodiscard]] WorldCoordinates to_world_coords() const noexcept;
+
+  /// Id, offset and rotation equal (float equality for the components).
+  friend constexpr bool operator==(const WorldPosition& a, const WorldPosition& b) noexcept {
+    return a.landblock_id == b.landblock_id && a.coords == b.coords && a.rotation == b.rotation;
+  }
+};
+
+/// Debug text: "WorldPosition { landblock_id: 0xA9B40019, coords: Vector3 {
+/// x: 84.0, y: 7.1, z: 94.0 }, rotation: Quaternion { w: 1.0, x: 0.0, y: 0.0,
+/// z: 0.0 } }" (on one line).
+CORVANE_EXPORT std::ostream& operator<<(std::ostream& os, const WorldPosition& position);
+CORVANE_EXPORT std::string debug_string(const WorldPosition& position);
+
+/// The map text at precision 1 ("33.5S, 72.7E, 0.0Z", "Indoors [0100]"),
+/// written unpadded whatever the stream's width.
+CORVANE_EXPORT std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates);
+/// Debug text of the alternative held: "Indoor { landblock: 256 }" or
+/// "Outdoor { lat: -33.550003, lon: 72.75, alt: 0.0 }".
+CORVANE_EXPORT std::string debug_string(const WorldCoordinates& coordinates);
+
+/// Debug text "Indoor { landblock: 256 }" (the cell word in decimal).
+CORVANE_EXPORT std::ostream& operator<<(std::ostream& os, const WorldCoordinates::Indoor& indoor);
+CORVANE_EXPORT std::string debug_string(const WorldCoordinates::Indoor& indoor);
+/// Debug text "Outdoor { lat: -33.550003, lon: 72.75, alt: 0.0 }".
+CORVANE_EXPORT std::ostream& operator<<(std::ostream& os,
+                                        const WorldCoordinates::Outdoor& outdoor);
+CORVANE_EXPORT std::string debug_string(const WorldCoordinates::Outdoor& outdoor);
+
+}  // namespace corvane

@@ -42,5 +42,7 @@ class Dump {
 std::vector<float> sample_floats();
 
 void dump_math(Dump& dump);
+void dump_position(Dump& dump);
+void dump_fingerprint(Dump& dump);
 
 }  // namespace bitdump

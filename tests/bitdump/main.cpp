@@ -32,4 +32,6 @@ std::vector<float> sample_floats() {
 int main() {
   bitdump::Dump dump;
   bitdump::dump_math(dump);
+  bitdump::dump_position(dump);
+  bitdump::dump_fingerprint(dump);
 }

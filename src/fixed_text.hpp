@@ -1,0 +1,32 @@
+// Internal: fixed-point text of floats, byte for byte what printf's "%.*f"
+// gives (the exact value rounded to the digits asked for, ties to even, a
+// negative value keeping its sign when it rounds to zero), for any precision.
+#pragma once
+
+#include <cstddef>
+
+namespace corvane::detail {
+
+/// Digits after the point beyond which a float's fixed-point text only gains
+/// zeros: the smallest float, 2^-149, has exactly 149 of them.
+inline constexpr std::size_t kMaxExactFractionDigits = 149;
+
+/// Largest precision served by the integer fast path.
+inline constexpr std::size_t kMaxFastFixedPrecision = 9;
+
+/// An upper bound of the characters write_fixed writes for `value` at
+/// `precision`, at most three above the exact count, or 0 when it would exceed
+/// the range of std::size_t.
+[[nodiscard]] std::size_t fixed_chars_bound(float value, std::size_t precision) noexcept;
+
+/// Writes `value` with `precision` digits after the point (no point for 0) at
+/// `out` and returns the end; `out` must have room for fixed_chars_bound()
+/// characters. A NaN is written "nan" whatever its sign bit, infinities "inf"
+/// and "-inf".
+char* write_fixed(char* out, float value, std::size_t precision) noexcept;
+
+/// The same text, always through std::to_chars; the reference for the fast
+/// path in write_fixed.
+char* write_fixed_to_chars(char* out, float value, std::size_t precision) noexcept;
+
+}  // namespace corvane::detail
