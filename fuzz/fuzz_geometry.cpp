@@ -89,66 +89,6 @@ double max_abs(const Vector3& v) {
 
 // ---- debug text ------------------------------------------------------------
 
-// One float of a debug text: "NaN", or text that reads back to the same bits,
-// laid out as the shortest digits (no trailing zero after the point except
-// the single one of "1.0", at most nine significant digits).
-void check_float_text(std::string_view text, float expected) {
-  const std::string s(text);
-  if (std::isnan(expected)) {
-    FUZZ_CHECK(s == "NaN", "NaN written as '%s'", s.c_str());
-    return;
-  }
-  char* end = nullptr;
-  const float back = std::strtof(s.c_str(), &end);
-  FUZZ_CHECK(end == s.c_str() + s.size(), "'%s' does not read as one float", s.c_str());
-  FUZZ_CHECK(fuzz::hex(back) == fuzz::hex(expected), "'%s' reads back as %08X, not %08X",
-             s.c_str(), fuzz::hex(back), fuzz::hex(expected));
-  if (std::isinf(expected)) return;
-  const std::size_t e = s.find('e');
-  const std::string mantissa = s.substr(0, e);
-  const std::size_t point = mantissa.find('.');
-  if (e == std::string::npos) {
-    FUZZ_CHECK(point != std::string::npos && point + 1 < mantissa.size(),
-               "'%s' lacks a digit after the point", s.c_str());
-  }
-  if (point != std::string::npos) {
-    const std::string fraction = mantissa.substr(point + 1);
-    FUZZ_CHECK(fraction == "0" || fraction.back() != '0', "'%s' is not the shortest form",
-               s.c_str());
-  }
-  // A float never needs more than nine significant digits.
-  std::string digits;
-  for (const char c : mantissa) {
-    if (c >= '0' && c <= '9') digits += c;
-  }
-  digits.erase(0, digits.find_first_not_of('0'));
-  digits.erase(digits.find_last_not_of('0') + 1);
-  FUZZ_CHECK(digits.size() <= 9, "'%s' has too many digits", s.c_str());
-}
-
-// Splits "Type { a: 1.0, b: 2.0 }" at the given field names and checks each.
-template <std::size_t N>
-void check_struct_text(const std::string& text, std::string_view type,
-                       const std::array<std::string_view, N>& names,
-                       const std::array<float, N>& values) {
-  std::string_view rest = text;
-  const std::string head = std::string(type) + " { ";
-  FUZZ_CHECK(rest.substr(0, head.size()) == head, "bad head: %s", text.c_str());
-  rest.remove_prefix(head.size());
-  for (std::size_t i = 0; i < N; ++i) {
-    const std::string label = std::string(names[i]) + ": ";
-    FUZZ_CHECK(rest.substr(0, label.size()) == label, "missing '%s' in %s", label.c_str(),
-               text.c_str());
-    rest.remove_prefix(label.size());
-    const std::string_view sep = i + 1 < N ? std::string_view(", ") : std::string_view(" }");
-    const std::size_t at = rest.find(sep);
-    FUZZ_CHECK(at != std::string_view::npos, "unterminated field in %s", text.c_str());
-    check_float_text(rest.substr(0, at), values[i]);
-    rest.remove_prefix(at + sep.size());
-  }
-  FUZZ_CHECK(rest.empty(), "trailing text in %s", text.c_str());
-}
-
 template <typename T>
 std::string streamed(const T& value) {
   std::ostringstream os;
@@ -158,10 +98,10 @@ std::string streamed(const T& value) {
 
 void check_texts(const Vector3& v, const Quaternion& q, const Triangle& t) {
   const std::string vt = corvane::debug_string(v);
-  check_struct_text<3>(vt, "Vector3", {"x", "y", "z"}, {v.x, v.y, v.z});
+  fuzz::check_struct_text<3>(vt, "Vector3", {"x", "y", "z"}, {v.x, v.y, v.z});
   FUZZ_CHECK(streamed(v) == vt, "operator<< differs from debug_string: %s", vt.c_str());
   const std::string qt = corvane::debug_string(q);
-  check_struct_text<4>(qt, "Quaternion", {"w", "x", "y", "z"}, {q.w, q.x, q.y, q.z});
+  fuzz::check_struct_text<4>(qt, "Quaternion", {"w", "x", "y", "z"}, {q.w, q.x, q.y, q.z});
   FUZZ_CHECK(streamed(q) == qt, "operator<< differs from debug_string: %s", qt.c_str());
   const std::string tt = corvane::debug_string(t);
   const std::string expected = "Triangle { v0: " + corvane::debug_string(t.v0) +
@@ -174,7 +114,7 @@ void check_texts(const Vector3& v, const Quaternion& q, const Triangle& t) {
   FUZZ_CHECK(pt.size() > head.size() + 2 && pt.compare(0, head.size(), head) == 0 &&
                  pt.compare(pt.size() - 2, 2, " }") == 0,
              "plane text: %s", pt.c_str());
-  check_float_text(std::string_view(pt).substr(head.size(), pt.size() - head.size() - 2), q.w);
+  fuzz::check_float_text(std::string_view(pt).substr(head.size(), pt.size() - head.size() - 2), q.w);
   FUZZ_CHECK(streamed(p) == pt, "operator<< differs from debug_string: %s", pt.c_str());
 }
 
