@@ -60,6 +60,10 @@ void check_float(std::uint32_t bits) {
              by_printf, by_to_chars);
   FUZZ_CHECK(six == by_printf, "SixDp of %08X is %08X, the text gives %08X", bits, six, by_printf);
   FUZZ_CHECK(corvane::wire_f32_bits(v) == six, "wire_f32_bits differs from SixDp on %08X", bits);
+  // A FloatCanon value that names no member (only reachable by a cast) is
+  // documented to canonicalise like SixDp.
+  FUZZ_CHECK(corvane::fingerprint_f32_bits(v, static_cast<FloatCanon>(2 + (bits >> 24) % 254)) == six,
+             "an unnamed FloatCanon is not treated as SixDp on %08X", bits);
   // Idempotent up to the zero merge: a tiny negative value comes out as -0
   // (its text is "-0.000000"), and -0 itself canonicalises to +0.
   const std::uint32_t twice = corvane::fingerprint_f32_bits(std::bit_cast<float>(six), FloatCanon::SixDp);
