@@ -52,7 +52,7 @@ void BM_FromRepr_Library(benchmark::State& state) {
   for (auto _ : state) {
     for (const auto raw : in) benchmark::DoNotOptimize(from_repr<E>(raw));
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(in.size()));
 }
 
 template <class E>
@@ -71,7 +71,7 @@ void BM_FromRepr_LinearScan(benchmark::State& state) {
       benchmark::DoNotOptimize(found);
     }
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(in.size()));
 }
 
 template <class E>
@@ -87,7 +87,7 @@ void BM_FromRepr_LowerBound(benchmark::State& state) {
       benchmark::DoNotOptimize(found);
     }
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(in.size()));
 }
 
 template <class E>
@@ -102,7 +102,7 @@ void BM_FromRepr_UnorderedMap(benchmark::State& state) {
       benchmark::DoNotOptimize(found);
     }
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(in.size()));
 }
 
 template <class E>
@@ -111,7 +111,7 @@ void BM_Name_Library(benchmark::State& state) {
   for (auto _ : state) {
     for (const E m : all) benchmark::DoNotOptimize(name(m));
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * all.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
 }
 
 template <class E>
@@ -130,7 +130,7 @@ void BM_Name_LinearScan(benchmark::State& state) {
       benchmark::DoNotOptimize(n);
     }
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * all.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
 }
 
 template <class E>
@@ -144,7 +144,7 @@ void BM_Name_LowerBound(benchmark::State& state) {
       benchmark::DoNotOptimize(it->name);
     }
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * all.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
 }
 
 template <class E>
@@ -155,7 +155,7 @@ void BM_Name_UnorderedMap(benchmark::State& state) {
   for (auto _ : state) {
     for (const E m : all) benchmark::DoNotOptimize(map.find(repr(m))->second);
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * all.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
 }
 
 #define CORVANE_VOCAB_BENCH(E)                 \

@@ -2,26 +2,37 @@
 # pkg-config file.
 include(CMakePackageConfigHelpers)
 
-set(CORVANE_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/corvane_common)
+set(CORVANE_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/corvane_common
+  CACHE STRING "Where to install corvane_commonConfig.cmake, relative to the prefix")
+mark_as_advanced(CORVANE_INSTALL_CMAKEDIR)
 
 install(TARGETS corvane_common
   EXPORT corvane_commonTargets
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT corvane_development
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT corvane_runtime
+    NAMELINK_COMPONENT corvane_development
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT corvane_runtime
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(DIRECTORY include/corvane DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/corvane
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT corvane_development
   FILES_MATCHING PATTERN "*.hpp" PATTERN "*.inc")
 install(FILES
     ${CORVANE_GENERATED_INCLUDE_DIR}/corvane/export.hpp
     ${CORVANE_GENERATED_INCLUDE_DIR}/corvane/version.hpp
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/corvane)
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/corvane COMPONENT corvane_development)
+
+# The installed tool finds the installed shared library wherever the prefix is.
+if(TARGET corvane AND CORVANE_LIBRARY_TYPE STREQUAL "SHARED_LIBRARY" AND NOT APPLE AND NOT WIN32)
+  file(RELATIVE_PATH CORVANE_BIN_TO_LIB
+    ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+  set_target_properties(corvane PROPERTIES INSTALL_RPATH "$ORIGIN/${CORVANE_BIN_TO_LIB}")
+endif()
 
 install(EXPORT corvane_commonTargets
   NAMESPACE corvane::
-  DESTINATION ${CORVANE_INSTALL_CMAKEDIR})
-# A build-tree export, for consumers that point CMAKE_PREFIX_PATH at a build
-# directory instead of installing.
+  DESTINATION ${CORVANE_INSTALL_CMAKEDIR} COMPONENT corvane_development)
+# A build-tree export, for consumers that point CMAKE_PREFIX_PATH (or
+# corvane_common_DIR) at a build directory instead of installing.
 export(EXPORT corvane_commonTargets
   NAMESPACE corvane::
   FILE ${PROJECT_BINARY_DIR}/corvane_commonTargets.cmake)
@@ -41,24 +52,33 @@ write_basic_package_version_file(
 install(FILES
     ${PROJECT_BINARY_DIR}/corvane_commonConfig.cmake
     ${PROJECT_BINARY_DIR}/corvane_commonConfigVersion.cmake
-  DESTINATION ${CORVANE_INSTALL_CMAKEDIR})
+  DESTINATION ${CORVANE_INSTALL_CMAKEDIR} COMPONENT corvane_development)
 
-# pkg-config: a static build needs the consumer to define CORVANE_STATIC_DEFINE.
-if(BUILD_SHARED_LIBS)
+# pkg-config. The file finds its prefix from its own place (${pcfiledir}), so
+# the tree still works after `cmake --install --prefix` elsewhere or a move.
+# No -std flag: the consumer picks its standard (C++20 or later; export.hpp
+# stops older ones with a clear message). A static build needs the consumer to
+# define CORVANE_STATIC_DEFINE, as the CMake target does.
+if(CORVANE_LIBRARY_TYPE STREQUAL "STATIC_LIBRARY")
+  set(CORVANE_PC_CFLAGS " -DCORVANE_STATIC_DEFINE")
+else()
   set(CORVANE_PC_CFLAGS "")
-else()
-  set(CORVANE_PC_CFLAGS "-DCORVANE_STATIC_DEFINE")
 endif()
-if(IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
-  set(CORVANE_PC_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}")
+set(CORVANE_PC_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+if(IS_ABSOLUTE "${CORVANE_PC_INSTALL_DIR}")
+  set(CORVANE_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
 else()
-  set(CORVANE_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
+  file(RELATIVE_PATH CORVANE_PC_UP /${CORVANE_PC_INSTALL_DIR} /)
+  string(REGEX REPLACE "/$" "" CORVANE_PC_UP "${CORVANE_PC_UP}")
+  set(CORVANE_PC_PREFIX "\${pcfiledir}/${CORVANE_PC_UP}")
 endif()
-if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
-  set(CORVANE_PC_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
-else()
-  set(CORVANE_PC_LIBDIR "\${prefix}/${CMAKE_INSTALL_LIBDIR}")
-endif()
+foreach(kind INCLUDEDIR LIBDIR)
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_${kind}}")
+    set(CORVANE_PC_${kind} "${CMAKE_INSTALL_${kind}}")
+  else()
+    set(CORVANE_PC_${kind} "\${prefix}/${CMAKE_INSTALL_${kind}}")
+  endif()
+endforeach()
 configure_file(cmake/corvane_common.pc.in ${PROJECT_BINARY_DIR}/corvane_common.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/corvane_common.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  DESTINATION ${CORVANE_PC_INSTALL_DIR} COMPONENT corvane_development)

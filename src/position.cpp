@@ -2,8 +2,11 @@
 // float in the order written, and nothing is fused into a multiply-add.
 #include "corvane/position.hpp"
 
+#include <array>
 #include <bit>
+#include <cassert>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <ostream>
 #include <stdexcept>
@@ -111,8 +114,8 @@ detail::FixedText<kMaxCoordinatesDebugChars> coordinates_text(
 }
 
 // The magnitude printed before a hemisphere letter. At one digit it is moved
-// down by 0.05 so that the text truncates rather than rounds; a magnitude
-// below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
+// down by 0.05 so that the text leans downwards (33.55 reads 33.5); a
+// magnitude below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
 float display_magnitude(float degrees, std::size_t precision) noexcept {
   float magnitude = std::fabs(degrees);
   if (precision == 1) {
@@ -122,23 +125,21 @@ float display_magnitude(float degrees, std::size_t precision) noexcept {
   return magnitude;
 }
 
-std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
-  const float lat = display_magnitude(outdoor.lat, precision);
-  const float lon = display_magnitude(outdoor.lon, precision);
-  // Everything but the two numbers at `precision`: "S, ", "E, ", the altitude
-  // at one digit and "Z", plus the parts of the two numbers before the digits.
-  const std::size_t lat_bound = detail::fixed_chars_bound(lat, 0);
-  const std::size_t lon_bound = detail::fixed_chars_bound(lon, 0);
-  const std::size_t fixed_part =
-      lat_bound + lon_bound + detail::fixed_chars_bound(outdoor.alt, 1) + 7;
-  constexpr std::size_t kSizeMax = std::numeric_limits<std::size_t>::max();
-  if (precision > (kSizeMax - fixed_part) / 2) {
-    throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
-  }
-  // Sized once from the bound (throws std::length_error beyond max_size()),
-  // written in place, then cut to the length written.
-  std::string text(fixed_part + 2 * precision, '\0');
-  char* out = text.data();
+// Bound of the map text's characters other than the 2 * precision digits.
+std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
+  // "N, ", "E, " and "Z" besides the numbers.
+  return detail::fixed_chars_bound(lat, 0) + detail::fixed_chars_bound(lon, 0) +
+         detail::fixed_chars_bound(alt, 1) + 7;
+}
+
+// The longest text form (precision 1): three numbers of at most 42 characters
+// and the letters and separators.
+constexpr std::size_t kMaxTextFormChars = 3 * 42 + 7;
+
+// `lat` and `lon` are the display magnitudes; the letters follow the signs of
+// the coordinates themselves.
+char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
+                     std::size_t precision) noexcept {
   out = detail::write_fixed(out, lat, precision);
   *out++ = outdoor.lat >= 0.0f ? 'N' : 'S';
   *out++ = ',';
@@ -149,7 +150,31 @@ std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size
   *out++ = ' ';
   out = detail::write_fixed(out, outdoor.alt, 1);
   *out++ = 'Z';
-  text.resize(static_cast<std::size_t>(out - text.data()));
+  return out;
+}
+
+constexpr std::size_t kIndoorTextChars = 14;
+
+// "Indoors [01AD]".
+char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
+  std::memcpy(out, "Indoors [", 9);
+  for (int i = 0; i < 4; ++i) out[9 + i] = kHexDigits[(cell >> (12 - 4 * i)) & 0xF];
+  out[13] = ']';
+  return out + kIndoorTextChars;
+}
+
+std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
+  const float lat = display_magnitude(outdoor.lat, precision);
+  const float lon = display_magnitude(outdoor.lon, precision);
+  const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
+  if (precision > (std::numeric_limits<std::size_t>::max() - head) / 2) {
+    throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
+  }
+  // Sized once from the bound (throws std::length_error beyond max_size()),
+  // written in place, then cut to the length written.
+  std::string text(head + 2 * precision, '\0');
+  const char* end = write_map_text(text.data(), outdoor, lat, lon, precision);
+  text.resize(static_cast<std::size_t>(end - text.data()));
   return text;
 }
 
@@ -230,18 +255,27 @@ std::string debug_string(const WorldPosition& position) {
 
 std::string WorldCoordinates::to_string_with_precision(std::size_t precision) const {
   if (const auto* in = indoor()) {
-    std::string text = "Indoors [0000]";
-    for (std::size_t i = 0; i < 4; ++i) {
-      text[9 + i] = kHexDigits[(in->landblock >> (12 - 4 * i)) & 0xFu];
-    }
+    std::string text(kIndoorTextChars, '\0');
+    write_indoor_text(text.data(), in->landblock);
     return text;
   }
   return outdoor_map_text(*outdoor(), precision);
 }
 
+// The text form writes from the stack: at precision 1 its length is bounded.
 std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) {
-  const std::string text = coordinates.to_string_with_precision(1);
-  return os.write(text.data(), static_cast<std::streamsize>(text.size()));
+  std::array<char, kMaxTextFormChars> text;
+  const char* end = nullptr;
+  if (const auto* in = coordinates.indoor()) {
+    end = write_indoor_text(text.data(), in->landblock);
+  } else {
+    const auto& outdoor = *coordinates.outdoor();
+    const float lat = display_magnitude(outdoor.lat, 1);
+    const float lon = display_magnitude(outdoor.lon, 1);
+    assert(map_text_head_bound(lat, lon, outdoor.alt) + 2 <= text.size());
+    end = write_map_text(text.data(), outdoor, lat, lon, 1);
+  }
+  return os.write(text.data(), end - text.data());
 }
 
 std::string debug_string(const WorldCoordinates& coordinates) {

@@ -39,6 +39,35 @@ enum class TestByte : std::uint8_t { CORVANE_TEST_BYTE_MEMBERS(CORVANE_DETAIL_EN
 CORVANE_DETAIL_ENUMERATION_TRAITS(TestByte, CORVANE_TEST_BYTE_MEMBERS,
                                   static constexpr TestByte default_member = TestByte::Mid;)
 
+// 700 members spread over the whole 32-bit range, built at compile time: the
+// size the machinery is designed for, on the hashed path.
+enum class TestWide : std::uint32_t {};
+inline constexpr std::size_t kWideMembers = 700;
+constexpr std::uint32_t wide_value(std::size_t i) {
+  return static_cast<std::uint32_t>(i * 6135053u + (i * i) % 977u);  // ascending, sparse
+}
+template <>
+struct enumeration_traits<TestWide> {
+  static constexpr std::string_view type_name = "TestWide";
+  static constexpr std::array<std::uint32_t, kWideMembers> values = [] {
+    std::array<std::uint32_t, kWideMembers> v{};
+    for (std::size_t i = 0; i < kWideMembers; ++i) v[i] = wide_value(i);
+    return v;
+  }();
+  // "W000", "W001" ... each followed by a NUL.
+  static constexpr std::array<char, kWideMembers * 5 + 1> names = [] {
+    std::array<char, kWideMembers * 5 + 1> n{};
+    for (std::size_t i = 0; i < kWideMembers; ++i) {
+      n[i * 5] = 'W';
+      n[i * 5 + 1] = static_cast<char>('0' + i / 100);
+      n[i * 5 + 2] = static_cast<char>('0' + i / 10 % 10);
+      n[i * 5 + 3] = static_cast<char>('0' + i % 10);
+      n[i * 5 + 4] = '\0';
+    }
+    return n;
+  }();
+};
+
 // Flags that overlap, a flag without a name, a value-0 constant and a
 // multi-bit flag, in an order that makes the walk's rules matter.
 #define CORVANE_TEST_FLAGS(X) \
@@ -67,6 +96,7 @@ struct flag_set_traits<TestFlags> {
 namespace {
 
 static_assert(!detail::enumeration_table<TestSparse>::dense);
+static_assert(!detail::enumeration_table<TestWide>::dense);
 static_assert(detail::enumeration_table<TestByte>::dense);
 static_assert(!EnumerationWithDefault<TestSparse>);
 static_assert(EnumerationWithDefault<TestByte>);
@@ -93,7 +123,7 @@ template <class F>
 concept has_display_view = requires(F f) { f.iter_display_names(); };
 static_assert(has_display_view<CoverageMask> && !has_display_view<ItemType>);
 
-using test_enumerations = type_list<TestSparse, TestByte>;
+using test_enumerations = type_list<TestSparse, TestByte, TestWide>;
 
 // Calls f.template operator()<E>() for every E of the list.
 template <class... E, class Fn>
@@ -196,6 +226,9 @@ TEST(Enumeration, NamesAreViewsIntoStaticStorage) {
   static_assert(at_compile_time == "YMCA");
   static_assert(from_repr<TestSparse>(0xFFFFFFFFu) == TestSparse::Max);
   static_assert(!from_repr<TestSparse>(0x7FFFFFFFu).has_value());
+  EXPECT_EQ(name(*from_repr<TestWide>(wide_value(0))), "W000");
+  EXPECT_EQ(name(*from_repr<TestWide>(wide_value(699))), "W699");
+  EXPECT_EQ(from_repr<TestWide>(wide_value(350) + 1), std::nullopt);
 }
 
 TEST(Enumeration, StorageWidthAndDefaults) {

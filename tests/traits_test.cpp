@@ -266,7 +266,7 @@ void check_random_batches(MakeKey make_key, Dedupe dedupe, int batches) {
 TEST(DedupeEventsAgainstReference, DefaultSet) {
   const auto int_key = [](int k) { return k * 7919 - 100; };
   check_random_batches<IntEvent>(int_key, [](auto e) { return dedupe_events(std::move(e)); }, 400);
-  const auto string_key = [](int k) { return "key-" + std::to_string(k) + std::string(k % 5 * 10, 'x'); };
+  const auto string_key = [](int k) { return "key-" + std::to_string(k) + std::string(static_cast<std::size_t>(k % 5) * 10, 'x'); };
   check_random_batches<StringEvent>(string_key, [](auto e) { return dedupe_events(std::move(e)); }, 400);
   const auto guid_key = [](int k) { return corvane::Guid{static_cast<std::uint32_t>(k) << 16}; };
   check_random_batches<GuidEvent>(guid_key, [](auto e) { return dedupe_events(std::move(e)); }, 400);

@@ -143,7 +143,7 @@ struct CORVANE_EXPORT WorldPosition {
     const auto [ox, oy] = other.landblock_coords();
     const int dx = x > ox ? x - ox : ox - x;
     const int dy = y > oy ? y - oy : oy - y;
-    return static_cast<std::uint8_t>(std::max(dx, dy));
+    return static_cast<std::uint8_t>((std::max)(dx, dy));
   }
 
   /// The outdoor cell (1 to 64) that the offset falls in: column x from west
@@ -187,7 +187,7 @@ CORVANE_EXPORT std::ostream& operator<<(std::ostream& os, const WorldPosition& p
 CORVANE_EXPORT std::string debug_string(const WorldPosition& position);
 
 /// The map text at precision 1 ("33.5S, 72.7E, 0.0Z", "Indoors [0100]"),
-/// written unpadded whatever the stream's width.
+/// written unpadded whatever the stream's width; allocates nothing.
 CORVANE_EXPORT std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates);
 /// Debug text of the alternative held: "Indoor { landblock: 256 }" or
 /// "Outdoor { lat: -33.550003, lon: 72.75, alt: 0.0 }".

@@ -60,13 +60,25 @@ constexpr std::array<std::uint64_t, 2> kUserVisible = visible_bits({
 });
 static_assert(members<EmoteType>().size() <= 128, "the bitmap covers values 0 to 127");
 
-#define CORVANE_DETAIL_DISPLAY(member, value, display) display,
-constexpr std::string_view kDisplayNames[] = {
-    CORVANE_EMOTE_CATEGORY_MEMBERS(CORVANE_DETAIL_DISPLAY)};
+// One string with NUL separators plus offsets: no relocation per name.
+#define CORVANE_DETAIL_DISPLAY(member, value, display) display "\0"
+constexpr char kDisplayNames[] = CORVANE_EMOTE_CATEGORY_MEMBERS(CORVANE_DETAIL_DISPLAY);
 #undef CORVANE_DETAIL_DISPLAY
-static_assert(std::size(kDisplayNames) == members<EmoteCategory>().size());
-static_assert(repr(members<EmoteCategory>().back()) + 1 == std::size(kDisplayNames),
+
+constexpr std::size_t kCategories = members<EmoteCategory>().size();
+static_assert(repr(members<EmoteCategory>().back()) + 1 == kCategories,
               "display names are indexed by value");
+
+constexpr std::array<std::uint16_t, kCategories + 1> kDisplayOffsets = [] {
+  std::array<std::uint16_t, kCategories + 1> offsets{};
+  std::size_t count = 0;
+  for (std::size_t i = 0; i + 1 < sizeof(kDisplayNames); ++i) {
+    if (kDisplayNames[i] == '\0') offsets[++count] = static_cast<std::uint16_t>(i + 1);
+  }
+  return offsets;
+}();
+static_assert(kDisplayOffsets[kCategories] + 1 == sizeof(kDisplayNames),
+              "one display name per member");
 
 }  // namespace
 
@@ -77,7 +89,9 @@ bool is_user_visible(EmoteType type) noexcept {
 
 std::string_view display_name(EmoteCategory category) noexcept {
   const std::uint32_t v = repr(category);
-  return v < std::size(kDisplayNames) ? kDisplayNames[v] : std::string_view{};
+  if (v >= kCategories) return {};
+  return {kDisplayNames + kDisplayOffsets[v],
+          static_cast<std::size_t>(kDisplayOffsets[v + 1] - kDisplayOffsets[v] - 1)};
 }
 
 }  // namespace corvane

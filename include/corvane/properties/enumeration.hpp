@@ -47,6 +47,7 @@ namespace corvane {
 ///   `static constexpr std::string_view type_name`   the C++ type name
 ///   `static constexpr U values[]`                   member values, ascending
 ///   `static constexpr char names[]`                 names, each ended by '\0'
+/// (`values` and `names` may also be `std::array`s computed at compile time)
 /// and, only where the vocabulary fixes a default member,
 ///   `static constexpr E default_member`.
 template <class E>
@@ -94,7 +95,7 @@ struct enumeration_table {
   // 729 members), hash otherwise (RootElementId: 9 members over 1709 values).
   static constexpr bool dense = span <= 4 * size + 64;
 
-  using name_offset = std::conditional_t<(sizeof(traits::names) <= 0xFFFF), std::uint16_t,
+  using name_offset = std::conditional_t<(std::size(traits::names) <= 0xFFFF), std::uint16_t,
                                          std::uint32_t>;
 
   static constexpr std::array<name_offset, size + 1> make_name_offsets() {
@@ -102,7 +103,7 @@ struct enumeration_table {
     std::size_t count = 0;
     offsets[0] = 0;
     // The last byte is the literal's own terminator, not a separator.
-    for (std::size_t i = 0; i + 1 < sizeof(traits::names); ++i) {
+    for (std::size_t i = 0; i + 1 < std::size(traits::names); ++i) {
       if (traits::names[i] == '\0') {
         ++count;
         if (count > size) break;
@@ -172,7 +173,7 @@ struct enumeration_table {
   }
 
   static constexpr std::string_view name_at(std::size_t i) noexcept {
-    return std::string_view(traits::names + name_offsets[i],
+    return std::string_view(std::data(traits::names) + name_offsets[i],
                             static_cast<std::size_t>(name_offsets[i + 1] - name_offsets[i] - 1));
   }
 };
@@ -311,7 +312,9 @@ class flag_name_iterator {
       std::conditional_t<Display, std::string_view, std::pair<std::string_view, F>>;
   using reference = value_type;
   using difference_type = std::ptrdiff_t;
-  using iterator_category = std::forward_iterator_tag;
+  // Dereferencing yields a value, not a reference: a forward range for the
+  // ranges library, an input iterator for the classic algorithms.
+  using iterator_category = std::input_iterator_tag;
   using iterator_concept = std::forward_iterator_tag;
 
   constexpr flag_name_iterator() noexcept = default;
@@ -350,7 +353,7 @@ class flag_name_iterator {
 
  private:
   static constexpr const auto& table() noexcept { return flag_set_traits<F>::flags; }
-  static constexpr std::size_t kEnd = std::numeric_limits<std::size_t>::max();
+  static constexpr std::size_t kEnd = (std::numeric_limits<std::size_t>::max)();
 
   constexpr void advance() noexcept {
     while (position_ < table().size() && remaining_ != 0) {
