@@ -59,14 +59,6 @@ std::uint32_t six_dp_bits(std::uint32_t bits) noexcept {
   return (from_sixteen & large) | (below_sixteen & ~large);
 }
 
-constexpr std::string_view canon_name(FloatCanon canon) noexcept {
-  switch (canon) {
-    case FloatCanon::SixDp: return "SixDp";
-    case FloatCanon::Lossless: return "Lossless";
-  }
-  return {};
-}
-
 }  // namespace
 
 std::uint32_t fingerprint_f32_bits(float v, FloatCanon canon) noexcept {
@@ -79,19 +71,5 @@ std::uint32_t wire_f32_bits(float v) noexcept {
   return six_dp_bits(std::bit_cast<std::uint32_t>(v));
 }
 
-std::ostream& operator<<(std::ostream& os, FloatCanon canon) {
-  const std::string_view name = canon_name(canon);
-  if (name.empty()) {
-    const std::string number = std::to_string(static_cast<unsigned>(canon));
-    return os.write(number.data(), static_cast<std::streamsize>(number.size()));
-  }
-  return os.write(name.data(), static_cast<std::streamsize>(name.size()));
-}
-
-std::string debug_string(FloatCanon canon) {
-  const std::string_view name = canon_name(canon);
-  if (name.empty()) return std::to_string(static_cast<unsigned>(canon));
-  return std::string(name);
-}
 
 }  // namespace corvane

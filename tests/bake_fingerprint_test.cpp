@@ -76,9 +76,14 @@ TEST(FloatCanonText, BareMemberNameIgnoringWidthAndFill) {
   os.fill('*');
   os << FloatCanon::Lossless;
   EXPECT_EQ(os.str(), "Lossless");
-  // The settings stay for the next output.
-  EXPECT_EQ(os.width(), 12);
+  // The width is used up as by any formatted output, so it does not pad the
+  // next output either; the fill stays.
+  os << 7;
+  EXPECT_EQ(os.str(), "Lossless7");
   EXPECT_EQ(os.fill(), '*');
+  EXPECT_EQ(corvane::from_repr<FloatCanon>(1), FloatCanon::Lossless);
+  EXPECT_FALSE(corvane::from_repr<FloatCanon>(2).has_value());
+  EXPECT_EQ(corvane::members<FloatCanon>().size(), 2u);
 }
 
 // ---------------------------------------------------------------------------

@@ -7,22 +7,27 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
-#include <string>
 
 #include "corvane/export.hpp"
+#include "corvane/properties/enumeration.hpp"
 
 namespace corvane {
 
-/// How a float is canonicalised before it is folded into a fingerprint.
-enum class FloatCanon : std::uint8_t {
-  /// The value as it reads back after being written with exactly six decimals
-  /// (ties to even), then parsed to the nearest float. Scenery quaternions use
-  /// it so that tiny export noise does not change the fingerprint.
-  SixDp = 0,
-  /// The value's own bits; only -0 is merged into +0.
-  Lossless = 1,
-};
+#define CORVANE_FLOAT_CANON_MEMBERS(X) \
+  X(SixDp, 0)                         \
+  X(Lossless, 1)
+
+/// How a float is canonicalised before it is folded into a fingerprint, stored
+/// in one byte. It has the operations of every enumeration (from_repr, name,
+/// members, operator<<); no default member is fixed.
+///   SixDp     the value as it reads back after being written with exactly six
+///             decimals (ties to even), then parsed to the nearest float.
+///             Scenery quaternions use it so that tiny export noise does not
+///             change the fingerprint.
+///   Lossless  the value's own bits; only -0 is merged into +0.
+enum class FloatCanon : std::uint8_t { CORVANE_FLOAT_CANON_MEMBERS(CORVANE_DETAIL_ENUMERATOR) };
+
+CORVANE_DETAIL_ENUMERATION_TRAITS(FloatCanon, CORVANE_FLOAT_CANON_MEMBERS)
 
 /// The 64-bit FNV offset basis: the fingerprint of an empty sequence.
 inline constexpr std::uint64_t FNV1A_OFFSET_BASIS = 0xcbf29ce484222325u;
@@ -58,13 +63,5 @@ CORVANE_EXPORT std::uint32_t fingerprint_f32_bits(float v, FloatCanon canon) noe
 /// The SixDp pattern of `v`, for float values in wire form; always equal to
 /// fingerprint_f32_bits(v, FloatCanon::SixDp).
 CORVANE_EXPORT std::uint32_t wire_f32_bits(float v) noexcept;
-
-/// Writes the bare member name ("SixDp", "Lossless"), ignoring width and
-/// fill; a value outside the members writes its number.
-CORVANE_EXPORT std::ostream& operator<<(std::ostream& os, FloatCanon canon);
-
-/// The debug text: the bare member name, or the number for a value outside
-/// the members.
-CORVANE_EXPORT std::string debug_string(FloatCanon canon);
 
 }  // namespace corvane

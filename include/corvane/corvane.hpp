@@ -13,6 +13,7 @@
 #include "corvane/properties/object.hpp"
 #include "corvane/properties/position.hpp"
 #include "corvane/properties/ui.hpp"
+#include "corvane/properties/vocabularies.hpp"
 #include "corvane/sequence.hpp"
 #include "corvane/traits.hpp"
 #include "corvane/version.hpp"

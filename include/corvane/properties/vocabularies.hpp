@@ -17,6 +17,7 @@
 //   [&]<class... E>(type_list<E...>) { (visit<E>(), ...); }(all_enumerations{});
 #pragma once
 
+#include "corvane/bake_fingerprint.hpp"
 #include "corvane/character.hpp"
 #include "corvane/properties/combat.hpp"
 #include "corvane/properties/emote.hpp"
@@ -39,7 +40,7 @@ struct type_list {
 using all_enumerations =
     type_list<PropertyAttribute2nd, SpellType, SpellComponentType, SpellCategory, EmoteType,
               EmoteCategory, ContainerProperties, WieldType, ObjectClass, PropertyPosition,
-              ClientAction, RootElementId>;
+              ClientAction, RootElementId, FloatCanon>;
 
 /// Every flag-set vocabulary.
 using all_flag_sets =
