@@ -14,7 +14,7 @@
 namespace corvane {
 
 #define CORVANE_FLOAT_CANON_MEMBERS(X) \
-  X(SixDp, 0)                         \
+  X(SixDp, 0)                          \
   X(Lossless, 1)
 
 /// How a float is canonicalised before it is folded into a fingerprint, stored

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "member_lookup.hpp"
+
 #include <set>
 #include <string>
 #include <string_view>
@@ -14,13 +16,7 @@
 namespace corvane {
 namespace {
 
-template <class E>
-std::optional<E> by_name(std::string_view n) {
-  for (const E m : members<E>()) {
-    if (name(m) == n) return m;
-  }
-  return std::nullopt;
-}
+using test_support::by_name;
 
 bool ends_with(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "member_lookup.hpp"
+
 #include <cctype>
 #include <iomanip>
 #include <set>
@@ -13,13 +15,7 @@
 namespace corvane {
 namespace {
 
-template <class E>
-std::optional<E> by_name(std::string_view n) {
-  for (const E m : members<E>()) {
-    if (name(m) == n) return m;
-  }
-  return std::nullopt;
-}
+using test_support::by_name;
 
 TEST(EmoteType, ContiguousReferenceValuesAndDefault) {
   EXPECT_EQ(members<EmoteType>().size(), 122u);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "member_lookup.hpp"
+
 #include <set>
 #include <string>
 #include <string_view>
@@ -11,13 +13,7 @@
 namespace corvane {
 namespace {
 
-template <class E>
-std::optional<E> by_name(std::string_view n) {
-  for (const E m : members<E>()) {
-    if (name(m) == n) return m;
-  }
-  return std::nullopt;
-}
+using test_support::by_name;
 
 std::uint32_t value_of(std::string_view n) {
   const auto m = by_name<ClientAction>(n);

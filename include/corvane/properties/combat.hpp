@@ -51,9 +51,11 @@ enum class SpellComponentType : std::uint32_t {
   CORVANE_SPELL_COMPONENT_TYPE_MEMBERS(CORVANE_DETAIL_ENUMERATOR)
 };
 
-CORVANE_DETAIL_ENUMERATION_TRAITS(SpellComponentType, CORVANE_SPELL_COMPONENT_TYPE_MEMBERS,
-                                  static constexpr SpellComponentType default_member =
-                                      SpellComponentType::Undef;)
+CORVANE_DETAIL_ENUMERATION_TRAITS(
+    SpellComponentType, CORVANE_SPELL_COMPONENT_TYPE_MEMBERS,
+    static constexpr SpellComponentType default_member = SpellComponentType::Undef;)
+
+#include "corvane/properties/spell_category.inc"
 
 /// The category of a spell's effect, 16-bit on the wire: 729 members over the
 /// values 0 to 733 (no member at 622 nor at 700 to 703).
@@ -62,47 +64,32 @@ CORVANE_DETAIL_ENUMERATION_TRAITS(SpellComponentType, CORVANE_SPELL_COMPONENT_TY
 /// nothing gives "no category yet" a meaning worth fixing, and a caller that
 /// needs one says so explicitly.
 enum class SpellCategory : std::uint16_t {
-#define CORVANE_MEMBER CORVANE_DETAIL_ENUMERATOR
-#include "corvane/properties/spell_category.inc"
-#undef CORVANE_MEMBER
+  CORVANE_SPELL_CATEGORY_MEMBERS(CORVANE_DETAIL_ENUMERATOR)
 };
 
-template <>
-struct enumeration_traits<SpellCategory> {
-  static constexpr std::string_view type_name = "SpellCategory";
-  static constexpr std::uint16_t values[] = {
-#define CORVANE_MEMBER CORVANE_DETAIL_VALUE
-#include "corvane/properties/spell_category.inc"
-#undef CORVANE_MEMBER
-  };
-  static constexpr char names[] =
-#define CORVANE_MEMBER CORVANE_DETAIL_NAME
-#include "corvane/properties/spell_category.inc"
-#undef CORVANE_MEMBER
-      ;
-};
+CORVANE_DETAIL_ENUMERATION_TRAITS(SpellCategory, CORVANE_SPELL_CATEGORY_MEMBERS)
 
 // The flag names below, apart from BENEFICIAL, WAR and LEVEL_3, are this
 // library's own choice: only the bits are fixed on the wire.
 
-#define CORVANE_SPELL_FLAGS(X)                              \
-  X(RESISTABLE, 0x1, "")                                    \
-  X(PK_SENSITIVE, 0x2, "")                                  \
-  X(BENEFICIAL, 0x4, "")                                    \
-  X(SELF_TARGETED, 0x8, "")                                 \
-  X(REVERSED, 0x10, "")                                     \
-  X(NOT_INDOOR, 0x20, "")                                   \
-  X(NOT_OUTDOOR, 0x40, "")                                  \
-  X(NOT_RESEARCHABLE, 0x80, "")                             \
-  X(PROJECTILE, 0x100, "")                                  \
-  X(CREATURE_SPELL, 0x200, "")                              \
-  X(EXCLUDED_FROM_ITEM_DESCRIPTIONS, 0x400, "")             \
-  X(IGNORES_MANA_CONVERSION, 0x800, "")                     \
-  X(NON_TRACKING_PROJECTILE, 0x1000, "")                    \
-  X(FELLOWSHIP_SPELL, 0x2000, "")                           \
-  X(FAST_CAST, 0x4000, "")                                  \
-  X(INDOOR_LONG_RANGE, 0x8000, "")                          \
-  X(DAMAGE_OVER_TIME, 0x10000, "")                          \
+#define CORVANE_SPELL_FLAGS(X)                  \
+  X(RESISTABLE, 0x1, "")                        \
+  X(PK_SENSITIVE, 0x2, "")                      \
+  X(BENEFICIAL, 0x4, "")                        \
+  X(SELF_TARGETED, 0x8, "")                     \
+  X(REVERSED, 0x10, "")                         \
+  X(NOT_INDOOR, 0x20, "")                       \
+  X(NOT_OUTDOOR, 0x40, "")                      \
+  X(NOT_RESEARCHABLE, 0x80, "")                 \
+  X(PROJECTILE, 0x100, "")                      \
+  X(CREATURE_SPELL, 0x200, "")                  \
+  X(EXCLUDED_FROM_ITEM_DESCRIPTIONS, 0x400, "") \
+  X(IGNORES_MANA_CONVERSION, 0x800, "")         \
+  X(NON_TRACKING_PROJECTILE, 0x1000, "")        \
+  X(FELLOWSHIP_SPELL, 0x2000, "")               \
+  X(FAST_CAST, 0x4000, "")                      \
+  X(INDOOR_LONG_RANGE, 0x8000, "")              \
+  X(DAMAGE_OVER_TIME, 0x10000, "")              \
   X(HEAL_OVER_TIME, 0x20000, "")
 
 #define CORVANE_DETAIL_FLAG_SET SpellFlags

@@ -11,29 +11,14 @@
 
 namespace corvane {
 
+#include "corvane/properties/emote_type.inc"
+
 /// The kind of one emote step, 32-bit on the wire: 122 members, 0 to 121.
 /// Default `Invalid`.
-enum class EmoteType : std::uint32_t {
-#define CORVANE_MEMBER CORVANE_DETAIL_ENUMERATOR
-#include "corvane/properties/emote_type.inc"
-#undef CORVANE_MEMBER
-};
+enum class EmoteType : std::uint32_t { CORVANE_EMOTE_TYPE_MEMBERS(CORVANE_DETAIL_ENUMERATOR) };
 
-template <>
-struct enumeration_traits<EmoteType> {
-  static constexpr std::string_view type_name = "EmoteType";
-  static constexpr std::uint32_t values[] = {
-#define CORVANE_MEMBER CORVANE_DETAIL_VALUE
-#include "corvane/properties/emote_type.inc"
-#undef CORVANE_MEMBER
-  };
-  static constexpr char names[] =
-#define CORVANE_MEMBER CORVANE_DETAIL_NAME
-#include "corvane/properties/emote_type.inc"
-#undef CORVANE_MEMBER
-      ;
-  static constexpr EmoteType default_member = EmoteType::Invalid;
-};
+CORVANE_DETAIL_ENUMERATION_TRAITS(EmoteType, CORVANE_EMOTE_TYPE_MEMBERS,
+                                  static constexpr EmoteType default_member = EmoteType::Invalid;)
 
 /// True for the 39 step kinds a player can see happen (a motion, a line said,
 /// a spell cast, an award ...); false for queries, bookkeeping and the other
@@ -42,45 +27,45 @@ struct enumeration_traits<EmoteType> {
 [[nodiscard]] CORVANE_EXPORT bool is_user_visible(EmoteType type) noexcept;
 
 // Each entry: member, value, display name.
-#define CORVANE_EMOTE_CATEGORY_MEMBERS(X)                                         \
-  X(Invalid, 0, "Invalid")                                                        \
-  X(Refuse, 1, "Refuse")                                                          \
-  X(Vendor, 2, "Vendor")                                                          \
-  X(Death, 3, "Death")                                                            \
-  X(Portal, 4, "Portal")                                                          \
-  X(HeartBeat, 5, "Heart Beat")                                                   \
-  X(Give, 6, "Give")                                                              \
-  X(Use, 7, "Use")                                                                \
-  X(Activation, 8, "Activation")                                                  \
-  X(Generation, 9, "Generation")                                                  \
-  X(PickUp, 10, "Pick Up")                                                        \
-  X(Drop, 11, "Drop")                                                             \
-  X(QuestSuccess, 12, "Quest Success")                                            \
-  X(QuestFailure, 13, "Quest Failure")                                            \
-  X(Taunt, 14, "Taunt")                                                           \
-  X(WoundedTaunt, 15, "Wounded Taunt")                                            \
-  X(KillTaunt, 16, "Kill Taunt")                                                  \
-  X(NewEnemy, 17, "New Enemy")                                                    \
-  X(Scream, 18, "Scream")                                                         \
-  X(Homesick, 19, "Homesick")                                                     \
-  X(ReceiveCritical, 20, "Receive Critical")                                      \
-  X(ResistSpell, 21, "Resist Spell")                                              \
-  X(TestSuccess, 22, "Test Success")                                              \
-  X(TestFailure, 23, "Test Failure")                                              \
-  X(HearChat, 24, "Hear Chat")                                                    \
-  X(Wield, 25, "Wield")                                                           \
-  X(UnWield, 26, "Un-Wield")                                                      \
-  X(EventSuccess, 27, "Event Success")                                            \
-  X(EventFailure, 28, "Event Failure")                                            \
-  X(TestNoQuality, 29, "Test No Quality")                                         \
-  X(QuestNoFellow, 30, "Quest No Fellow")                                         \
-  X(TestNoFellow, 31, "Test No Fellow")                                           \
-  X(GotoSet, 32, "Goto Set")                                                      \
-  X(NumFellowsSuccess, 33, "Num Fellows Success")                                 \
-  X(NumFellowsFailure, 34, "Num Fellows Failure")                                 \
-  X(NumCharacterTitlesSuccess, 35, "Num Character Titles Success")                \
-  X(NumCharacterTitlesFailure, 36, "Num Character Titles Failure")                \
-  X(ReceiveLocalSignal, 37, "Receive Local Signal")                               \
+#define CORVANE_EMOTE_CATEGORY_MEMBERS(X)                          \
+  X(Invalid, 0, "Invalid")                                         \
+  X(Refuse, 1, "Refuse")                                           \
+  X(Vendor, 2, "Vendor")                                           \
+  X(Death, 3, "Death")                                             \
+  X(Portal, 4, "Portal")                                           \
+  X(HeartBeat, 5, "Heart Beat")                                    \
+  X(Give, 6, "Give")                                               \
+  X(Use, 7, "Use")                                                 \
+  X(Activation, 8, "Activation")                                   \
+  X(Generation, 9, "Generation")                                   \
+  X(PickUp, 10, "Pick Up")                                         \
+  X(Drop, 11, "Drop")                                              \
+  X(QuestSuccess, 12, "Quest Success")                             \
+  X(QuestFailure, 13, "Quest Failure")                             \
+  X(Taunt, 14, "Taunt")                                            \
+  X(WoundedTaunt, 15, "Wounded Taunt")                             \
+  X(KillTaunt, 16, "Kill Taunt")                                   \
+  X(NewEnemy, 17, "New Enemy")                                     \
+  X(Scream, 18, "Scream")                                          \
+  X(Homesick, 19, "Homesick")                                      \
+  X(ReceiveCritical, 20, "Receive Critical")                       \
+  X(ResistSpell, 21, "Resist Spell")                               \
+  X(TestSuccess, 22, "Test Success")                               \
+  X(TestFailure, 23, "Test Failure")                               \
+  X(HearChat, 24, "Hear Chat")                                     \
+  X(Wield, 25, "Wield")                                            \
+  X(UnWield, 26, "Un-Wield")                                       \
+  X(EventSuccess, 27, "Event Success")                             \
+  X(EventFailure, 28, "Event Failure")                             \
+  X(TestNoQuality, 29, "Test No Quality")                          \
+  X(QuestNoFellow, 30, "Quest No Fellow")                          \
+  X(TestNoFellow, 31, "Test No Fellow")                            \
+  X(GotoSet, 32, "Goto Set")                                       \
+  X(NumFellowsSuccess, 33, "Num Fellows Success")                  \
+  X(NumFellowsFailure, 34, "Num Fellows Failure")                  \
+  X(NumCharacterTitlesSuccess, 35, "Num Character Titles Success") \
+  X(NumCharacterTitlesFailure, 36, "Num Character Titles Failure") \
+  X(ReceiveLocalSignal, 37, "Receive Local Signal")                \
   X(ReceiveTalkDirect, 38, "Receive Talk Direct")
 
 /// The occasion an emote set answers, 32-bit on the wire: 39 members, 0 to
@@ -90,9 +75,9 @@ enum class EmoteCategory : std::uint32_t {
   CORVANE_EMOTE_CATEGORY_MEMBERS(CORVANE_DETAIL_ENUMERATOR)
 };
 
-CORVANE_DETAIL_ENUMERATION_TRAITS(EmoteCategory, CORVANE_EMOTE_CATEGORY_MEMBERS,
-                                  static constexpr EmoteCategory default_member =
-                                      EmoteCategory::Invalid;)
+CORVANE_DETAIL_ENUMERATION_TRAITS(
+    EmoteCategory, CORVANE_EMOTE_CATEGORY_MEMBERS,
+    static constexpr EmoteCategory default_member = EmoteCategory::Invalid;)
 
 /// The human-readable name of the occasion ("Heart Beat", "Un-Wield"); static
 /// text valid for the whole program. Empty for a value that is no member.

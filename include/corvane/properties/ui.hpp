@@ -9,30 +9,18 @@
 
 namespace corvane {
 
+#include "corvane/properties/client_action.inc"
+
 /// An action triggered from the interface, 32-bit on the wire: 294 members
 /// from 0x10000001 to 0x1000013F with 25 holes. No member has value 0, so
 /// `ClientAction{}` is not a member. Default `ToggleCasPanel`.
 enum class ClientAction : std::uint32_t {
-#define CORVANE_MEMBER CORVANE_DETAIL_ENUMERATOR
-#include "corvane/properties/client_action.inc"
-#undef CORVANE_MEMBER
+  CORVANE_CLIENT_ACTION_MEMBERS(CORVANE_DETAIL_ENUMERATOR)
 };
 
-template <>
-struct enumeration_traits<ClientAction> {
-  static constexpr std::string_view type_name = "ClientAction";
-  static constexpr std::uint32_t values[] = {
-#define CORVANE_MEMBER CORVANE_DETAIL_VALUE
-#include "corvane/properties/client_action.inc"
-#undef CORVANE_MEMBER
-  };
-  static constexpr char names[] =
-#define CORVANE_MEMBER CORVANE_DETAIL_NAME
-#include "corvane/properties/client_action.inc"
-#undef CORVANE_MEMBER
-      ;
-  static constexpr ClientAction default_member = ClientAction::ToggleCasPanel;
-};
+CORVANE_DETAIL_ENUMERATION_TRAITS(
+    ClientAction, CORVANE_CLIENT_ACTION_MEMBERS,
+    static constexpr ClientAction default_member = ClientAction::ToggleCasPanel;)
 
 #define CORVANE_ROOT_ELEMENT_ID_MEMBERS(X) \
   X(LogOut, 0x10000026)                    \

@@ -1,0 +1,359 @@
+#!/usr/bin/env python3
+"""Runs the built corvane binary on good and bad input, in every output format,
+and checks stdout, stderr and the exit status.
+
+Usage: end_to_end.py PATH/TO/corvane PROJECT_VERSION
+
+Independent references: FNV-1a and float bit patterns are computed here with
+Python's struct module, JSON and CSV are read back with Python's parsers, and
+the SVG must parse as XML.
+"""
+import csv
+import io
+import json
+import math
+import os
+import select
+import struct
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ET
+
+CORVANE = sys.argv[1]
+VERSION = sys.argv[2]
+FAILURES = []
+
+
+def check(condition, what):
+    if not condition:
+        FAILURES.append(what)
+        print("FAIL:", what, file=sys.stderr)
+
+
+def run(args, stdin=b"", timeout=120):
+    proc = subprocess.run([CORVANE] + args, input=stdin, capture_output=True, timeout=timeout)
+    return proc.returncode, proc.stdout, proc.stderr
+
+
+def lines(data):
+    return data.decode("utf-8").splitlines()
+
+
+def fnv1a(words):
+    h = 0xcbf29ce484222325
+    for w in words:
+        for b in struct.pack("<I", w):
+            h ^= b
+            h = (h * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
+    return "0x%016x" % h
+
+
+def f32_bits(x):
+    return struct.unpack("<I", struct.pack("<f", x))[0]
+
+
+# ---------------------------------------------------------------------------
+# A matrix of input lines per streaming subcommand: (line, good?). Each list
+# mixes good lines with bad ones; bad lines must be reported in place and must
+# not stop the lines after them.
+
+MEGABYTE_LINE = b"1" * (1024 * 1024)
+POSITION_LINES = [
+    (b"0xDA550000 84 108 0", True),
+    (b"3663003648,84,108,0", True),
+    (b"0xDA550000, 84, 108, 0  # with a comment", True),
+    (b"0x00000100\t0\t0\t0", True),
+    (b"0xDA550000 nan 108 inf", True),  # the library handles non-finite offsets
+    (b"0xDA550000 84 108 0\r", True),  # CRLF line ending
+    (b"0 0 0 0", True),
+    (b"0x100000000 0 0 0", False),  # id above 0xFFFFFFFF
+    (b"4294967296 0 0 0", False),
+    (b"-1 0 0 0", False),
+    (b"abc 0 0 0", False),
+    (b"0xDA550000 84 108", False),  # too few fields
+    (b"0xDA550000 84 108 0 5", False),  # too many fields
+    (b"0xDA550000 1e39 0 0", False),  # out of float range
+    (b"0xDA550000 84,,108 0", False),  # empty field
+    (b"0xDA550000 84 108 0\xff", False),  # not UTF-8
+    (b"0xDA550000 \xc0\x80 108 0", False),  # overlong UTF-8
+    (b"0xDA550000 84\x00 108 0", False),  # NUL
+    (MEGABYTE_LINE, False),  # a line of a megabyte
+    (b"0xDA550000 84 108 0x", False),
+    (b"0xDA550000 84 108 --1", False),
+    (b"\x1b[31m 1 2 3", False),  # control characters
+    (b"0xDA550000 84 108 0", True),  # still processed after all that
+]
+
+STREAMING = {
+    "coords": (["coords"], POSITION_LINES),
+    "coords-p3": (["coords", "-p", "3"], POSITION_LINES),
+    "inspect": (["inspect"], POSITION_LINES),
+    "rebucket": (["rebucket"], POSITION_LINES),
+    "normalize": (["normalize"], POSITION_LINES),
+    "measure": (["measure"], [
+        (b"0xDA55001C 84 84 0 0xDA55001D 84 100 0", True),
+        (b"0 10 10 0 0x01000000 10 10 0", True),
+        (b"0 10 10 0 0x01000000 10 10", False),
+        (b"0 10 10 0 0x1FFFFFFFF 10 10 0", False),
+        (b"0 nan 10 0 0 10 10 0", True),
+        (MEGABYTE_LINE, False),
+        (b"\xfe", False),
+        (b"1 1 1 1 1 1 1 1", True),
+    ]),
+    "enum": (["enum", "SpellCategory", "-"], [
+        (b"519", True),
+        (b"0x0207", True),
+        (b"None", True),
+        (b"734", False),  # past the last member
+        (b"65536", False),  # wider than 16 bits
+        (b"StrenghtRaising", False),
+        (b"1 2", False),
+        (b"-5", False),
+        (b"\xff", False),
+        (b"1", True),
+    ]),
+    "flags": (["flags", "CoverageMask", "-"], [
+        (b"0x1C00", True),
+        (b"CHEST HEAD HANDS", True),
+        (b"CHEST|HEAD, 0x1", True),
+        (b"0", True),
+        (b"CHST", False),
+        (b"0x100000000", False),
+        (b"CHEST||HEAD", False),
+        (b"\x00", False),
+        (b"129", True),
+    ]),
+    "fingerprint": (["fingerprint"], [
+        (b"0.7071068 7", True),
+        (b"nan inf -inf -0.0 bits:0x7FC00001 u:5 f:5 -1", True),
+        (b"1 x", False),
+        (b"1e39", False),
+        (b"-2147483649", False),
+        (MEGABYTE_LINE, False),
+        (b"0x12345678 0x9abcdef0", True),
+    ]),
+}
+
+
+def check_stream(name, args, matrix, fmt):
+    payload = b"# a comment line\n\n" + b"\n".join(line for line, _ in matrix) + b"\n"
+    code, out, err = run(args + ["--format", fmt], payload)
+    bad_numbers = [i + 3 for i, (_, good) in enumerate(matrix) if not good]
+    n_good = sum(1 for _, good in matrix if good)
+    label = "%s --format %s" % (name, fmt)
+    check(code == (1 if bad_numbers else 0), "%s: exit status %d" % (label, code))
+    try:
+        text = out.decode("utf-8")
+    except UnicodeDecodeError:
+        check(False, "%s: stdout is not UTF-8" % label)
+        return
+    reported = []
+    for line in lines(err):
+        check(line.startswith("corvane: line "), "%s: stderr line %r" % (label, line))
+        reported.append(int(line.split()[2].rstrip(":")))
+        check(len(line) < 400, "%s: stderr line too long (%d)" % (label, len(line)))
+    check(reported == bad_numbers, "%s: reported lines %s, want %s" % (label, reported, bad_numbers))
+
+    if fmt == "text":
+        out_lines = text.splitlines()
+        if name == "inspect":
+            # Several lines per record: count the records by their first line.
+            records = [l for l in out_lines if l.startswith("position ") or l.startswith("ERROR: ")]
+            check(len(records) == len(matrix), "%s: %d records" % (label, len(records)))
+        else:
+            # Passthrough of the comment and the blank line, then one line per input.
+            check(out_lines[:2] == ["# a comment line", ""], "%s: passthrough %r" % (label, out_lines[:2]))
+            body = out_lines[2:]
+            if name == "fingerprint" or True:
+                check(len(body) == len(matrix), "%s: %d output lines for %d input lines" % (label, len(body), len(matrix)))
+            for (line, good), result in zip(matrix, body):
+                check(result.startswith("ERROR: ") != good, "%s: %r -> %r" % (label, line[:40], result[:80]))
+    elif fmt == "json":
+        objects = [json.loads(l) for l in text.splitlines()]
+        check(len(objects) == len(matrix), "%s: %d objects" % (label, len(objects)))
+        for i, ((line, good), obj) in enumerate(zip(matrix, objects)):
+            check(obj["line"] == i + 3, "%s: line number %r" % (label, obj["line"]))
+            check("input" in obj, "%s: no input field" % label)
+            check(("error" in obj) != good, "%s: %r -> %r" % (label, line[:40], obj))
+    else:
+        rows = list(csv.reader(io.StringIO(text)))
+        header = rows[0]
+        check(header[:2] == ["line", "input"] and header[-2:] == ["comment", "error"], "%s: header %r" % (label, header))
+        check(len(rows) == len(matrix) + 1, "%s: %d rows" % (label, len(rows)))
+        for (line, good), row in zip(matrix, rows[1:]):
+            check(len(row) == len(header), "%s: row width %d" % (label, len(row)))
+            check((row[-1] != "") != good, "%s: %r -> %r" % (label, line[:40], row))
+    del n_good
+
+
+for name, (args, matrix) in STREAMING.items():
+    for fmt in ("text", "json", "csv"):
+        check_stream(name, args, matrix, fmt)
+
+# ---------------------------------------------------------------------------
+# Known answers, from arguments and from stdin alike.
+
+def out_of(args, stdin=b""):
+    code, out, err = run(args, stdin)
+    check(code == 0, "%s: exit %d, stderr %r" % (args, code, err))
+    return out.decode("utf-8")
+
+
+check(out_of(["coords", "0xDA550000", "84", "108", "0"]) == "33.5S, 72.7E, 0.0Z\n", "coords text form")
+check(out_of(["coords", "0xDA550000", "84", "108", "0"]) == out_of(["coords"], b"0xDA550000 84 108 0\n"),
+      "coords: arguments and stdin agree")
+check(out_of(["coords", "-p", "2", "0xDA550000", "84", "108", "0", "0x00000100", "0", "0", "0"])
+      == "33.55S, 72.75E, 0.0Z\nIndoors [0100]\n", "coords -p 2 with two positions")
+check(out_of(["coords", "-p", "0", "0xDA550000", "84", "108", "0"]) == "34S, 73E, 0.0Z\n", "coords -p 0")
+check(out_of(["coords", "-E"], b"0xDA550000 84 108 0\n") == "0xDA550000 84 108 0\t33.5S, 72.7E, 0.0Z\n", "coords -E")
+check(out_of(["coords", "0x7F7F0000", "96", "96", "-5"]) == "0.0N, 0.0E, -5.0Z\n", "coords at 0, 0")
+check(out_of(["rebucket", "0xA9B40019", "-50", "-10", "94"]) == "0xA8B30030 142.0 182.0 94.0\n", "rebucket diagonal")
+check(out_of(["normalize", "0x34190039", "0.3076171875", "58.29931640625", "13.145146"]).split()[0] == "0x34190003", "normalize")
+check(out_of(["measure", "0", "10", "10", "0", "0x01000000", "10", "10", "0"])
+      == "distance 192.0 m, heading 3.1415927 rad (180.0 deg, east), landblock distance none\n", "measure east")
+check("rebucketed     0xA8B30030 142.0 182.0 94.0" in out_of(["inspect", "0xA9B40019", "-50", "-10", "94"]), "inspect")
+check(out_of(["enum", "PropertyAttribute2nd", "5", "Mana"]) == "5 (0x0005) = MaxMana\nMana = 6 (0x0006)\n", "enum both ways")
+check(out_of(["enum", "WieldType"]).split("\n")[0].split() == ["0", "0x00", "Invalid"], "enum listing")
+listing = out_of(["enum", "--format", "json"])
+vocabularies = {json.loads(l)["vocabulary"]: json.loads(l) for l in listing.splitlines()}
+check(vocabularies["SpellCategory"]["members"] == 729 and vocabularies["SpellCategory"]["bits"] == 16, "enum list SpellCategory")
+check(vocabularies["WieldType"]["bits"] == 8 and vocabularies["CoverageMask"]["kind"] == "flags", "enum list kinds")
+spell_members = list(csv.DictReader(io.StringIO(out_of(["enum", "SpellCategory", "--format", "csv"]))))
+check(len(spell_members) == 729, "SpellCategory listing has 729 rows")
+check(out_of(["flags", "CoverageMask", "0x1C00"]) == "0x00001C00 = CHEST | ABDOMEN | UPPER_ARMS (Chest, Abdomen, Upper Arms)\n", "flags decode")
+check(out_of(["flags", "CoverageMask", "CHEST", "ABDOMEN", "UPPER_ARMS"]) == out_of(["flags", "CoverageMask", "0x1C00"]), "flags build")
+check(len(out_of(["flags", "CoverageMask"]).splitlines()) == 15, "flags table")
+check(out_of(["fingerprint", "0.7071068", "7"]) == fnv1a([0x3F3504F7, 7]) + "\n", "fingerprint sixdp")
+check(out_of(["fingerprint", "--canon", "lossless", "0.7071068", "7"]) == fnv1a([f32_bits(0.7071068), 7]) + "\n", "fingerprint lossless")
+check(out_of(["fingerprint", "--canon", "lossless"], b"1.5 -2\n3\n") == fnv1a([f32_bits(1.5), 0xFFFFFFFE]) + "\n" + fnv1a([3]) + "\n",
+      "fingerprint per stdin line")
+explained = out_of(["fingerprint", "--explain", "--format", "json", "0.7071068"])
+check(json.loads(explained)["words"][0]["word"] == "0x3F3504F7", "fingerprint --explain json")
+
+# Negative numbers are values, not options.
+check(out_of(["coords", "0xA9B40019", "-50", "-10", "94"]) != "", "negative offsets as arguments")
+
+# ---------------------------------------------------------------------------
+# Usage errors: exit 2, nothing on stdout, a hint to --help.
+
+code, out, err = run([])
+check(code == 2 and b"Examples:" in out, "bare corvane: the help and status 2 (%d)" % code)
+
+USAGE_ERRORS = [
+    ["frobnicate"], ["coords", "--frobnicate"], ["coords", "-p", "61"], ["coords", "-p", "-1"],
+    ["coords", "-p", "x"], ["coords", "--format", "xml"], ["enum", "NoSuchVocabulary"],
+    ["flags", "SpellCategory", "1"], ["enum", "CoverageMask", "1"], ["fingerprint", "--canon", "exact"],
+]
+for args in USAGE_ERRORS:
+    code, out, err = run(args)
+    check(code == 2, "%s: exit %d, want 2" % (args, code))
+    check(out == b"", "%s: stdout %r" % (args, out[:80]))
+    check(b"--help" in err, "%s: no hint to --help in %r" % (args, err))
+
+code, out, err = run(["coords", "0", "0", "0", "-inf"])
+check(code == 2 and b"put -- before" in err, "hint for -inf: %r" % err)
+check(out_of(["coords", "--", "0", "0", "0", "-inf"]) == "101.9S, 101.9W, -infZ\n", "-- before -inf")
+
+code, out, err = run(["enum", "Spelcategory"])
+check(b"did you mean 'SpellCategory'" in err, "vocabulary suggestion")
+
+code, out, _ = run(["--version"])
+check(code == 0 and out.decode().strip() == "corvane " + VERSION, "--version: %r" % out)
+code, out, _ = run(["--help"])
+check(code == 0 and b"Examples:" in out and b"coords" in out and b"plot" in out, "--help")
+for sub in ("coords", "inspect", "rebucket", "normalize", "measure", "enum", "flags", "fingerprint", "plot"):
+    code, out, _ = run([sub, "--help"])
+    check(code == 0 and b"Example" in out, "%s --help" % sub)
+
+# ---------------------------------------------------------------------------
+# Flushing: one answer per line while the producer keeps the pipe open.
+
+proc = subprocess.Popen([CORVANE, "coords"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+try:
+    proc.stdin.write(b"0xDA550000 84 108 0\n")
+    proc.stdin.flush()
+    ready, _, _ = select.select([proc.stdout], [], [], 30)
+    check(bool(ready) and proc.stdout.readline() == b"33.5S, 72.7E, 0.0Z\n", "answer arrives before end of input")
+    proc.stdin.write(b"bad\n")
+    proc.stdin.flush()
+    ready, _, _ = select.select([proc.stdout], [], [], 30)
+    check(bool(ready) and proc.stdout.readline().startswith(b"ERROR: "), "error arrives before end of input")
+finally:
+    proc.stdin.close()
+    proc.wait(timeout=60)
+    proc.stdout.close()
+    proc.stderr.close()
+check(proc.returncode == 1, "interactive run exit status")
+
+# A line without a final newline, and an empty input.
+check(out_of(["coords"], b"0xDA550000 84 108 0") == "33.5S, 72.7E, 0.0Z\n", "last line without newline")
+check(out_of(["coords"], b"") == "", "empty input")
+
+# Random bytes never crash the tool: every run ends in 0 or 1 with valid UTF-8.
+import random
+rng = random.Random(7)
+for i in range(40):
+    blob = bytes(rng.choice(b"0123456789xX.,-+e# \t\n\x00\xff\xc3nainf") for _ in range(rng.randint(0, 400)))
+    for args in (["coords"], ["measure"], ["fingerprint"], ["flags", "CoverageMask", "-"], ["enum", "ClientAction", "-"]):
+        code, out, err = run(args, blob)
+        check(code in (0, 1), "random input %d to %s: exit %d %r" % (i, args, code, err[-300:]))
+        try:
+            out.decode("utf-8")
+        except UnicodeDecodeError:
+            check(False, "random input %d to %s: stdout not UTF-8" % (i, args))
+
+# ---------------------------------------------------------------------------
+# Plot: valid SVG with the grid, the graticule and the labelled points.
+
+plot_input = (b"# name: positions\n0xDA550000 84 108 0 # market <gate> & \"inn\"\n"
+              b"0x00000100 0 0 0\n0xA9B40019 84 7.1 94\n0 0 0 nan\nbad line\n"
+              b"0x7F7F0000 96 96 0 # label with \x1b escape\n")
+code, svg, err = run(["plot"], plot_input)
+check(code == 1, "plot with bad lines: exit %d" % code)
+check([l.split(":")[1].strip() for l in lines(err)] == ["line 5", "line 6"], "plot errors %r" % err)
+try:
+    root = ET.fromstring(svg)
+    ns = {"s": "http://www.w3.org/2000/svg"}
+    texts = ["".join(t.itertext()) for t in root.iter("{http://www.w3.org/2000/svg}text")]
+    check("market <gate> & \"inn\": 33.5S, 72.7E, 0.0Z" in texts, "plot label with markup %r" % texts[-5:])
+    check("Indoors [0100]" in texts, "plot indoor label")
+    for label in ("10N", "20E", "100S", "100W", "0"):
+        check(label in texts, "graticule label %s" % label)
+    grid = root.find(".//s:path[@id='landblocks']", ns)
+    check(grid is not None and grid.get("d").count("M") == 2 * 257, "landblock grid lines")
+    graticule = root.find(".//s:g[@id='graticule']", ns)
+    check(graticule is not None and len(list(graticule)) == 2 * 21, "graticule lines")
+    points = root.find(".//s:g[@id='positions']", ns)
+    circles = points.findall("s:circle", ns)
+    rects = points.findall("s:rect", ns)
+    check(len(circles) == 3 and len(rects) == 1, "plot markers: %d dots, %d squares" % (len(circles), len(rects)))
+    # Map 0, 0 (landblock 127, 127 at 96, 96) is where the 0 graticule lines cross.
+    zero = [c for c in circles if "0x7F7F0000" in "".join(c.itertext())][0]
+    zero_lines = [l for l in graticule if l.get("stroke-width") == "1.8"]
+    xs = {l.get("x1") for l in zero_lines if l.get("x1") == l.get("x2")}
+    ys = {l.get("y1") for l in zero_lines if l.get("y1") == l.get("y2")}
+    check(xs == {zero.get("cx")} and ys == {zero.get("cy")}, "map 0, 0 at the zero lines: %s %s" % (xs, ys))
+except ET.ParseError as e:
+    check(False, "plot output is not XML: %s" % e)
+
+with tempfile.TemporaryDirectory() as d:
+    path = os.path.join(d, "map.svg")
+    code, out, err = run(["plot", "-o", path, "--no-labels", "0xDA550000", "84", "108", "0"])
+    check(code == 0 and out == b"", "plot -o: exit %d" % code)
+    ET.parse(path)
+    code, out, err = run(["plot", "-o", os.path.join(d, "missing", "map.svg")], b"0 0 0 0\n")
+    check(code == 2 and b"cannot write" in err, "plot to an unwritable path: exit %d" % code)
+
+# Output that cannot be written is a failure, not a silent success.
+if os.path.exists("/dev/full"):
+    for args in (["coords", "0", "0", "0", "0"], ["enum"], ["plot", "0", "0", "0", "0"]):
+        with open("/dev/full", "wb") as full:
+            proc = subprocess.run([CORVANE] + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
+        check(proc.returncode == 1 and b"cannot write" in proc.stderr,
+              "%s > /dev/full: exit %d, %r" % (args, proc.returncode, proc.stderr))
+
+if FAILURES:
+    print("%d end-to-end checks failed" % len(FAILURES), file=sys.stderr)
+    sys.exit(1)
+print("all end-to-end checks passed")

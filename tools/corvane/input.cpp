@@ -1,0 +1,242 @@
+#include "input.hpp"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+namespace corvane::cli {
+
+std::optional<RawLine> LineReader::next() {
+  using traits = std::streambuf::traits_type;
+  RawLine line;
+  bool any = false;
+  for (;;) {
+    const traits::int_type c = in_->sbumpc();
+    if (traits::eq_int_type(c, traits::eof())) {
+      if (!any) return std::nullopt;
+      break;
+    }
+    any = true;
+    const char ch = traits::to_char_type(c);
+    if (ch == '\n') break;
+    if (line.text.size() < max_bytes_) {
+      line.text.push_back(ch);
+    } else {
+      // Keep reading to the newline so the next line starts in the right
+      // place, but keep none of it.
+      line.too_long = true;
+    }
+  }
+  if (!line.too_long && !line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+  return line;
+}
+
+namespace {
+
+/// Length of the well-formed UTF-8 sequence at `i` (1 to 4), or 0 when the
+/// bytes there are malformed, truncated, overlong, a surrogate or past U+10FFFF.
+std::size_t sequence_length(std::string_view text, std::size_t i) noexcept {
+  const auto b = static_cast<unsigned char>(text[i]);
+  if (b < 0x80) return 1;
+  std::size_t len = 0;
+  std::uint32_t cp = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+    cp = b & 0x1Fu;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    cp = b & 0x0Fu;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    cp = b & 0x07u;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < len) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto cont = static_cast<unsigned char>(text[i + k]);
+    if ((cont & 0xC0u) != 0x80u) return 0;
+    cp = (cp << 6) | (cont & 0x3Fu);
+  }
+  if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
+      (cp >= 0xD800 && cp <= 0xDFFF)) {
+    return 0;
+  }
+  return len;
+}
+
+}  // namespace
+
+std::optional<Error> check_text(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] == '\0') return Error{"NUL byte at byte " + std::to_string(i + 1)};
+    const std::size_t len = sequence_length(text, i);
+    if (len == 0) return Error{"malformed UTF-8 at byte " + std::to_string(i + 1)};
+    i += len;
+  }
+  return std::nullopt;
+}
+
+std::string replace_malformed(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = text[i] == '\0' ? 0 : sequence_length(text, i);
+    if (len == 0) {
+      out += "\xEF\xBF\xBD";  // U+FFFD REPLACEMENT CHARACTER
+      ++i;
+    } else {
+      out.append(text.substr(i, len));
+      i += len;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+constexpr bool is_blank(char c) noexcept { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) noexcept {
+  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+SplitLine split_comment(std::string_view line) noexcept {
+  const std::size_t hash = line.find('#');
+  if (hash == std::string_view::npos) return {trim(line), {}, false};
+  return {trim(line.substr(0, hash)), trim(line.substr(hash + 1)), true};
+}
+
+bool is_passthrough(std::string_view line) noexcept {
+  return split_comment(line).data.empty();
+}
+
+std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view data) {
+  std::vector<std::string_view> fields;
+  std::size_t i = 0;
+  const std::size_t n = data.size();
+  while (i < n && is_blank(data[i])) ++i;
+  if (i < n && data[i] == ',') return Error{"empty field before the first comma"};
+  while (i < n) {
+    const std::size_t start = i;
+    while (i < n && !is_blank(data[i]) && data[i] != ',') ++i;
+    fields.push_back(data.substr(start, i - start));
+    // One separator: blanks, or one comma with optional blanks around it.
+    while (i < n && is_blank(data[i])) ++i;
+    if (i < n && data[i] == ',') {
+      ++i;
+      while (i < n && is_blank(data[i])) ++i;
+      if (i == n) return Error{"empty field after the last comma"};
+      if (data[i] == ',') {
+        return Error{"empty field " + std::to_string(fields.size() + 1) + " between two commas"};
+      }
+    }
+  }
+  return fields;
+}
+
+std::string quote(std::string_view token) {
+  constexpr std::size_t kMax = 40;
+  std::string out = "'";
+  std::size_t shown = 0;
+  for (const char ch : token) {
+    if (shown == kMax) {
+      out += "...";
+      break;
+    }
+    const auto b = static_cast<unsigned char>(ch);
+    if (b >= 0x20 && b < 0x7F && ch != '\\') {
+      out.push_back(ch);
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out.push_back(kHex[b >> 4]);
+      out.push_back(kHex[b & 0xF]);
+    }
+    ++shown;
+  }
+  out += "'";
+  return out;
+}
+
+std::variant<std::uint32_t, Error> parse_u32(std::string_view token, std::string_view what) {
+  const std::string name(what);
+  if (token.empty()) return Error{"missing " + name};
+  std::string_view s = token;
+  if (s.front() == '+') s.remove_prefix(1);
+  const bool negative = !s.empty() && s.front() == '-';
+  if (negative) s.remove_prefix(1);
+  int base = 10;
+  if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    s.remove_prefix(2);
+    base = 16;
+  }
+  std::uint64_t value = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
+  const bool all_digits = !s.empty() && ptr == s.data() + s.size() &&
+                          (ec == std::errc{} || ec == std::errc::result_out_of_range);
+  if (!all_digits) {
+    return Error{name + " " + quote(token) +
+                 " is not a number (write it in decimal, or in hexadecimal after 0x)"};
+  }
+  if (negative) return Error{name + " " + quote(token) + " is negative"};
+  if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
+    return Error{name + " " + quote(token) + " is above 0xFFFFFFFF (4294967295)"};
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+std::variant<float, Error> parse_f32(std::string_view token, std::string_view what,
+                                     NonFinite non_finite) {
+  const std::string name(what);
+  if (token.empty()) return Error{"missing " + name};
+  const auto not_a_number = [&] {
+    return Error{name + " " + quote(token) + " is not a number"};
+  };
+  std::string_view s = token;
+  if (s.front() == '+') {
+    s.remove_prefix(1);
+    if (!s.empty() && s.front() == '-') return not_a_number();
+  }
+  const bool negative = !s.empty() && s.front() == '-';
+  if (negative) s.remove_prefix(1);
+  // A second sign ("+-1", "--1") is not a number.
+  if (s.empty() || s.front() == '+' || s.front() == '-') return not_a_number();
+  auto format = std::chars_format::general;
+  if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    s.remove_prefix(2);
+    format = std::chars_format::hex;
+    // from_chars would also take "inf" and "nan" here; "0xinf" is no number.
+    if (s.empty() || std::isxdigit(static_cast<unsigned char>(s.front())) == 0) {
+      if (s.empty() || s.front() != '.') return not_a_number();
+    }
+  }
+  float value = 0.0f;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, format);
+  if (ec == std::errc::invalid_argument || ptr != s.data() + s.size()) return not_a_number();
+  if (ec == std::errc::result_out_of_range) {
+    // Overflow is an error. Underflow is no error: the C library rounds the
+    // text to the nearest subnormal or zero, as every float conversion does.
+    // An underflowing text stays below 1 in double, which tells the two apart.
+    const std::string copy = (format == std::chars_format::hex ? "0x" : "") + std::string(s);
+    if (std::fabs(std::strtod(copy.c_str(), nullptr)) >= 1.0) {
+      return Error{name + " " + quote(token) +
+                   " is out of float range (largest magnitude 3.4028235e38)"};
+    }
+    value = std::strtof(copy.c_str(), nullptr);
+  }
+  if (negative) value = -value;
+  if (non_finite == NonFinite::Reject && !std::isfinite(value)) {
+    return Error{name + " " + quote(token) + " is not finite"};
+  }
+  return value;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,102 @@
+// Results of one input line and the three output formats they are written in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "input.hpp"
+
+namespace corvane::cli {
+
+/// The output formats of the streaming subcommands.
+enum class Format { Text, Json, Csv };
+
+/// "text", "json" or "csv" (exactly); empty for anything else.
+std::optional<Format> parse_format(std::string_view name) noexcept;
+
+/// The result of one good input line: named fields for JSON and CSV (in
+/// column order), and the text a person reads (possibly several lines).
+struct Record {
+  nlohmann::ordered_json fields = nlohmann::ordered_json::object();
+  std::string text;
+  /// The input line's trailing comment, carried into the output.
+  std::optional<std::string> comment;
+};
+
+/// A blank or comment-only line: copied in text output, skipped otherwise.
+struct Passthrough {};
+
+/// What one input line gives.
+using LineOutcome = std::variant<Passthrough, Record, Error>;
+
+/// The shortest decimal that reads back as `v` ("7.1", "1e+20"), with ".0"
+/// added to an integral value ("84.0", "-0.0"); "nan", "inf", "-inf".
+/// The parsers of this tool read every such text back to the same float.
+std::string format_float(float v);
+
+/// `v` as a JSON number that prints as a short decimal reading back to the
+/// same float (-33.550003, not -33.55000305175781), or null when `v` is not
+/// finite (JSON has no NaN or infinity; the text field still says it).
+nlohmann::ordered_json json_float(float v);
+
+/// "0x" and `digits` uppercase hexadecimal digits, zero-padded (8 by default).
+std::string hex32(std::uint32_t value, int digits = 8);
+
+/// "0x" and sixteen lowercase hexadecimal digits.
+std::string hex64(std::uint64_t value);
+
+/// A CSV cell: quoted (with doubled quotes) when it holds a comma, a quote,
+/// a carriage return or a newline, or starts or ends with a blank.
+std::string csv_escape(std::string_view cell);
+
+/// The CSV text of a JSON field: strings as they are, null as nothing,
+/// numbers and booleans as JSON writes them, arrays and objects as compact JSON.
+std::string csv_cell(const nlohmann::ordered_json& value);
+
+/// Compact JSON text; bytes that are not UTF-8 become U+FFFD instead of
+/// throwing.
+std::string json_text(const nlohmann::ordered_json& value);
+
+/// Writes a listing (not tied to input lines): the rows' text in text
+/// format, one object of the rows' fields per line in JSON, a header of
+/// `columns` and one row each in CSV.
+void write_table(std::ostream& out, Format format, const std::vector<std::string>& columns,
+                 const std::vector<Record>& rows);
+
+/// Writes line results in one format, flushing after every write so that the
+/// tool can sit in a pipe behind an interactive producer.
+///
+/// Text: the record's text (after the input and a tab with `echo`), or
+/// "ERROR: message"; passthrough lines are copied. JSON: one object per line,
+/// {"line": N, "input": "...", fields... , "comment": "..."} or
+/// {"line": N, "input": "...", "error": "..."}. CSV: a header row "line,
+/// input, columns..., comment, error", then one row per line.
+class OutputWriter {
+ public:
+  OutputWriter(std::ostream& out, Format format, bool echo, std::vector<std::string> columns);
+
+  /// The CSV header row; nothing for the other formats. Call once, first.
+  void begin();
+  void passthrough(std::string_view line);
+  void record(std::size_t number, std::string_view input, const Record& record);
+  void error(std::size_t number, std::string_view input, const Error& error);
+
+ private:
+  void csv_row(std::size_t number, std::string_view input, const nlohmann::ordered_json* fields,
+               const std::optional<std::string>& comment, const Error* error);
+
+  std::ostream* out_;
+  Format format_;
+  bool echo_;
+  std::vector<std::string> columns_;
+};
+
+}  // namespace corvane::cli

@@ -1,0 +1,48 @@
+// Subcommands about world positions: coords, inspect, rebucket, normalize,
+// measure.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "corvane/position.hpp"
+#include "input.hpp"
+#include "stream.hpp"
+
+namespace corvane::cli {
+
+/// Largest precision `coords` accepts: more digits than a float's exact value
+/// in map degrees ever needs (the exact value of a float above 1 has at most
+/// 23 fractional digits; the smallest map magnitudes need a few more).
+inline constexpr std::size_t kMaxPrecision = 60;
+
+/// A position from the four fields ID X Y Z: the id a 32-bit number (decimal
+/// or 0x hex), the offsets floats; the rotation is the identity. Non-finite
+/// offsets are accepted or rejected as `non_finite` says.
+std::variant<WorldPosition, Error> parse_position(std::span<const std::string_view> fields,
+                                                  NonFinite non_finite);
+
+/// "0xDA550000 84.0 108.0 0.0": the id and offset as the tool writes them and
+/// reads them back.
+std::string format_position(const WorldPosition& position);
+
+/// The compass word of a heading in the world's convention (0 west, pi/2
+/// north, pi east, 3pi/2 south): the nearest of the eight points, "west",
+/// "north-west", "north", ... Empty for a NaN heading.
+std::string_view compass_word(float heading_radians) noexcept;
+
+/// Map coordinates at `precision` digits: text, indoors or lat/lon/alt.
+Command make_coords_command(std::size_t precision);
+/// Everything about one position, for a person.
+Command make_inspect_command();
+/// Positions moved into the landblock that contains their offset.
+Command make_rebucket_command();
+/// Positions with their outdoor cell number derived from the offset.
+Command make_normalize_command();
+/// Distance, heading and landblock distance between two positions.
+Command make_measure_command();
+
+}  // namespace corvane::cli

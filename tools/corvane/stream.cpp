@@ -1,0 +1,124 @@
+#include "stream.hpp"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <new>
+#include <utility>
+
+namespace corvane::cli {
+
+LineOutcome process_line(const Command& command, const RawLine& line) {
+  if (line.too_long) {
+    return Error{"line longer than " + std::to_string(kMaxLineBytes) + " bytes"};
+  }
+  if (auto bad = check_text(line.text)) return *bad;
+  if (is_passthrough(line.text)) return Passthrough{};
+  const SplitLine split = split_comment(line.text);
+  auto fields = split_fields(split.data);
+  if (auto* error = std::get_if<Error>(&fields)) return *error;
+  std::variant<Record, Error> result = [&]() -> std::variant<Record, Error> {
+    try {
+      return command.process(std::get<std::vector<std::string_view>>(fields));
+    } catch (const std::bad_alloc&) {
+      return Error{"out of memory"};
+    } catch (const std::exception& e) {
+      // Nothing in the processors is meant to throw; if it does, the line
+      // still gets its report and the stream goes on.
+      return Error{std::string("internal error: ") + e.what()};
+    }
+  }();
+  if (auto* error = std::get_if<Error>(&result)) return std::move(*error);
+  Record record = std::move(std::get<Record>(result));
+  if (split.has_comment) record.comment = std::string(split.comment);
+  return record;
+}
+
+LineOutcome process_line(const Command& command, std::string_view line) {
+  RawLine raw;
+  raw.too_long = line.size() > kMaxLineBytes;
+  raw.text = std::string(line.substr(0, kMaxLineBytes));
+  return process_line(command, raw);
+}
+
+InputSource stream_source(std::streambuf& in) {
+  auto reader = std::make_shared<LineReader>(in);
+  auto number = std::make_shared<std::size_t>(0);
+  return [reader, number]() -> std::optional<InputItem> {
+    std::optional<RawLine> line = reader->next();
+    if (!line) return std::nullopt;
+    ++*number;
+    return InputItem{std::move(*line), *number, "line " + std::to_string(*number)};
+  };
+}
+
+InputSource argument_source(std::vector<std::string> arguments, std::size_t group) {
+  auto args = std::make_shared<std::vector<std::string>>(std::move(arguments));
+  auto next = std::make_shared<std::size_t>(0);
+  auto number = std::make_shared<std::size_t>(0);
+  if (group == 0) group = args->empty() ? 1 : args->size();
+  return [args, next, number, group]() -> std::optional<InputItem> {
+    if (*next >= args->size()) return std::nullopt;
+    const std::size_t first = *next;
+    const std::size_t last = std::min(first + group, args->size());
+    InputItem item;
+    for (std::size_t i = first; i < last; ++i) {
+      if (i > first) item.line.text += ' ';
+      item.line.text += (*args)[i];
+    }
+    if (item.line.text.size() > kMaxLineBytes) {
+      item.line.text.resize(kMaxLineBytes);
+      item.line.too_long = true;
+    }
+    *next = last;
+    item.number = ++*number;
+    item.where = last - first == 1 ? "argument " + std::to_string(first + 1)
+                                   : "arguments " + std::to_string(first + 1) + "-" +
+                                         std::to_string(last);
+    return item;
+  };
+}
+
+std::string shown_input(const RawLine& line) {
+  if (!line.too_long) return replace_malformed(line.text);
+  return replace_malformed(std::string_view(line.text).substr(0, 32)) + "...";
+}
+
+RunStats run_stream(const Command& command, const InputSource& source, std::ostream& out,
+                    std::ostream& err, const RunOptions& options) {
+  OutputWriter writer(out, options.format, options.echo, command.columns);
+  writer.begin();
+  RunStats stats;
+  while (std::optional<InputItem> item = source()) {
+    if (!out) {
+      stats.output_failed = true;
+      break;
+    }
+    const LineOutcome outcome = process_line(command, item->line);
+    if (std::holds_alternative<Passthrough>(outcome)) {
+      writer.passthrough(item->line.text);
+      continue;
+    }
+    ++stats.records;
+    const std::string input = shown_input(item->line);
+    if (const auto* record = std::get_if<Record>(&outcome)) {
+      writer.record(item->number, input, *record);
+    } else {
+      const Error& error = std::get<Error>(outcome);
+      ++stats.failed;
+      writer.error(item->number, input, error);
+      err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
+    }
+  }
+  if (!out) stats.output_failed = true;
+  return stats;
+}
+
+std::optional<Error> expect_fields(std::span<const std::string_view> fields, std::size_t count,
+                                   std::string_view layout) {
+  if (fields.size() == count) return std::nullopt;
+  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) +
+               "), got " + std::to_string(fields.size())};
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,90 @@
+// The streaming core shared by every subcommand: one output line (or record)
+// per input line, bad lines reported in place, counts for the exit status.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "input.hpp"
+#include "output.hpp"
+
+namespace corvane::cli {
+
+/// What a subcommand does with the fields of one good line.
+using FieldProcessor =
+    std::function<std::variant<Record, Error>(std::span<const std::string_view> fields)>;
+
+/// A streaming subcommand: its name, its result columns (for CSV, in order)
+/// and its processor.
+struct Command {
+  std::string name;
+  std::vector<std::string> columns;
+  FieldProcessor process;
+};
+
+/// Everything that happens to one input line, without any I/O: the checks
+/// (length, NUL, UTF-8), comment and blank-line detection, the split into
+/// fields and the subcommand's processing. Never throws for any input bytes;
+/// this is the entry point for fuzzing.
+LineOutcome process_line(const Command& command, const RawLine& line);
+/// The same for a line given as text (too long when above kMaxLineBytes).
+LineOutcome process_line(const Command& command, std::string_view line);
+
+/// One input line and where it came from, for messages: "line 7" for standard
+/// input, "arguments 5-8" for positions given on the command line.
+struct InputItem {
+  RawLine line;
+  std::size_t number = 0;
+  std::string where;
+};
+
+/// Yields the next input item, or empty at the end.
+using InputSource = std::function<std::optional<InputItem>()>;
+
+/// Lines of a stream, numbered from 1.
+InputSource stream_source(std::streambuf& in);
+
+/// Command-line arguments, `group` at a time, each group joined by blanks into
+/// one line (so "ID X Y Z ID X Y Z" gives two positions); a last, short group
+/// is one line too (and then gets a field-count error). `group` 0 takes all
+/// arguments as one line.
+InputSource argument_source(std::vector<std::string> arguments, std::size_t group);
+
+/// Output settings of a run.
+struct RunOptions {
+  Format format = Format::Text;
+  bool echo = false;
+};
+
+/// How a run went.
+struct RunStats {
+  std::size_t records = 0;
+  std::size_t failed = 0;
+  /// Writing the output failed (a full disk, a closed descriptor); the run
+  /// stopped there, since nothing after it could be seen.
+  bool output_failed = false;
+};
+
+/// Runs `command` over every item of `source`: results to `out` in the chosen
+/// format, and for every bad line "corvane: <where>: <message>" to `err`.
+/// Stops at the first failed write to `out`.
+RunStats run_stream(const Command& command, const InputSource& source, std::ostream& out,
+                    std::ostream& err, const RunOptions& options);
+
+/// The input of a line as shown back in output: malformed bytes replaced, and
+/// a line that was too long shown by its first bytes and "...".
+std::string shown_input(const RawLine& line);
+
+/// Checks a field count: empty when it matches, else "expected 4 fields
+/// (ID X Y Z), got 3".
+std::optional<Error> expect_fields(std::span<const std::string_view> fields, std::size_t count,
+                                   std::string_view layout);
+
+}  // namespace corvane::cli
