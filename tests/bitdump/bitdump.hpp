@@ -44,5 +44,7 @@ std::vector<float> sample_floats();
 void dump_math(Dump& dump);
 void dump_position(Dump& dump);
 void dump_fingerprint(Dump& dump);
+/// Operations the module dumps leave out (quaternion dot, cell derivation).
+void dump_coverage(Dump& dump);
 
 }  // namespace bitdump

@@ -34,4 +34,5 @@ int main() {
   bitdump::dump_math(dump);
   bitdump::dump_position(dump);
   bitdump::dump_fingerprint(dump);
+  bitdump::dump_coverage(dump);
 }

@@ -1,0 +1,104 @@
+// Arbitrary bit patterns through fingerprint_f32_bits in both regimes and
+// wire_f32_bits, and the fold of the resulting words compared with a
+// byte-wise FNV-1a written here from its definition.
+//
+// Input: records of one tag byte and one 32-bit word. The tag says whether
+// the word is folded as it is or as a float canonicalised under SixDp or
+// Lossless. SixDp is compared with two independent texts of the value with
+// six decimals: the C library's "%.6f" read back by strtof, and the
+// std::to_chars/std::from_chars reference of the unit tests.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "corvane/bake_fingerprint.hpp"
+#include "fuzz_support.hpp"
+#include "six_dp_reference.hpp"
+
+namespace {
+
+using corvane::FloatCanon;
+
+// "%.6f" is exact in glibc (the float widens to double without change), and
+// strtof rounds correctly: the text definition through a second library.
+std::uint32_t six_dp_by_printf(std::uint32_t bits) {
+  float v = std::bit_cast<float>(bits);
+  if (std::isnan(v)) return 0x7FC00000u;
+  if (v == 0.0f) v = 0.0f;
+  char text[64];
+  const int n = std::snprintf(text, sizeof text, "%.6f", static_cast<double>(v));
+  FUZZ_CHECK(n > 0 && n < static_cast<int>(sizeof text), "printf failed for %08X", bits);
+  char* end = nullptr;
+  const float back = std::strtof(text, &end);
+  FUZZ_CHECK(*end == '\0', "strtof did not read '%s'", text);
+  return std::bit_cast<std::uint32_t>(back);
+}
+
+// FNV-1a over bytes, as published: xor the byte in, multiply by the prime.
+std::uint64_t fnv1a_bytes(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (const std::uint8_t b : bytes) {
+    h ^= b;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+void check_float(std::uint32_t bits) {
+  const float v = std::bit_cast<float>(bits);
+  const std::uint32_t lossless = corvane::fingerprint_f32_bits(v, FloatCanon::Lossless);
+  const std::uint32_t six = corvane::fingerprint_f32_bits(v, FloatCanon::SixDp);
+
+  FUZZ_CHECK(lossless == (bits == 0x80000000u ? 0u : bits), "Lossless of %08X is %08X", bits,
+             lossless);
+  const std::uint32_t by_printf = six_dp_by_printf(bits);
+  const std::uint32_t by_to_chars = corvane_test::six_dp_by_text(bits);
+  FUZZ_CHECK(by_printf == by_to_chars, "the two references disagree on %08X: %08X vs %08X", bits,
+             by_printf, by_to_chars);
+  FUZZ_CHECK(six == by_printf, "SixDp of %08X is %08X, the text gives %08X", bits, six, by_printf);
+  FUZZ_CHECK(corvane::wire_f32_bits(v) == six, "wire_f32_bits differs from SixDp on %08X", bits);
+  // A FloatCanon value that names no member (only reachable by a cast) is
+  // documented to canonicalise like SixDp.
+  FUZZ_CHECK(corvane::fingerprint_f32_bits(v, static_cast<FloatCanon>(2 + (bits >> 24) % 254)) == six,
+             "an unnamed FloatCanon is not treated as SixDp on %08X", bits);
+  // Idempotent up to the zero merge: a tiny negative value comes out as -0
+  // (its text is "-0.000000"), and -0 itself canonicalises to +0.
+  const std::uint32_t twice = corvane::fingerprint_f32_bits(std::bit_cast<float>(six), FloatCanon::SixDp);
+  FUZZ_CHECK(twice == (six == 0x80000000u ? 0u : six), "SixDp twice of %08X is %08X, once %08X",
+             bits, twice, six);
+  if (std::isfinite(v) && std::fabs(v) >= 16.0f) {
+    FUZZ_CHECK(six == bits, "SixDp changed %08X although its magnitude is at least 16", bits);
+  }
+  if (std::isfinite(v)) {
+    // Six decimals move a value by at most half a millionth (and then to
+    // the nearest float).
+    const double moved = std::fabs(double{std::bit_cast<float>(six)} - double{v});
+    FUZZ_CHECK(moved <= 5e-7 + std::fabs(double{v}) * 6e-8, "SixDp moved %08X by %g", bits, moved);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Input in(data, size);
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t h = corvane::FNV1A_OFFSET_BASIS;
+  while (in.remaining() > 0) {
+    const std::uint8_t tag = in.u8();
+    std::uint32_t word = in.u32();
+    if (tag & 1u) {
+      check_float(word);
+      const FloatCanon canon = (tag & 2u) ? FloatCanon::Lossless : FloatCanon::SixDp;
+      word = corvane::fingerprint_f32_bits(std::bit_cast<float>(word), canon);
+    }
+    h = corvane::fnv1a_fold(h, word);
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+  }
+  FUZZ_CHECK(h == fnv1a_bytes(bytes), "fold of %zu words is %016llX, FNV-1a of their bytes %016llX",
+             bytes.size() / 4, static_cast<unsigned long long>(h),
+             static_cast<unsigned long long>(fnv1a_bytes(bytes)));
+  return 0;
+}
