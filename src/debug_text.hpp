@@ -33,10 +33,18 @@ void append_debug(FixedText<N>& text, const Quaternion& q) noexcept {
   text.append_float(q.z) << " }";
 }
 
+/// Writes `text` unpadded, then uses up the stream's width as any formatted
+/// output does (as the enumerations' writer does), so that a width meant for
+/// this value does not pad the next output.
+inline std::ostream& write_text(std::ostream& os, std::string_view text) {
+  os.write(text.data(), static_cast<std::streamsize>(text.size()));
+  os.width(0);
+  return os;
+}
+
 template <std::size_t N>
 std::ostream& write_text(std::ostream& os, const FixedText<N>& text) {
-  const std::string_view v = text.view();
-  return os.write(v.data(), static_cast<std::streamsize>(v.size()));
+  return write_text(os, text.view());
 }
 
 template <std::size_t N>

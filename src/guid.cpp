@@ -3,6 +3,8 @@
 #include <array>
 #include <ostream>
 
+#include "debug_text.hpp"
+
 namespace corvane {
 namespace {
 
@@ -20,7 +22,7 @@ std::array<char, 10> guid_text(Guid guid) noexcept {
 
 std::ostream& operator<<(std::ostream& os, Guid guid) {
   const auto text = guid_text(guid);
-  return os.write(text.data(), static_cast<std::streamsize>(text.size()));
+  return detail::write_text(os, std::string_view(text.data(), text.size()));
 }
 
 std::string debug_string(Guid guid) {

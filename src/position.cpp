@@ -72,8 +72,8 @@ void append_hex(detail::FixedText<N>& text, std::uint32_t value, int digits) noe
   for (int i = digits - 1; i >= 0; --i) text << kHexDigits[(value >> (4 * i)) & 0xFu];
 }
 
-constexpr std::size_t kMaxPositionDebugChars = 32 + 10 + detail::kMaxVector3DebugChars +
-                                               detail::kMaxQuaternionDebugChars + 16;
+constexpr std::size_t kMaxPositionDebugChars =
+    32 + 10 + detail::kMaxVector3DebugChars + detail::kMaxQuaternionDebugChars + 16;
 
 detail::FixedText<kMaxPositionDebugChars> position_text(const WorldPosition& p) noexcept {
   detail::FixedText<kMaxPositionDebugChars> text;
@@ -275,7 +275,8 @@ std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) 
     assert(map_text_head_bound(lat, lon, outdoor.alt) + 2 <= text.size());
     end = write_map_text(text.data(), outdoor, lat, lon, 1);
   }
-  return os.write(text.data(), end - text.data());
+  return detail::write_text(
+      os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
 std::string debug_string(const WorldCoordinates& coordinates) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iomanip>
 #include <sstream>
 #include <unordered_set>
 
@@ -24,8 +25,8 @@ TEST(Guid, DebugTextIsEightUppercaseHexDigits) {
 
 TEST(Guid, StreamWritesDebugTextAndLeavesStreamStateAlone) {
   std::ostringstream os;
-  os << std::hex << Guid{0xDA550000} << ' ' << 255;
-  EXPECT_EQ(os.str(), "0xDA550000 ff");
+  os << std::hex << std::setw(12) << Guid{0xDA550000} << 255;
+  EXPECT_EQ(os.str(), "0xDA550000ff");
 }
 
 TEST(Guid, FieldsComeOutAsPlainIntegers) {

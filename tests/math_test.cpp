@@ -130,10 +130,11 @@ TEST(Vector3, DebugText) {
   EXPECT_EQ(debug_string(Vector3{1.0f, -2.5f, 0.0f}), "Vector3 { x: 1.0, y: -2.5, z: 0.0 }");
   EXPECT_EQ(debug_string(Vector3{84.0f, 7.1f, 94.0f}), "Vector3 { x: 84.0, y: 7.1, z: 94.0 }");
   EXPECT_EQ(debug_string(Vector3{kNaN, kInf, -1e-5f}), "Vector3 { x: NaN, y: inf, z: -1e-5 }");
+  // Width is ignored and used up, so it pads neither this value nor the next.
   std::ostringstream os;
   os.width(40);
-  os << Vector3{1, 2, 3};
-  EXPECT_EQ(os.str(), "Vector3 { x: 1.0, y: 2.0, z: 3.0 }");
+  os << Vector3{1, 2, 3} << 7;
+  EXPECT_EQ(os.str(), "Vector3 { x: 1.0, y: 2.0, z: 3.0 }7");
 }
 
 // ---- Quaternion --------------------------------------------------------------

@@ -56,7 +56,9 @@ constexpr std::uint64_t fnv1a_fold(std::uint64_t h, std::uint32_t word) noexcept
 ///   (exact value, ties to even). A positive value below 0.0000005 gives
 ///   0x00000000, a negative one above -0.0000005 gives 0x80000000 (-0, as
 ///   its text is "-0.000000"); values of magnitude 16 or more and the
-///   infinities come back unchanged; every NaN gives 0x7FC00000. Idempotent.
+///   infinities come back unchanged; every NaN gives 0x7FC00000.
+///   Idempotent except through the zero merge: a tiny negative gives -0,
+///   which a second pass turns into +0.
 /// A `canon` outside the two members is treated as SixDp.
 CORVANE_EXPORT std::uint32_t fingerprint_f32_bits(float v, FloatCanon canon) noexcept;
 
