@@ -95,7 +95,7 @@ struct Spec {
   bool debug = false;
 };
 
-/// Parses the spec from `it` up to the closing '}' (or `end`) and returns the
+/// Parses the format options from `it` up to the closing '}' (or `end`) and returns the
 /// position of that '}'. Calls `fail(message)`, which must throw, on a spec
 /// this formatter does not accept.
 template <typename It, typename Fail>
