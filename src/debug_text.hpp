@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "corvane/guid.hpp"
 #include "corvane/math.hpp"
 #include "float_text.hpp"
 
@@ -15,6 +16,15 @@ namespace corvane::detail {
 inline constexpr std::size_t kMaxVector3DebugChars = 13 + 3 * kMaxShortestFloatChars + 14;
 /// Longest "Quaternion { w: ..., x: ..., y: ..., z: ... }".
 inline constexpr std::size_t kMaxQuaternionDebugChars = 16 + 4 * kMaxShortestFloatChars + 20;
+
+/// Length of a Guid's debug text, "0x" and eight digits.
+inline constexpr std::size_t kGuidDebugChars = 10;
+
+template <std::size_t N>
+void append_debug(FixedText<N>& text, Guid guid) noexcept {
+  text << "0x";
+  text.append_hex(guid.raw, 8);
+}
 
 template <std::size_t N>
 void append_debug(FixedText<N>& text, const Vector3& v) noexcept {

@@ -10,6 +10,9 @@
 
 namespace corvane::detail {
 
+/// Uppercase hexadecimal digits, for ids and cell words.
+inline constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
+
 /// Longest text write_shortest_float can produce ("-1234567900000000.0" is 19).
 inline constexpr std::size_t kMaxShortestFloatChars = 24;
 
@@ -54,6 +57,14 @@ class FixedText {
     } while (value != 0);
     assert(size_ + n <= N);
     while (n > 0) buffer_[size_++] = digits[--n];
+    return *this;
+  }
+  /// Appends the low `digits` hexadecimal digits of `value`, uppercase,
+  /// zero-padded.
+  FixedText& append_hex(std::uint32_t value, int digits) noexcept {
+    assert(digits >= 0 && size_ + static_cast<std::size_t>(digits) <= N);
+    for (int i = digits - 1; i >= 0; --i)
+      buffer_[size_++] = kUpperHexDigits[(value >> (4 * i)) & 0xFu];
     return *this;
   }
   [[nodiscard]] std::string_view view() const noexcept { return {buffer_.data(), size_}; }

@@ -1,6 +1,5 @@
 #include "corvane/guid.hpp"
 
-#include <array>
 #include <ostream>
 
 #include "debug_text.hpp"
@@ -8,26 +7,20 @@
 namespace corvane {
 namespace {
 
-// "0x" + 8 digits; no allocation, no stream state touched.
-std::array<char, 10> guid_text(Guid guid) noexcept {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::array<char, 10> text{'0', 'x'};
-  for (int i = 0; i < 8; ++i) {
-    text[static_cast<std::size_t>(2 + i)] = kHex[(guid.raw >> (28 - 4 * i)) & 0xFu];
-  }
+detail::FixedText<detail::kGuidDebugChars> guid_text(Guid guid) noexcept {
+  detail::FixedText<detail::kGuidDebugChars> text;
+  detail::append_debug(text, guid);
   return text;
 }
 
 }  // namespace
 
 std::ostream& operator<<(std::ostream& os, Guid guid) {
-  const auto text = guid_text(guid);
-  return detail::write_text(os, std::string_view(text.data(), text.size()));
+  return detail::write_text(os, guid_text(guid));
 }
 
 std::string debug_string(Guid guid) {
-  const auto text = guid_text(guid);
-  return {text.data(), text.size()};
+  return detail::to_string(guid_text(guid));
 }
 
 }  // namespace corvane

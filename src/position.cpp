@@ -65,20 +65,13 @@ float world_metres(std::uint8_t landblock, float offset) noexcept {
 
 // ---- text --------------------------------------------------------------------
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-template <std::size_t N>
-void append_hex(detail::FixedText<N>& text, std::uint32_t value, int digits) noexcept {
-  for (int i = digits - 1; i >= 0; --i) text << kHexDigits[(value >> (4 * i)) & 0xFu];
-}
-
 constexpr std::size_t kMaxPositionDebugChars =
     32 + 10 + detail::kMaxVector3DebugChars + detail::kMaxQuaternionDebugChars + 16;
 
 detail::FixedText<kMaxPositionDebugChars> position_text(const WorldPosition& p) noexcept {
   detail::FixedText<kMaxPositionDebugChars> text;
-  text << "WorldPosition { landblock_id: 0x";
-  append_hex(text, p.landblock_id.raw, 8);
+  text << "WorldPosition { landblock_id: ";
+  detail::append_debug(text, p.landblock_id);
   text << ", coords: ";
   detail::append_debug(text, p.coords);
   text << ", rotation: ";
@@ -158,7 +151,7 @@ constexpr std::size_t kIndoorTextChars = 14;
 // "Indoors [01AD]".
 char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
   std::memcpy(out, "Indoors [", 9);
-  for (int i = 0; i < 4; ++i) out[9 + i] = kHexDigits[(cell >> (12 - 4 * i)) & 0xF];
+  for (int i = 0; i < 4; ++i) out[9 + i] = detail::kUpperHexDigits[(cell >> (12 - 4 * i)) & 0xF];
   out[13] = ']';
   return out + kIndoorTextChars;
 }
