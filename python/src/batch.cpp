@@ -1,0 +1,226 @@
+// Vectorised functions over numpy arrays. Each validates its arrays (see
+// arrays.hpp), releases the GIL, runs the library's operation over the whole
+// batch and hands back new arrays; results equal the scalar operation applied
+// to each element in order.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "arrays.hpp"
+#include "bindings.hpp"
+#include "convert.hpp"
+#include "corvane/bake_fingerprint.hpp"
+#include "corvane/position.hpp"
+
+namespace corvane::python {
+
+namespace {
+
+/// Scalars (Python or numpy numbers) take the scalar path and give an int;
+/// anything array-like goes through the array checks.
+bool is_array_like(py::handle value) {
+  return py::isinstance<py::array>(value) || PyList_Check(value.ptr()) ||
+         PyTuple_Check(value.ptr());
+}
+
+template <class T>
+py::array_t<T> new_array(const std::vector<py::ssize_t>& shape) {
+  return py::array_t<T>(shape);
+}
+
+std::vector<py::ssize_t> shape_of(const py::array& a) {
+  return std::vector<py::ssize_t>(a.shape(), a.shape() + a.ndim());
+}
+
+py::object fingerprint(py::handle values, py::handle canon_arg) {
+  const FloatCanon canon = float_canon_arg(canon_arg);
+  if (!is_array_like(values)) return py::int_(fingerprint_f32_bits(f32_arg(values, "values"), canon));
+  const Float32Array in = float32_arg(values, "values");
+  py::array_t<std::uint32_t> out = new_array<std::uint32_t>(shape_of(in.array));
+  std::uint32_t* dst = out.mutable_data();
+  {
+    py::gil_scoped_release release;
+    for (std::size_t i = 0; i < in.values.size(); ++i) dst[i] = fingerprint_f32_bits(in.values[i], canon);
+  }
+  return out;
+}
+
+py::object wire(py::handle values) {
+  if (!is_array_like(values)) return py::int_(wire_f32_bits(f32_arg(values, "values")));
+  const Float32Array in = float32_arg(values, "values");
+  py::array_t<std::uint32_t> out = new_array<std::uint32_t>(shape_of(in.array));
+  std::uint32_t* dst = out.mutable_data();
+  {
+    py::gil_scoped_release release;
+    for (std::size_t i = 0; i < in.values.size(); ++i) dst[i] = wire_f32_bits(in.values[i]);
+  }
+  return out;
+}
+
+std::uint64_t fold(py::handle h_arg, py::handle words_arg) {
+  std::uint64_t h = unsigned_arg(h_arg, "h", ~std::uint64_t{0});
+  if (!is_array_like(words_arg)) return fnv1a_fold(h, u32_arg(words_arg, "words"));
+  const U32Array words = u32_array_arg(words_arg, "words");
+  py::gil_scoped_release release;
+  for (const std::uint32_t w : words.values) h = fnv1a_fold(h, w);
+  return h;
+}
+
+py::array_t<std::uint64_t> fold_records(py::handle words_arg, py::handle h_arg) {
+  const std::uint64_t h0 = unsigned_arg(h_arg, "h", ~std::uint64_t{0});
+  const U32Array words = u32_array_arg(words_arg, "words", 2);
+  const auto rows = static_cast<std::size_t>(words.array.shape(0));
+  const auto width = static_cast<std::size_t>(words.array.shape(1));
+  py::array_t<std::uint64_t> out(static_cast<py::ssize_t>(rows));
+  std::uint64_t* dst = out.mutable_data();
+  {
+    py::gil_scoped_release release;
+    for (std::size_t r = 0; r < rows; ++r) {
+      std::uint64_t h = h0;
+      for (std::size_t c = 0; c < width; ++c) h = fnv1a_fold(h, words.values[r * width + c]);
+      dst[r] = h;
+    }
+  }
+  return out;
+}
+
+/// The positions named by `ids` and `xyz` (rotation all zeros), built
+/// without the GIL.
+struct Positions {
+  U32Array ids;
+  Float32Array xyz;
+  std::vector<WorldPosition> values;
+};
+
+Positions positions_arg(py::handle ids_arg, py::handle xyz_arg_value) {
+  Positions p{u32_array_arg(ids_arg, "ids"), {}, {}};
+  p.xyz = xyz_arg(xyz_arg_value, p.ids.values.size());
+  {
+    py::gil_scoped_release release;
+    const std::size_t n = p.ids.values.size();
+    p.values.resize(n);
+    const float* xyz = p.xyz.values.data();
+    for (std::size_t i = 0; i < n; ++i) {
+      p.values[i] = WorldPosition{Guid{p.ids.values[i]},
+                                  Vector3{xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]}, {}};
+    }
+  }
+  return p;
+}
+
+void coordinates_of(std::span<const WorldPosition> in, std::span<WorldCoordinates> out) {
+  for (std::size_t i = 0; i < in.size(); ++i) out[i] = in[i].to_world_coords();
+}
+
+py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
+  const Positions p = positions_arg(ids, xyz);
+  const std::size_t n = p.values.size();
+  const auto size = static_cast<py::ssize_t>(n);
+  py::array_t<float> lat(size), lon(size), alt(size);
+  py::array_t<bool> indoor(size);
+  py::array_t<std::uint16_t> cell(size);
+  float* lat_out = lat.mutable_data();
+  float* lon_out = lon.mutable_data();
+  float* alt_out = alt.mutable_data();
+  bool* indoor_out = indoor.mutable_data();
+  std::uint16_t* cell_out = cell.mutable_data();
+  {
+    py::gil_scoped_release release;
+    std::vector<WorldCoordinates> coords(n);
+    coordinates_of(p.values, coords);
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (const auto* o = coords[i].outdoor()) {
+        lat_out[i] = o->lat;
+        lon_out[i] = o->lon;
+        alt_out[i] = o->alt;
+        indoor_out[i] = false;
+        cell_out[i] = 0;
+      } else {
+        lat_out[i] = lon_out[i] = alt_out[i] = kNaN;
+        indoor_out[i] = true;
+        cell_out[i] = coords[i].indoor()->landblock;
+      }
+    }
+  }
+  return py::make_tuple(lat, lon, alt, indoor, cell);
+}
+
+/// Python strings from one text holding the items end to end.
+py::list strings_from(const std::string& text, const std::vector<std::size_t>& ends) {
+  py::list out(ends.size());
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    const std::size_t len = ends[i] - begin;
+    PyObject* s = PyUnicode_FromStringAndSize(text.data() + begin, static_cast<py::ssize_t>(len));
+    if (s == nullptr) throw py::error_already_set();
+    PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(i), s);
+    begin = ends[i];
+  }
+  return out;
+}
+
+py::list map_text(py::handle ids, py::handle xyz, py::handle precision_arg) {
+  const auto precision = static_cast<std::size_t>(unsigned_arg(precision_arg, "precision", 0xFFFF));
+  const Positions p = positions_arg(ids, xyz);
+  std::string text;
+  std::vector<std::size_t> ends(p.values.size());
+  {
+    py::gil_scoped_release release;
+    std::vector<WorldCoordinates> coords(p.values.size());
+    coordinates_of(p.values, coords);
+    for (std::size_t i = 0; i < coords.size(); ++i) {
+      text += coords[i].to_string_with_precision(precision);
+      ends[i] = text.size();
+    }
+  }
+  return strings_from(text, ends);
+}
+
+template <WorldPosition (WorldPosition::*Op)() const noexcept>
+py::tuple transform(py::handle ids, py::handle xyz) {
+  Positions p = positions_arg(ids, xyz);
+  const std::size_t n = p.values.size();
+  py::array_t<std::uint32_t> ids_out(static_cast<py::ssize_t>(n));
+  py::array_t<float> xyz_out({static_cast<py::ssize_t>(n), py::ssize_t{3}});
+  std::uint32_t* id_dst = ids_out.mutable_data();
+  float* xyz_dst = xyz_out.mutable_data();
+  {
+    py::gil_scoped_release release;
+    for (std::size_t i = 0; i < n; ++i) {
+      const WorldPosition q = (p.values[i].*Op)();
+      id_dst[i] = q.landblock_id.raw;
+      xyz_dst[3 * i] = q.coords.x;
+      xyz_dst[3 * i + 1] = q.coords.y;
+      xyz_dst[3 * i + 2] = q.coords.z;
+    }
+  }
+  return py::make_tuple(ids_out, xyz_out);
+}
+
+}  // namespace
+
+void bind_batch(py::module_& m) {
+  m.def("_fingerprint_f32_bits", &fingerprint, py::arg("values"), py::arg("canon"),
+        "Canonical bit patterns of float32 values (an int for a scalar).");
+  m.def("_wire_f32_bits", &wire, py::arg("values"),
+        "The SixDp bit patterns of float32 values (an int for a scalar).");
+  m.def("_fnv1a_fold", &fold, py::arg("h"), py::arg("words"),
+        "The running FNV-1a hash after folding one word or a 1-D array of words.");
+  m.def("_fnv1a_fold_records", &fold_records, py::arg("words"), py::arg("h"),
+        "One FNV-1a fold per row of a 2-D word array, each from h.");
+  m.def("_to_world_coords", &to_world_coords_arrays, py::arg("ids"), py::arg("xyz"),
+        "(lat, lon, alt, indoor, cell) arrays of many positions.");
+  m.def("_map_text", &map_text, py::arg("ids"), py::arg("xyz"), py::arg("precision"),
+        "The map texts of many positions.");
+  m.def("_rebucket_outdoor_landblock", &transform<&WorldPosition::rebucket_outdoor_landblock>,
+        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many rebucketed positions.");
+  m.def("_normalize_outdoor_cell", &transform<&WorldPosition::normalize_outdoor_cell>,
+        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many positions with normalised cells.");
+}
+
+}  // namespace corvane::python
