@@ -27,6 +27,14 @@ bool is_array_like(py::handle value) {
          PyTuple_Check(value.ptr());
 }
 
+/// A numpy float32 scalar is read through its bits: converting it to a
+/// Python float would quiet a signalling NaN.
+bool is_float32_scalar(py::handle value) {
+  if (!py::hasattr(value, "dtype") || is_array_like(value)) return false;
+  const py::dtype dt = py::reinterpret_borrow<py::object>(value).attr("dtype");
+  return dt.kind() == 'f' && dt.itemsize() == 4;
+}
+
 template <class T>
 py::array_t<T> new_array(const std::vector<py::ssize_t>& shape) {
   return py::array_t<T>(shape);
@@ -38,7 +46,10 @@ std::vector<py::ssize_t> shape_of(const py::array& a) {
 
 py::object fingerprint(py::handle values, py::handle canon_arg) {
   const FloatCanon canon = float_canon_arg(canon_arg);
-  if (!is_array_like(values)) return py::int_(fingerprint_f32_bits(f32_arg(values, "values"), canon));
+  const bool scalar = is_float32_scalar(values);
+  if (!scalar && !is_array_like(values)) {
+    return py::int_(fingerprint_f32_bits(f32_arg(values, "values"), canon));
+  }
   const Float32Array in = float32_arg(values, "values");
   py::array_t<std::uint32_t> out = new_array<std::uint32_t>(shape_of(in.array));
   std::uint32_t* dst = out.mutable_data();
@@ -46,11 +57,13 @@ py::object fingerprint(py::handle values, py::handle canon_arg) {
     py::gil_scoped_release release;
     for (std::size_t i = 0; i < in.values.size(); ++i) dst[i] = fingerprint_f32_bits(in.values[i], canon);
   }
+  if (scalar) return py::int_(dst[0]);
   return out;
 }
 
 py::object wire(py::handle values) {
-  if (!is_array_like(values)) return py::int_(wire_f32_bits(f32_arg(values, "values")));
+  const bool scalar = is_float32_scalar(values);
+  if (!scalar && !is_array_like(values)) return py::int_(wire_f32_bits(f32_arg(values, "values")));
   const Float32Array in = float32_arg(values, "values");
   py::array_t<std::uint32_t> out = new_array<std::uint32_t>(shape_of(in.array));
   std::uint32_t* dst = out.mutable_data();
@@ -58,6 +71,7 @@ py::object wire(py::handle values) {
     py::gil_scoped_release release;
     for (std::size_t i = 0; i < in.values.size(); ++i) dst[i] = wire_f32_bits(in.values[i]);
   }
+  if (scalar) return py::int_(dst[0]);
   return out;
 }
 
