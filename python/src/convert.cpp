@@ -59,11 +59,13 @@ namespace {
 
 template <std::size_t N>
 std::array<float, N> floats_arg(py::handle value, const char* name, const char* what) {
-  if (!PySequence_Check(value.ptr()) || PyUnicode_Check(value.ptr()) ||
-      PySequence_Size(value.ptr()) != static_cast<Py_ssize_t>(N)) {
+  const bool sequence = PySequence_Check(value.ptr()) && !PyUnicode_Check(value.ptr());
+  const Py_ssize_t size = sequence ? PySequence_Size(value.ptr()) : -1;
+  if (size != static_cast<Py_ssize_t>(N)) {
     PyErr_Clear();
     throw py::type_error(std::string(name) + " must be a " + what + " or a sequence of " +
-                         std::to_string(N) + " numbers, not " + type_name_of(value));
+                         std::to_string(N) + " numbers, not " + type_name_of(value) +
+                         (sequence ? " of length " + std::to_string(size) : std::string()));
   }
   std::array<float, N> out{};
   const py::sequence seq = py::reinterpret_borrow<py::sequence>(value);
