@@ -278,3 +278,14 @@ def rebucket_outdoor_landblock(ids: Any, xyz: Any) -> tuple:
 def normalize_outdoor_cell(ids: Any, xyz: Any) -> tuple:
     """New (ids, xyz) arrays: every outdoor cell number replaced by the derived one."""
     return _corvane._normalize_outdoor_cell(ids, xyz)
+
+
+__all__ = [
+    "FNV1A_OFFSET_BASIS", "LANDBLOCK_LENGTH", "VOCABULARIES", "Guid", "Plane", "Quaternion",
+    "Triangle", "Vector3", "WorldCoordinates", "WorldCoordsArrays", "WorldPosition",
+    "default_value", "display_name", "fingerprint_f32_bits", "fnv1a_fold", "fnv1a_fold_records",
+    "from_repr", "is_admin_save_slot", "is_current", "is_max", "is_newer_u16", "is_newer_u32",
+    "is_recall_target", "is_user_visible", "map_text", "names", "normalize_outdoor_cell",
+    "rebucket_outdoor_landblock", "storage_bits", "to_world_coords", "wire_f32_bits",
+    *(cls.__name__ for cls in VOCABULARIES),
+]

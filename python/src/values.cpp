@@ -161,7 +161,7 @@ void bind_geometry(py::module_& m) {
         return Quaternion::slerp(quaternion_arg(from, "from"), quaternion_arg(to, "to"),
                                  f32_arg(t, "t"));
       },
-      py::arg("from"), py::arg("to"), py::arg("t"),
+      py::arg("from_"), py::arg("to"), py::arg("t"),
       "Spherical interpolation along the shorter arc, normalised; t outside [0, 1] blends "
       "straight.");
   quat.def("to_heading", &Quaternion::to_heading,

@@ -88,3 +88,20 @@ def test_scalars_and_angles_are_float32():
     h = Vector3(0, 0, 0).heading_to(Vector3(1, 0, 0))
     assert float(np.float32(h)) == h and math.isclose(h, math.pi, abs_tol=1e-6)
     assert Quaternion().to_heading() == float(np.float32(math.pi / 2))
+
+
+def test_stubs_declare_every_public_name():
+    import ast
+    from pathlib import Path
+    package = Path(corvane.__file__).parent
+    declared = set()
+    for stub in ["__init__.pyi", "_vocabularies.pyi"]:
+        for node in ast.walk(ast.parse((package / stub).read_text())):
+            if isinstance(node, (ast.ClassDef, ast.FunctionDef)):
+                declared.add(node.name)
+            elif isinstance(node, ast.AnnAssign) and isinstance(node.target, ast.Name):
+                declared.add(node.target.id)
+    public = set(corvane.__all__)
+    assert public - declared == set()
+    for function in [getattr(corvane, n) for n in public]:
+        assert callable(function) is False or function.__doc__
