@@ -43,6 +43,9 @@ struct InputItem {
   RawLine line;
   std::size_t number = 0;
   std::string where;
+  /// Set when the input itself failed here (a file that cannot be opened or
+  /// read): there is no line, only this report.
+  std::optional<std::string> failure;
 };
 
 /// Yields the next input item, or empty at the end.
@@ -56,6 +59,30 @@ InputSource stream_source(std::streambuf& in);
 /// is one line too (and then gets a field-count error). `group` 0 takes all
 /// arguments as one line.
 InputSource argument_source(std::vector<std::string> arguments, std::size_t group);
+
+/// Where a subcommand's input comes from: its arguments, `group` at a time,
+/// or the lines of files ("-" is standard input).
+struct Inputs {
+  std::vector<std::string> arguments;
+  std::size_t group = 1;
+  std::vector<std::string> files;
+  /// Runs whenever reading a file would wait for more input (see LineReader).
+  std::function<void()> before_wait;
+};
+
+/// Every line of every file in order, numbered from 1 in each file: "line 7"
+/// on standard input, "pts.txt:7" in a file. A file that cannot be opened or
+/// read gives one item with its failure.
+InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait = {});
+
+/// The items of `inputs`: the argument groups, or the lines of the files.
+InputSource input_source(const Inputs& inputs);
+
+/// Reads every byte of every file of `inputs` in order, in blocks given to
+/// `block`. Returns the failures ("pts.bin: cannot open: ...") of files that
+/// could not be read.
+std::vector<std::string> read_bytes(const Inputs& inputs,
+                                    const std::function<void(std::string_view block)>& block);
 
 /// Output settings of a run.
 struct RunOptions {
