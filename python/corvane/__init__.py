@@ -241,9 +241,15 @@ def fnv1a_fold(h: int, words: Any) -> int:
     return _corvane._fnv1a_fold(h, words)
 
 
-def fnv1a_fold_records(words: Any, h: int = FNV1A_OFFSET_BASIS) -> _np.ndarray:
-    """One fingerprint per record: each row of the (N, K) word array folded from h."""
-    return _corvane._fnv1a_fold_records(words, h)
+def fnv1a_fold_records(words: Any, record_ends: Any = None, h: Any = FNV1A_OFFSET_BASIS) -> _np.ndarray:
+    """One fingerprint per record, folded side by side: a uint64 array.
+
+    Records are the rows of a 2-D words array, or, for 1-D words, the spans
+    ending at each of record_ends (the last end is len(words)). h is the
+    starting hash of every record, or a uint64 array of running hashes (one
+    per record) that this fold continues.
+    """
+    return _corvane._fnv1a_fold_records(words, record_ends, h)
 
 
 class WorldCoordsArrays(NamedTuple):

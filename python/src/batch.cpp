@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "arrays.hpp"
@@ -55,7 +57,7 @@ py::object fingerprint(py::handle values, py::handle canon_arg) {
   std::uint32_t* dst = out.mutable_data();
   {
     py::gil_scoped_release release;
-    for (std::size_t i = 0; i < in.values.size(); ++i) dst[i] = fingerprint_f32_bits(in.values[i], canon);
+    fingerprint_f32_bits(in.values, canon, std::span<std::uint32_t>(dst, in.values.size()));
   }
   if (scalar) return py::int_(dst[0]);
   return out;
@@ -69,7 +71,7 @@ py::object wire(py::handle values) {
   std::uint32_t* dst = out.mutable_data();
   {
     py::gil_scoped_release release;
-    for (std::size_t i = 0; i < in.values.size(); ++i) dst[i] = wire_f32_bits(in.values[i]);
+    wire_f32_bits(in.values, std::span<std::uint32_t>(dst, in.values.size()));
   }
   if (scalar) return py::int_(dst[0]);
   return out;
@@ -80,26 +82,76 @@ std::uint64_t fold(py::handle h_arg, py::handle words_arg) {
   if (!is_array_like(words_arg)) return fnv1a_fold(h, u32_arg(words_arg, "words"));
   const U32Array words = u32_array_arg(words_arg, "words");
   py::gil_scoped_release release;
-  for (const std::uint32_t w : words.values) h = fnv1a_fold(h, w);
-  return h;
+  return fnv1a_fold(h, words.values);
 }
 
-py::array_t<std::uint64_t> fold_records(py::handle words_arg, py::handle h_arg) {
-  const std::uint64_t h0 = unsigned_arg(h_arg, "h", ~std::uint64_t{0});
-  const U32Array words = u32_array_arg(words_arg, "words", 2);
-  const auto rows = static_cast<std::size_t>(words.array.shape(0));
-  const auto width = static_cast<std::size_t>(words.array.shape(1));
-  py::array_t<std::uint64_t> out(static_cast<py::ssize_t>(rows));
-  std::uint64_t* dst = out.mutable_data();
+/// Record ends from a 2-D word array (one record per row) or from an explicit
+/// array of ends over 1-D words; checked here so that errors name the argument.
+std::vector<std::size_t> record_ends_of(const U32Array& words, py::handle ends_arg) {
+  std::vector<std::size_t> ends;
+  if (words.array.ndim() == 2) {
+    if (!ends_arg.is_none()) {
+      throw py::value_error("record_ends must be None when words is 2-D (one record per row)");
+    }
+    const auto rows = static_cast<std::size_t>(words.array.shape(0));
+    const auto width = static_cast<std::size_t>(words.array.shape(1));
+    ends.resize(rows);
+    for (std::size_t r = 0; r < rows; ++r) ends[r] = (r + 1) * width;
+    return ends;
+  }
+  if (ends_arg.is_none()) {
+    throw py::value_error("words is 1-D: pass record_ends (where each record ends), or a 2-D "
+                          "array with one record per row");
+  }
+  const py::array a = contiguous(as_array(ends_arg), "record_ends", ".astype(np.int64)");
+  if (a.ndim() != 1) throw py::value_error("record_ends must have 1 dimension");
+  visit_integers(a, "record_ends", "", [&]<class T>(const T* data, std::size_t n) {
+    ends.resize(n);
+    std::size_t previous = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const T v = data[i];
+      bool fits = true;
+      if constexpr (std::is_signed_v<T>) fits = v >= 0;
+      if (!fits || static_cast<std::uint64_t>(v) < previous ||
+          static_cast<std::uint64_t>(v) > words.values.size()) {
+        throw py::value_error("record_ends[" + std::to_string(i) + "] is " + std::to_string(v) +
+                              "; ends must not decrease and lie within 0.." +
+                              std::to_string(words.values.size()));
+      }
+      ends[i] = previous = static_cast<std::size_t>(v);
+    }
+  });
+  if ((ends.empty() ? 0 : ends.back()) != words.values.size()) {
+    throw py::value_error("the last of record_ends must be len(words) = " +
+                          std::to_string(words.values.size()) + ": every word belongs to a record");
+  }
+  return ends;
+}
+
+py::array_t<std::uint64_t> fold_records(py::handle words_arg, py::handle ends_arg, py::handle h_arg) {
+  const py::array words_array = as_array(words_arg);
+  const U32Array words = u32_array_arg(words_array, "words", words_array.ndim() == 2 ? 2 : 1);
+  const std::vector<std::size_t> ends = record_ends_of(words, ends_arg);
+  py::array_t<std::uint64_t> hashes(static_cast<py::ssize_t>(ends.size()));
+  std::uint64_t* dst = hashes.mutable_data();
+  if (is_array_like(h_arg)) {
+    // Running hashes, one per record, continued by this fold.
+    const py::array h = contiguous(as_array(h_arg), "h", ".astype(np.uint64)");
+    if (h.dtype().kind() != 'u' || h.dtype().itemsize() != 8 || h.ndim() != 1 ||
+        static_cast<std::size_t>(h.size()) != ends.size()) {
+      throw py::type_error("h must be an int or a uint64 array with one running hash per record (" +
+                           std::to_string(ends.size()) + ")");
+    }
+    std::memcpy(dst, h.data(), ends.size() * sizeof(std::uint64_t));
+  } else {
+    const std::uint64_t h0 = unsigned_arg(h_arg, "h", ~std::uint64_t{0});
+    for (std::size_t i = 0; i < ends.size(); ++i) dst[i] = h0;
+  }
   {
     py::gil_scoped_release release;
-    for (std::size_t r = 0; r < rows; ++r) {
-      std::uint64_t h = h0;
-      for (std::size_t c = 0; c < width; ++c) h = fnv1a_fold(h, words.values[r * width + c]);
-      dst[r] = h;
-    }
+    fnv1a_fold_records(words.values, ends, std::span<std::uint64_t>(dst, ends.size()));
   }
-  return out;
+  return hashes;
 }
 
 /// The positions named by `ids` and `xyz` (rotation all zeros), built
@@ -225,8 +277,9 @@ void bind_batch(py::module_& m) {
         "The SixDp bit patterns of float32 values (an int for a scalar).");
   m.def("_fnv1a_fold", &fold, py::arg("h"), py::arg("words"),
         "The running FNV-1a hash after folding one word or a 1-D array of words.");
-  m.def("_fnv1a_fold_records", &fold_records, py::arg("words"), py::arg("h"),
-        "One FNV-1a fold per row of a 2-D word array, each from h.");
+  m.def("_fnv1a_fold_records", &fold_records, py::arg("words"), py::arg("record_ends"), py::arg("h"),
+        "One FNV-1a fold per record: per row of 2-D words, or per span of 1-D words ending at "
+        "record_ends; each from h (an int, or one running hash per record).");
   m.def("_to_world_coords", &to_world_coords_arrays, py::arg("ids"), py::arg("xyz"),
         "(lat, lon, alt, indoor, cell) arrays of many positions.");
   m.def("_map_text", &map_text, py::arg("ids"), py::arg("xyz"), py::arg("precision"),

@@ -53,3 +53,23 @@ def test_arrays_of_any_shape_keep_their_shape():
     assert np.array_equal(out.ravel(), corvane.fingerprint_f32_bits(values.ravel(), 1))
     strided = values[:, ::2, :]
     assert np.array_equal(corvane.wire_f32_bits(strided), corvane.wire_f32_bits(strided.copy()))
+
+
+def test_ragged_records_and_running_hashes_equal_the_tool(tool):
+    rng = np.random.default_rng(17)
+    words = rng.integers(0, 1 << 32, 600, dtype=np.uint64).astype(np.uint32)
+    ends = np.unique(np.concatenate([rng.integers(0, 600, 80), [0, 0, 600]]))
+    ends = np.concatenate([[0], ends])  # an empty first record, then ragged ones
+    starts = np.concatenate([[0], ends[:-1]])
+    lines = [" ".join(f"u:{w}" for w in words[a:b]) or "#" for a, b in zip(starts, ends)]
+    non_empty = [i for i, (a, b) in enumerate(zip(starts, ends)) if b > a]
+    expected = tool(["fingerprint"], [lines[i] for i in non_empty])
+    folded = corvane.fnv1a_fold_records(words, ends)
+    assert folded[0] == corvane.FNV1A_OFFSET_BASIS
+    assert [int(folded[i]) for i in non_empty] == [int(e["fingerprint"], 16) for e in expected]
+    # Folding the first part of every record and then continuing from those
+    # running hashes gives the whole records' fingerprints.
+    rows = words[:600].reshape(100, 6)
+    head = corvane.fnv1a_fold_records(rows[:, :2])
+    assert np.array_equal(corvane.fnv1a_fold_records(rows[:, 2:], h=head),
+                          corvane.fnv1a_fold_records(rows))
