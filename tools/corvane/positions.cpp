@@ -142,6 +142,14 @@ Command make_coords_command(std::size_t precision) {
     r.fields["text"] = r.text;
     return r;
   };
+  c.process_text = [precision](std::span<const std::string_view> fields)
+      -> std::variant<Record, Error> {
+    auto parsed = one_position(fields);
+    if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
+    Record r;
+    r.text = std::get<WorldPosition>(parsed).to_world_coords().to_string_with_precision(precision);
+    return r;
+  };
   return c;
 }
 

@@ -13,7 +13,9 @@
 
 namespace corvane::cli {
 
-LineOutcome process_line(const Command& command, const RawLine& line) {
+namespace {
+
+LineOutcome process_with(const FieldProcessor& process, const RawLine& line) {
   if (line.too_long) {
     return Error{"line longer than " + std::to_string(kMaxLineBytes) + " bytes"};
   }
@@ -24,7 +26,7 @@ LineOutcome process_line(const Command& command, const RawLine& line) {
   if (auto* error = std::get_if<Error>(&fields)) return *error;
   std::variant<Record, Error> result = [&]() -> std::variant<Record, Error> {
     try {
-      return command.process(std::get<std::vector<std::string_view>>(fields));
+      return process(std::get<std::vector<std::string_view>>(fields));
     } catch (const std::bad_alloc&) {
       return Error{"out of memory"};
     } catch (const std::exception& e) {
@@ -37,6 +39,16 @@ LineOutcome process_line(const Command& command, const RawLine& line) {
   Record record = std::move(std::get<Record>(result));
   if (split.has_comment) record.comment = std::string(split.comment);
   return record;
+}
+
+}  // namespace
+
+LineOutcome process_line(const Command& command, const RawLine& line) {
+  return process_with(command.process, line);
+}
+
+LineOutcome process_line_text(const Command& command, const RawLine& line) {
+  return process_with(command.process_text ? command.process_text : command.process, line);
 }
 
 LineOutcome process_line(const Command& command, std::string_view line) {
@@ -213,21 +225,23 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       err << "corvane: " << item->where << ": " << *item->failure << '\n' << std::flush;
       continue;
     }
-    const LineOutcome outcome = process_line(command, item->line);
+    const bool text_only = options.format == Format::Text && !options.echo;
+    const LineOutcome outcome = text_only ? process_line_text(command, item->line)
+                                          : process_line(command, item->line);
     if (std::holds_alternative<Passthrough>(outcome)) {
       writer.passthrough(item->line.text);
       continue;
     }
     ++stats.records;
-    const std::string input = shown_input(item->line);
     if (const auto* record = std::get_if<Record>(&outcome)) {
-      writer.record(item->number, input, *record);
-    } else {
-      const Error& error = std::get<Error>(outcome);
-      ++stats.failed;
-      writer.error(item->number, input, error);
-      err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
+      // The input is shown only by echo and by JSON and CSV.
+      writer.record(item->number, text_only ? std::string() : shown_input(item->line), *record);
+      continue;
     }
+    const Error& error = std::get<Error>(outcome);
+    ++stats.failed;
+    writer.error(item->number, shown_input(item->line), error);
+    err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
   }
   if (!out) stats.output_failed = true;
   return stats;

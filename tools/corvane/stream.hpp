@@ -27,6 +27,9 @@ struct Command {
   std::string name;
   std::vector<std::string> columns;
   FieldProcessor process;
+  /// Optional: the same record's text alone, without its fields, for text
+  /// output, where building the fields would only cost time.
+  FieldProcessor process_text;
 };
 
 /// Everything that happens to one input line, without any I/O: the checks
@@ -34,6 +37,8 @@ struct Command {
 /// fields and the subcommand's processing. Never throws for any input bytes;
 /// this is the entry point for fuzzing.
 LineOutcome process_line(const Command& command, const RawLine& line);
+/// The same, where only the text of a record is needed.
+LineOutcome process_line_text(const Command& command, const RawLine& line);
 /// The same for a line given as text (too long when above kMaxLineBytes).
 LineOutcome process_line(const Command& command, std::string_view line);
 

@@ -210,24 +210,53 @@ std::vector<Subcommand> build_table() {
     s.summary = "Fold floats and integers into the 64-bit FNV-1a bake fingerprint";
     s.footer = R"(Values: an integer (7, 0x1F, -1) is a 32-bit word; a number with a point,
 an exponent, nan or inf is a float. Prefixes decide: u:7 (word), f:7 (float),
-bits:0x3F3504F4 (the float with these bits).
-Example:
-  $ corvane fingerprint --explain 0.7071068 u:7)";
+bits:0x3F3504F4 (the float with these bits). Values given as arguments make
+one fingerprint; lines of stdin or files make one each, or one in all with
+--whole; --binary reads raw little-endian words as a bake pipeline writes them.
+Examples:
+  $ corvane fingerprint --explain 0.7071068 u:7
+  $ seq 100000 109999 | corvane fingerprint --whole
+  $ corvane fingerprint --binary f32 --canon lossless weights.bin)";
     s.options = {
         {"--canon", "How floats are canonicalised: sixdp or lossless", true, "sixdp",
          {"sixdp", "lossless"}},
-        {"--explain", "Show each word's canonical bits and the running hash", false, "", {}}};
+        {"--explain", "Show each word's canonical bits and the running hash", false, "", {}},
+        {"--whole", "One fingerprint of every value of the input, not one per line", false, "",
+         {}},
+        {"--binary", "Read raw little-endian 32-bit words (f32 or u32) instead of text", true, "",
+         {"f32", "u32"}}};
     s.input_name = "values";
     s.input_help =
-        "Values folded in order into one fingerprint; none or '-' reads stdin, one fingerprint "
-        "per line";
-    s.group = 0;
+        "Values folded in order into one fingerprint, or files ('-' for stdin); none reads stdin";
+    s.group = 1;
     s.looks_like_input = [](std::string_view arg) {
       return std::holds_alternative<FingerprintValue>(parse_fingerprint_value(arg));
     };
-    s.prepare = [](const OptionValues& options, const std::optional<std::string>&, InputKind) {
-      const FloatCanon canon = parse_canon(options.text("canon")).value_or(FloatCanon::SixDp);
-      return just(make_fingerprint_command(canon, options.flag("explain")));
+    s.prepare = [](const OptionValues& options, const std::optional<std::string>&,
+                   InputKind input) -> std::variant<Action, Error> {
+      FingerprintSettings settings;
+      settings.canon = parse_canon(options.text("canon")).value_or(FloatCanon::SixDp);
+      settings.explain = options.flag("explain");
+      const std::string& binary = options.text("binary");
+      if (!binary.empty()) {
+        if (input == InputKind::Arguments) {
+          return Error{"--binary reads files or standard input, not values on the command line"};
+        }
+        settings.binary = binary == "f32" ? BinaryWords::F32 : BinaryWords::U32;
+        return Action{WholeRun{[settings](const Inputs& inputs, const RunOptions& output,
+                                          std::ostream& out, std::ostream& err) mutable {
+          settings.format = output.format;
+          return fingerprint_whole_binary(inputs, settings, out, err);
+        }}};
+      }
+      if (input == InputKind::Arguments || options.flag("whole")) {
+        return Action{WholeRun{[settings](const Inputs& inputs, const RunOptions& output,
+                                          std::ostream& out, std::ostream& err) mutable {
+          settings.format = output.format;
+          return fingerprint_whole_text(input_source(inputs), settings, out, err);
+        }}};
+      }
+      return just(make_fingerprint_command(settings.canon, settings.explain));
     };
     s.presets = {{"fingerprint", "--explain"},
                  {"fingerprint-lossless", "--explain --canon lossless"}};
@@ -251,7 +280,8 @@ Example:
       const std::string path = options.text("output");
       const PlotOptions plot{!options.flag("no-labels")};
       return std::variant<Action, Error>{Action{WholeRun{
-          [path, plot](const Inputs& inputs, std::ostream& out, std::ostream& err) -> int {
+          [path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
+                       std::ostream& err) -> int {
             std::size_t failed = 0;
             const std::vector<PlotPoint> points =
                 read_plot_points(input_source(inputs), err, failed);

@@ -61,7 +61,9 @@ struct Listing {
 struct Inputs;
 struct WholeRun {
   /// Returns the exit status.
-  std::function<int(const Inputs& inputs, std::ostream& out, std::ostream& err)> run;
+  std::function<int(const Inputs& inputs, const RunOptions& output, std::ostream& out,
+                    std::ostream& err)>
+      run;
 };
 
 /// Where the input of an invocation comes from.
