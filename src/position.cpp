@@ -274,8 +274,8 @@ void append_map_text(std::string& out, std::span<const WorldCoordinates> coordin
     std::size_t item = kIndoorTextChars;
     if (const auto* outdoor = coordinate.outdoor()) {
       const std::size_t head =
-          map_text_head_bound(display_magnitude(outdoor->lat, precision),
-                              display_magnitude(outdoor->lon, precision), outdoor->alt);
+          map_text_head_bound(detail::map_text_magnitude(outdoor->lat, precision),
+                              detail::map_text_magnitude(outdoor->lon, precision), outdoor->alt);
       if (precision > (kMax - head) / 2) {
         throw std::length_error("corvane::append_map_text: precision");
       }
@@ -295,8 +295,8 @@ void append_map_text(std::string& out, std::span<const WorldCoordinates> coordin
       end = write_indoor_text(end, in->landblock);
     } else {
       const auto& outdoor = *coordinate.outdoor();
-      end = write_map_text(end, outdoor, display_magnitude(outdoor.lat, precision),
-                           display_magnitude(outdoor.lon, precision), precision);
+      end = write_map_text(end, outdoor, detail::map_text_magnitude(outdoor.lat, precision),
+                           detail::map_text_magnitude(outdoor.lon, precision), precision);
     }
     *end++ = separator;
   }
