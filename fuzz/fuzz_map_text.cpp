@@ -78,9 +78,10 @@ void check_text(const WorldCoordinates& c, std::size_t precision) {
 // times 192 is exact, so rounding the double result of each step once gives
 // the single-precision operation.
 float map_degrees(std::uint32_t landblock, float offset) {
-  const float metres = static_cast<float>(landblock * 192.0 + double{offset});
-  const float degrees = static_cast<float>(double{metres} / 240.0);
-  return static_cast<float>(double{degrees} - 102.0);
+  const float metres =
+      static_cast<float>(landblock * double{corvane::LANDBLOCK_LENGTH} + double{offset});
+  const float degrees = static_cast<float>(double{metres} / double{corvane::METRES_PER_MAP_DEGREE});
+  return static_cast<float>(double{degrees} - double{corvane::MAP_ORIGIN_DEGREES});
 }
 
 void check_position(const WorldPosition& p) {

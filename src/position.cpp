@@ -3,7 +3,6 @@
 #include "corvane/position.hpp"
 
 #include <array>
-#include <bit>
 #include <cassert>
 #include <cmath>
 #include <cstring>
@@ -17,25 +16,19 @@
 namespace corvane {
 namespace {
 
-constexpr float kCellLength = 24.0f;
-// 192 - 7 * 2^-16: the largest offset used for cell derivation and for the
-// clamp at the world's edge. Deliberately not the float just below 192.
-constexpr float kMaxLocal = std::bit_cast<float>(0x433FFFF9u);
-constexpr float kMetresPerMapDegree = 240.0f;
-constexpr float kMapOrigin = 102.0f;
 // The downward lean of the one-digit map text (bits 0x3D4CCCCD).
 constexpr float kOneDigitShift = 0.05f;
 
 float clamp_local(float v) noexcept {
   if (v < 0.0f) return 0.0f;
-  if (v > kMaxLocal) return kMaxLocal;
+  if (v > MAX_LOCAL) return MAX_LOCAL;
   return v;  // NaN stays NaN
 }
 
 // Truncation of a value known to lie in [0, 8) or be NaN; NaN gives 0 instead
 // of the undefined behaviour of a plain conversion.
 std::uint32_t cell_coordinate(float local) noexcept {
-  const float cell = local / kCellLength;
+  const float cell = local / CELL_LENGTH;
   return std::isnan(cell) ? 0u : static_cast<std::uint32_t>(cell);
 }
 
@@ -55,7 +48,7 @@ void rebucket_axis(float& offset, std::uint32_t& landblock, bool& moved) noexcep
   if (offset < 0.0f) {
     offset = 0.0f;
   } else if (offset >= LANDBLOCK_LENGTH) {
-    offset = kMaxLocal;
+    offset = MAX_LOCAL;
   }
 }
 
@@ -231,8 +224,8 @@ WorldCoordinates WorldPosition::to_world_coords() const noexcept {
     return {WorldCoordinates::Indoor{static_cast<std::uint16_t>(landblock_id & 0xFFFFu)}};
   }
   const Vector3 world = global_coords();
-  const float lon = world.x / kMetresPerMapDegree - kMapOrigin;
-  const float lat = world.y / kMetresPerMapDegree - kMapOrigin;
+  const float lon = world.x / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
+  const float lat = world.y / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
   return {WorldCoordinates::Outdoor{lat, lon, coords.z}};
 }
 

@@ -683,7 +683,7 @@ TEST(Fingerprint, FoldsCanonicalWordsFromTheOffsetBasis) {
   EXPECT_EQ(run_line(six, "0x12345678 0x9abcdef0"),
             hex64(fnv1a_bytes({0x12345678u, 0x9abcdef0u})));
   EXPECT_EQ(run_line(six, "1 x"),
-            "ERROR: value 2: value 'x' is neither an integer nor a float (prefix u:, f: or "
+            "ERROR: value 2: 'x' is neither an integer nor a float (prefix u:, f: or "
             "bits: to say which)");
 
   const Record r = record(make_fingerprint_command(FloatCanon::SixDp, true), "0.7071068 7");

@@ -19,6 +19,10 @@
 
 namespace corvane {
 
+/// Two points whose squared distance is below this (in square metres) count
+/// as one point for a heading: Vector3::heading_to gives exactly 0 there.
+inline constexpr float HEADING_COINCIDENCE_SQUARED = 1e-6f;
+
 /// A point or offset in metres.
 struct CORVANE_EXPORT Vector3 {
   float x = 0.0f;
@@ -39,7 +43,8 @@ struct CORVANE_EXPORT Vector3 {
   /// (self - other).length().
   [[nodiscard]] float distance(const Vector3& other) const noexcept;
   /// Heading from self toward `target`, radians in [0, 2*pi). Exactly 0 when the
-  /// squared 3-D distance is below 1e-6; a pure height difference gives pi/2.
+  /// squared 3-D distance is below HEADING_COINCIDENCE_SQUARED; a pure height
+  /// difference gives pi/2.
   [[nodiscard]] float heading_to(const Vector3& target) const noexcept;
 
   /// Component-wise difference (one rounding per component).

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -27,9 +28,27 @@
 
 namespace corvane {
 
+// ---- The world's constants ----------------------------------------------------
+
 /// Edge of a landblock in metres; an offset is inside its landblock when
 /// 0 <= x < LANDBLOCK_LENGTH (same for y).
 inline constexpr float LANDBLOCK_LENGTH = 192.0f;
+
+/// Edge of an outdoor cell in metres: a landblock holds 8 x 8 cells.
+inline constexpr float CELL_LENGTH = 24.0f;
+
+/// The largest offset used for cell derivation and for the clamp at the
+/// world's edge: 192 - 7 * 2^-16 = 191.9998931884765625 (bits 0x433FFFF9).
+/// Deliberately neither 192 nor the float just below it.
+inline constexpr float MAX_LOCAL = std::bit_cast<float>(0x433FFFF9u);
+
+/// Metres in one map degree of latitude or longitude; a landblock spans 0.8.
+inline constexpr float METRES_PER_MAP_DEGREE = 240.0f;
+
+/// Map degrees from the world's south-west corner to map coordinates 0, 0:
+/// latitude = world y / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES (longitude
+/// likewise from x), so the corner lies at 102S, 102W.
+inline constexpr float MAP_ORIGIN_DEGREES = 102.0f;
 
 /// Map coordinates, the player-facing form of a WorldPosition: an interior
 /// cell number, or latitude and longitude in map degrees (240 m each; 0, 0 is
