@@ -214,7 +214,7 @@ std::variant<Invocation, int> parse_command_line(const std::vector<std::string>&
     }
     for (const Storage& st : parser.storage) {
       if (st.subcommand->name == args[1]) {
-        out << st.app->help();
+        out << st.app->help("corvane");
         return written(out, err, kExitOk);
       }
     }

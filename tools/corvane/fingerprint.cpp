@@ -218,7 +218,8 @@ int fingerprint_whole_binary(const Inputs& inputs, const FingerprintSettings& se
     const FingerprintValue v =
         floats ? FingerprintValue{FingerprintValue::Kind::Float, 0u, std::bit_cast<float>(word)}
                : FingerprintValue{FingerprintValue::Kind::Word, word, 0.0f};
-    fold.add(v, settings.explain ? hex32(word) : std::string());
+    // The explanation shows each word as the text it stands for.
+    fold.add(v, !settings.explain ? std::string() : floats ? format_float(v.value) : hex32(word));
   };
   std::vector<std::string> failures = read_bytes(inputs, [&](std::string_view block) {
     for (const char c : block) {
