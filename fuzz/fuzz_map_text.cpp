@@ -140,5 +140,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_text(raw, precision);
   const WorldCoordinates indoor{WorldCoordinates::Indoor{in.u16()}};
   check_text(indoor, precision);
+
+  // The batch text of the three, twice over, equals their single texts in order.
+  const std::vector<WorldCoordinates> all{p.to_world_coords(), raw, indoor, indoor, raw,
+                                          p.to_world_coords()};
+  std::string expected = "head";
+  for (const WorldCoordinates& c : all) expected += c.to_string_with_precision(precision) + '\n';
+  std::string text = "head";
+  corvane::append_map_text(text, all, precision, '\n');
+  FUZZ_CHECK(text == expected, "append_map_text at precision %zu: '%s', singly '%s'", precision,
+             text.c_str(), expected.c_str());
   return 0;
 }

@@ -265,6 +265,45 @@ std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) 
       os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
+void append_map_text(std::string& out, std::span<const WorldCoordinates> coordinates,
+                     std::size_t precision, char separator) {
+  // One pass for a bound of the whole text, so that `out` grows once and a
+  // text too long for a string is refused before anything is written.
+  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+  std::size_t bound = 0;
+  for (const WorldCoordinates& coordinate : coordinates) {
+    std::size_t item = kIndoorTextChars;
+    if (const auto* outdoor = coordinate.outdoor()) {
+      const std::size_t head =
+          map_text_head_bound(display_magnitude(outdoor->lat, precision),
+                              display_magnitude(outdoor->lon, precision), outdoor->alt);
+      if (precision > (kMax - head) / 2) {
+        throw std::length_error("corvane::append_map_text: precision");
+      }
+      item = head + 2 * precision;
+    }
+    if (item >= kMax - bound) throw std::length_error("corvane::append_map_text: text length");
+    bound += item + 1;
+  }
+  const std::size_t start = out.size();
+  if (bound > out.max_size() - start) {
+    throw std::length_error("corvane::append_map_text: text length");
+  }
+  out.resize(start + bound);
+  char* end = out.data() + start;
+  for (const WorldCoordinates& coordinate : coordinates) {
+    if (const auto* in = coordinate.indoor()) {
+      end = write_indoor_text(end, in->landblock);
+    } else {
+      const auto& outdoor = *coordinate.outdoor();
+      end = write_map_text(end, outdoor, display_magnitude(outdoor.lat, precision),
+                           display_magnitude(outdoor.lon, precision), precision);
+    }
+    *end++ = separator;
+  }
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
 std::string debug_string(const WorldCoordinates& coordinates) {
   return detail::to_string(coordinates_text(coordinates));
 }

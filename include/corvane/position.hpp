@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <variant>
@@ -202,6 +203,42 @@ struct CORVANE_EXPORT WorldPosition {
     return a.landblock_id == b.landblock_id && a.coords == b.coords && a.rotation == b.rotation;
   }
 };
+
+// ---- Many positions at once ---------------------------------------------------
+//
+// Each batch overload gives, bit for bit, what the single-value operation gives
+// for each element in order; the loop runs in the library (to_world_coords on
+// the widest vector unit the CPU has). Sizes that differ throw
+// std::invalid_argument before anything is written; empty spans do nothing.
+// Only append_map_text allocates, and only its text.
+
+/// out[i] = in[i].to_world_coords().
+CORVANE_EXPORT void to_world_coords(std::span<const WorldPosition> in,
+                                    std::span<WorldCoordinates> out);
+/// out[i] = in[i].normalize_outdoor_cell(). `out` may be the span `in` itself
+/// (in place), but must not overlap it otherwise.
+CORVANE_EXPORT void normalize_outdoor_cell(std::span<const WorldPosition> in,
+                                           std::span<WorldPosition> out);
+/// out[i] = in[i].rebucket_outdoor_landblock(). `out` may be the span `in`
+/// itself (in place), but must not overlap it otherwise.
+CORVANE_EXPORT void rebucket_outdoor_landblock(std::span<const WorldPosition> in,
+                                               std::span<WorldPosition> out);
+/// out[i] = from[i].distance_to(to[i]).
+CORVANE_EXPORT void distance_to(std::span<const WorldPosition> from,
+                                std::span<const WorldPosition> to, std::span<float> out);
+/// out[i] = from[i].heading_to(to[i]).
+CORVANE_EXPORT void heading_to(std::span<const WorldPosition> from,
+                               std::span<const WorldPosition> to, std::span<float> out);
+
+/// Appends the map text of each coordinate at `precision`, each followed by
+/// `separator` ('\n' gives one line per coordinate): the same characters as
+/// to_string_with_precision(precision) per element, written straight into
+/// `out`, which grows at most once. When the texts cannot be held by a
+/// std::string it throws std::length_error (or std::bad_alloc beyond the
+/// available memory) and leaves `out` as it was.
+CORVANE_EXPORT void append_map_text(std::string& out,
+                                    std::span<const WorldCoordinates> coordinates,
+                                    std::size_t precision, char separator);
 
 /// Debug text: "WorldPosition { landblock_id: 0xA9B40019, coords: Vector3 {
 /// x: 84.0, y: 7.1, z: 94.0 }, rotation: Quaternion { w: 1.0, x: 0.0, y: 0.0,
