@@ -37,6 +37,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "corvane/detail/text.hpp"
+
 namespace corvane {
 
 // ---------------------------------------------------------------------------
@@ -177,14 +179,6 @@ struct enumeration_table {
                             static_cast<std::size_t>(name_offsets[i + 1] - name_offsets[i] - 1));
   }
 };
-
-/// Writes `text` without padding, then consumes the width as every formatted
-/// output does, so a width meant for this value does not spill onto the next.
-inline std::ostream& write_unpadded(std::ostream& os, std::string_view text) {
-  os.write(text.data(), static_cast<std::streamsize>(text.size()));
-  os.width(0);
-  return os;
-}
 
 }  // namespace detail
 
@@ -494,17 +488,7 @@ template <FlagSetType F>
   }
   if (left != 0 || out.empty()) {
     if (!out.empty()) out += " | ";
-    char hex[11] = {'0', 'x'};
-    int n = 2;
-    bool started = false;
-    for (int shift = 28; shift >= 0; shift -= 4) {
-      const unsigned digit = (left >> shift) & 0xFu;
-      if (digit != 0 || started || shift == 0) {
-        started = true;
-        hex[n++] = "0123456789ABCDEF"[digit];
-      }
-    }
-    out.append(hex, static_cast<std::size_t>(n));
+    detail::append_hex(out, left);
   }
   return out;
 }
