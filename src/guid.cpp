@@ -1,7 +1,7 @@
 #include "corvane/guid.hpp"
 
-#include "corvane/detail/text.hpp"
 #include "debug_text.hpp"
+#include "text/unpadded.hpp"
 
 namespace corvane {
 
