@@ -9,9 +9,9 @@
 #include <tuple>
 
 #include "corvane/position.hpp"
-#include "decimal_to_float.hpp"
-#include "text/fixed_point.hpp"
 #include "map_text_magnitude.hpp"
+#include "text/decimal_to_float.hpp"
+#include "text/fixed_point.hpp"
 
 namespace corvane {
 namespace {
