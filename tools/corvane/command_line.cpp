@@ -214,7 +214,7 @@ std::variant<Invocation, int> parse_command_line(const std::vector<std::string>&
     }
     for (const Storage& st : parser.storage) {
       if (st.subcommand->name == args[1]) {
-        out << st.app->help();
+        out << st.app->help("corvane");
         return written(out, err, kExitOk);
       }
     }
@@ -255,6 +255,10 @@ std::variant<Invocation, int> parse_command_line(const std::vector<std::string>&
     inv.arguments = std::move(st.arguments);
     inv.format = parse_format(st.format).value_or(Format::Text);
     inv.echo = st.echo;
+    if (inv.echo && inv.format != Format::Text) {
+      err << "corvane: note: -E changes text output only; JSON objects and CSV rows always "
+             "hold their input line\n";
+    }
     return inv;
   }
   return usage_error(err, "no subcommand given");

@@ -1,5 +1,6 @@
 #include "subcommands.hpp"
 
+#include <cctype>
 #include <charconv>
 #include <fstream>
 
@@ -133,6 +134,39 @@ std::vector<Subcommand> build_table() {
     table.push_back(std::move(s));
   }
 
+  {
+    Subcommand s;
+    s.name = "locate";
+    s.summary = "Positions (ID X Y Z) of map texts: the inverse of coords";
+    s.footer = R"(A map text is what coords writes, at any precision ("33.55S, 72.75E, 0.0Z"),
+or typed: without the altitude, blanks instead of commas, lower-case letters.
+It stands for the band of positions that print it and is located in the
+middle of that band, so coords gives the same text back.
+Examples:
+  $ corvane locate "33.5S, 72.7E, 0.0Z"
+  0xDA55001D 84.0 107.99927 0.0
+  $ corvane locate 42n 33e
+  0xA8B40031 144.0 0.0 0.0
+  $ corvane locate "33.55S, 72.75E" | corvane coords -p 2)";
+    s.input_name = "text";
+    s.input_help = "Map texts (one per argument, or split at blanks); '-' or none reads stdin";
+    s.grouping = &map_text_groups;
+    s.looks_like_input = [](std::string_view arg) {
+      const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+      if (arg.size() >= 7) {
+        std::string head(arg.substr(0, 7));
+        for (char& c : head) c = lower(c);
+        if (head == "indoors") return true;
+      }
+      return !arg.empty() && (std::isdigit(static_cast<unsigned char>(arg[0])) != 0 ||
+                              arg[0] == '-' || arg[0] == '+' || arg[0] == '.');
+    };
+    s.prepare = [](const OptionValues&, const std::optional<std::string>&, InputKind) {
+      return just(make_locate_command());
+    };
+    table.push_back(std::move(s));
+  }
+
   table.push_back(position_subcommand("inspect", "Everything the library knows about a position",
                                       "Example:\n  $ corvane inspect 0xA9B40019 -50 -10 94",
                                       &make_inspect_command));
@@ -210,24 +244,53 @@ std::vector<Subcommand> build_table() {
     s.summary = "Fold floats and integers into the 64-bit FNV-1a bake fingerprint";
     s.footer = R"(Values: an integer (7, 0x1F, -1) is a 32-bit word; a number with a point,
 an exponent, nan or inf is a float. Prefixes decide: u:7 (word), f:7 (float),
-bits:0x3F3504F4 (the float with these bits).
-Example:
-  $ corvane fingerprint --explain 0.7071068 u:7)";
+bits:0x3F3504F4 (the float with these bits). Values given as arguments make
+one fingerprint; lines of stdin or files make one each, or one in all with
+--whole; --binary reads raw little-endian words as a bake pipeline writes them.
+Examples:
+  $ corvane fingerprint --explain 0.7071068 u:7
+  $ seq 100000 109999 | corvane fingerprint --whole
+  $ corvane fingerprint --binary f32 --canon lossless weights.bin)";
     s.options = {
         {"--canon", "How floats are canonicalised: sixdp or lossless", true, "sixdp",
          {"sixdp", "lossless"}},
-        {"--explain", "Show each word's canonical bits and the running hash", false, "", {}}};
+        {"--explain", "Show each word's canonical bits and the running hash", false, "", {}},
+        {"--whole", "One fingerprint of every value of the input, not one per line", false, "",
+         {}},
+        {"--binary", "Read raw little-endian 32-bit words (f32 or u32) instead of text", true, "",
+         {"f32", "u32"}}};
     s.input_name = "values";
     s.input_help =
-        "Values folded in order into one fingerprint; none or '-' reads stdin, one fingerprint "
-        "per line";
-    s.group = 0;
+        "Values folded in order into one fingerprint, or files ('-' for stdin); none reads stdin";
+    s.group = 1;
     s.looks_like_input = [](std::string_view arg) {
       return std::holds_alternative<FingerprintValue>(parse_fingerprint_value(arg));
     };
-    s.prepare = [](const OptionValues& options, const std::optional<std::string>&, InputKind) {
-      const FloatCanon canon = parse_canon(options.text("canon")).value_or(FloatCanon::SixDp);
-      return just(make_fingerprint_command(canon, options.flag("explain")));
+    s.prepare = [](const OptionValues& options, const std::optional<std::string>&,
+                   InputKind input) -> std::variant<Action, Error> {
+      FingerprintSettings settings;
+      settings.canon = parse_canon(options.text("canon")).value_or(FloatCanon::SixDp);
+      settings.explain = options.flag("explain");
+      const std::string& binary = options.text("binary");
+      if (!binary.empty()) {
+        if (input == InputKind::Arguments) {
+          return Error{"--binary reads files or standard input, not values on the command line"};
+        }
+        settings.binary = binary == "f32" ? BinaryWords::F32 : BinaryWords::U32;
+        return Action{WholeRun{[settings](const Inputs& inputs, const RunOptions& output,
+                                          std::ostream& out, std::ostream& err) mutable {
+          settings.format = output.format;
+          return fingerprint_whole_binary(inputs, settings, out, err);
+        }}};
+      }
+      if (input == InputKind::Arguments || options.flag("whole")) {
+        return Action{WholeRun{[settings](const Inputs& inputs, const RunOptions& output,
+                                          std::ostream& out, std::ostream& err) mutable {
+          settings.format = output.format;
+          return fingerprint_whole_text(input_source(inputs), settings, out, err);
+        }}};
+      }
+      return just(make_fingerprint_command(settings.canon, settings.explain));
     };
     s.presets = {{"fingerprint", "--explain"},
                  {"fingerprint-lossless", "--explain --canon lossless"}};
@@ -251,7 +314,8 @@ Example:
       const std::string path = options.text("output");
       const PlotOptions plot{!options.flag("no-labels")};
       return std::variant<Action, Error>{Action{WholeRun{
-          [path, plot](const Inputs& inputs, std::ostream& out, std::ostream& err) -> int {
+          [path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
+                       std::ostream& err) -> int {
             std::size_t failed = 0;
             const std::vector<PlotPoint> points =
                 read_plot_points(input_source(inputs), err, failed);
