@@ -10,7 +10,7 @@
 
 #include "corvane/position.hpp"
 #include "decimal_to_float.hpp"
-#include "fixed_text.hpp"
+#include "text/fixed_point.hpp"
 #include "map_text_magnitude.hpp"
 
 namespace corvane {

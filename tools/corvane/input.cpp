@@ -14,6 +14,8 @@
 #include <string>
 #include <system_error>
 
+#include "text/hex.hpp"
+
 namespace corvane::cli {
 
 namespace {
@@ -216,10 +218,9 @@ std::string quote(std::string_view token) {
     if (b >= 0x20 && b < 0x7F && ch != '\\') {
       out.push_back(ch);
     } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out.push_back(kHex[b >> 4]);
-      out.push_back(kHex[b & 0xF]);
+      char escape[4] = {'\\', 'x'};
+      detail::write_hex(escape + 2, b, 2);
+      out.append(escape, sizeof escape);
     }
     ++shown;
   }
