@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <deque>
-#include <memory>
 
 #include <CLI/CLI.hpp>
 
@@ -101,15 +100,15 @@ struct Parser {
   }
 };
 
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+/// "-inf" and "-nan" look like options to any parser.
+bool is_negative_non_finite(std::string_view arg) noexcept {
+  return equal_ignoring_case(arg, "-inf") || equal_ignoring_case(arg, "-infinity") ||
+         equal_ignoring_case(arg, "-nan");
 }
 
 bool looks_like_option(const std::string& arg) {
   if (arg.size() < 2 || arg[0] != '-') return false;
-  const std::string l = lower(arg);
-  if (l == "-inf" || l == "-infinity" || l == "-nan") return false;
+  if (is_negative_non_finite(arg)) return false;
   const unsigned char c = static_cast<unsigned char>(arg[1]);
   return arg[1] == '-' || std::isalpha(c) != 0;
 }
@@ -187,8 +186,7 @@ std::string explain_parse_error(const CLI::ParseError& e, const std::vector<std:
   }
   std::string message = e.what();
   for (const std::string& arg : args) {
-    const std::string l = lower(arg);
-    if (l == "-inf" || l == "-infinity" || l == "-nan") {
+    if (is_negative_non_finite(arg)) {
       message += " (put -- before values such as -inf: corvane coords -- 0 0 0 -inf)";
       break;
     }
@@ -270,11 +268,8 @@ InputKind input_kind(const Invocation& invocation) {
   const std::string& first = args.front();
   if (first == "-") return InputKind::Files;
   const auto looks_like_input = invocation.subcommand->looks_like_input;
-  const bool input = looks_like_input != nullptr
-                         ? looks_like_input(first)
-                         : (!first.empty() && (std::isdigit(static_cast<unsigned char>(first[0])) ||
-                                               first[0] == '-' || first[0] == '+' ||
-                                               first[0] == '.'));
+  const bool input =
+      looks_like_input != nullptr ? looks_like_input(first) : starts_like_number(first);
   if (input) return InputKind::Arguments;
   struct stat info {};
   const bool exists = ::stat(first.c_str(), &info) == 0;
