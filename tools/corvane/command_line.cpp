@@ -18,11 +18,14 @@ namespace {
 constexpr const char* kMainFooter = R"(Examples:
   corvane coords 0xDA550000 84 108 0          map text of a position: 33.5S, 72.7E, 0.0Z
   corvane coords -p 2 < positions.txt         one map text per input line
+  corvane locate "33.5S, 72.7E"               the position of a map text
+  corvane coords a.txt b.txt                  files as input ('-' is stdin)
   corvane inspect 0xA9B40019 84 7.1 94        everything about one position
   corvane measure 0 10 10 0 0x01000000 10 10 0
   corvane enum SpellCategory 519              which spell category is 519
   corvane flags CoverageMask 0x1C00           what a coverage mask means
   corvane fingerprint --explain 0.7071068 7   the fingerprint of values
+  corvane fingerprint --whole < values.txt    one fingerprint of a whole stream
   corvane plot -o map.svg < positions.txt     draw positions on the world map
   corvane help coords                         the options and examples of one subcommand
 

@@ -108,7 +108,7 @@ std::vector<Subcommand> build_table() {
   {
     Subcommand s;
     s.name = "coords";
-    s.summary = "Map coordinates of positions (ID X Y Z), from arguments or one per stdin line";
+    s.summary = "Map coordinates of positions (ID X Y Z), from arguments, files or stdin";
     s.footer = R"(Examples:
   $ corvane coords 0xDA550000 84 108 0
   33.5S, 72.7E, 0.0Z
