@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "corvane/position.hpp"
-#include "decimal_to_float.hpp"
+#include "text/decimal_to_float.hpp"
 
 namespace {
 
