@@ -12,10 +12,10 @@
 #include <stdexcept>
 
 #include "debug_text.hpp"
-#include "text/unpadded.hpp"
 #include "map_text_magnitude.hpp"
 #include "text/fixed_point.hpp"
 #include "text/hex.hpp"
+#include "text/unpadded.hpp"
 
 namespace corvane {
 namespace {

@@ -18,6 +18,22 @@
 
 namespace corvane::cli {
 
+char lower_ascii(char c) noexcept {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return lower_ascii(x) == lower_ascii(y);
+         });
+}
+
+bool starts_like_number(std::string_view token) noexcept {
+  if (token.empty()) return false;
+  const char c = token.front();
+  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+}
+
 namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;

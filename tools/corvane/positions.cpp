@@ -1,6 +1,5 @@
 #include "positions.hpp"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -16,16 +15,6 @@ namespace corvane::cli {
 namespace {
 
 constexpr std::string_view kLayout = "ID X Y Z";
-
-bool equal_ignoring_case_ascii(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 std::string fixed(double value, int digits) {
   char buf[64];
@@ -257,8 +246,7 @@ std::string_view bare(std::string_view token) noexcept {
 
 char last_letter(std::string_view token) noexcept {
   token = bare(token);
-  return token.empty() ? '\0'
-                       : static_cast<char>(std::toupper(static_cast<unsigned char>(token.back())));
+  return token.empty() ? '\0' : lower_ascii(token.back());
 }
 
 }  // namespace
@@ -271,16 +259,16 @@ std::vector<std::size_t> map_text_groups(const std::vector<std::string>& argumen
     const std::string_view arg = arguments[i];
     const char last = last_letter(arg);
     const bool whole_word = bare(arg).find_first_of(" \t,") == std::string_view::npos;
-    const bool next_is_altitude = i + 1 < arguments.size() && last_letter(arguments[i + 1]) == 'Z' &&
+    const bool next_is_altitude = i + 1 < arguments.size() && last_letter(arguments[i + 1]) == 'z' &&
                                   bare(arguments[i + 1]).find_first_of(" \t,") == std::string_view::npos;
     // A text ends with its altitude, with its longitude unless an altitude
     // follows, or with the cell of an indoor text; anything else that is not
     // a latitude or the word "Indoors" ends a text too, so a stray word is
     // reported on its own.
     bool ends = true;
-    if (last == 'E' || last == 'W') ends = !next_is_altitude;
-    if (last == 'N' || last == 'S') ends = !whole_word || !(i + 1 < arguments.size());
-    if (equal_ignoring_case_ascii(bare(arg), "indoors")) ends = i + 1 == arguments.size();
+    if (last == 'e' || last == 'w') ends = !next_is_altitude;
+    if (last == 'n' || last == 's') ends = !whole_word || !(i + 1 < arguments.size());
+    if (equal_ignoring_case(bare(arg), "indoors")) ends = i + 1 == arguments.size();
     if (ends || i + 1 == arguments.size()) {
       sizes.push_back(count);
       count = 0;

@@ -1,6 +1,5 @@
 #include "subcommands.hpp"
 
-#include <cctype>
 #include <charconv>
 #include <fstream>
 
@@ -109,7 +108,7 @@ std::vector<Subcommand> build_table() {
   {
     Subcommand s;
     s.name = "coords";
-    s.summary = "Map coordinates of positions (ID X Y Z), from arguments or one per stdin line";
+    s.summary = "Map coordinates of positions (ID X Y Z), from arguments, files or stdin";
     s.footer = R"(Examples:
   $ corvane coords 0xDA550000 84 108 0
   33.5S, 72.7E, 0.0Z
@@ -152,14 +151,7 @@ Examples:
     s.input_help = "Map texts (one per argument, or split at blanks); '-' or none reads stdin";
     s.grouping = &map_text_groups;
     s.looks_like_input = [](std::string_view arg) {
-      const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
-      if (arg.size() >= 7) {
-        std::string head(arg.substr(0, 7));
-        for (char& c : head) c = lower(c);
-        if (head == "indoors") return true;
-      }
-      return !arg.empty() && (std::isdigit(static_cast<unsigned char>(arg[0])) != 0 ||
-                              arg[0] == '-' || arg[0] == '+' || arg[0] == '.');
+      return starts_like_number(arg) || equal_ignoring_case(arg.substr(0, 7), "indoors");
     };
     s.prepare = [](const OptionValues&, const std::optional<std::string>&, InputKind) {
       return just(make_locate_command());
