@@ -55,7 +55,7 @@ void BM_ToWorldCoordsBatch(benchmark::State& state) {
   const auto in = python_positions(static_cast<std::size_t>(state.range(0)));
   std::vector<corvane::WorldCoordinates> out(in.size());
   for (auto _ : state) {
-    for (std::size_t i = 0; i < in.size(); ++i) out[i] = in[i].to_world_coords();
+    corvane::to_world_coords(in, out);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -66,7 +66,7 @@ void BM_RebucketBatch(benchmark::State& state) {
   const auto in = python_positions(static_cast<std::size_t>(state.range(0)));
   std::vector<corvane::WorldPosition> out(in.size());
   for (auto _ : state) {
-    for (std::size_t i = 0; i < in.size(); ++i) out[i] = in[i].rebucket_outdoor_landblock();
+    corvane::rebucket_outdoor_landblock(in, out);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));

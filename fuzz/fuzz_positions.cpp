@@ -8,11 +8,21 @@
 // in it, clamped at the world's edge) rather than stepping one landblock at
 // a time; the derived cell with one that compares the offset with the cell
 // boundaries instead of dividing.
+//
+// Whatever input is left after the two positions is read as more of them,
+// which go with the first two through the batch overloads (to_world_coords on
+// every vector path the CPU supports, cell normalisation and rebucketing in
+// place, distances and headings to the list reversed); each element must
+// equal the single-value result bit for bit.
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <vector>
+
+#include "batch/position_batch.hpp"
+#include "batch/simd_path.hpp"
 
 #include "corvane/position.hpp"
 #include "fuzz_support.hpp"
@@ -227,6 +237,43 @@ WorldPosition read_position(fuzz::Input& in, std::uint8_t mode) {
 
 }  // namespace
 
+bool same_coordinates(const corvane::WorldCoordinates& a, const corvane::WorldCoordinates& b) {
+  if (a.is_indoors() || b.is_indoors()) {
+    return a.is_indoors() && b.is_indoors() && a.indoor()->landblock == b.indoor()->landblock;
+  }
+  return same_bits(a.outdoor()->lat, b.outdoor()->lat) &&
+         same_bits(a.outdoor()->lon, b.outdoor()->lon) &&
+         same_bits(a.outdoor()->alt, b.outdoor()->alt);
+}
+
+void check_batch(const std::vector<WorldPosition>& p) {
+  using corvane::detail::SimdPath;
+  const std::size_t n = p.size();
+  std::vector<corvane::WorldCoordinates> coords(n);
+  for (const SimdPath path : corvane::detail::kAllSimdPaths) {
+    if (!corvane::detail::simd_path_supported(path)) continue;
+    corvane::detail::to_world_coords_batch(path, p, coords);
+    for (std::size_t i = 0; i < n; ++i) {
+      FUZZ_CHECK(same_coordinates(coords[i], p[i].to_world_coords()),
+                 "%s batch to_world_coords of %08X at %zu", corvane::detail::simd_path_name(path),
+                 p[i].landblock_id.raw, i);
+    }
+  }
+  std::vector<WorldPosition> normalized = p, rebucketed = p;
+  corvane::normalize_outdoor_cell(normalized, normalized);
+  corvane::rebucket_outdoor_landblock(rebucketed, rebucketed);
+  const std::vector<WorldPosition> reversed(p.rbegin(), p.rend());
+  std::vector<float> distances(n), headings(n);
+  corvane::distance_to(p, reversed, distances);
+  corvane::heading_to(p, reversed, headings);
+  for (std::size_t i = 0; i < n; ++i) {
+    FUZZ_CHECK(same_bits(normalized[i], p[i].normalize_outdoor_cell()), "batch normalize at %zu", i);
+    FUZZ_CHECK(same_bits(rebucketed[i], p[i].rebucket_outdoor_landblock()), "batch rebucket at %zu", i);
+    FUZZ_CHECK(same_bits(distances[i], p[i].distance_to(reversed[i])), "batch distance at %zu", i);
+    FUZZ_CHECK(same_bits(headings[i], p[i].heading_to(reversed[i])), "batch heading at %zu", i);
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
   const std::uint8_t mode_a = in.u8();
@@ -238,5 +285,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_one(b);
   check_pair(a, b);
   check_pair(a, a.rebucket_outdoor_landblock());
+
+  std::vector<WorldPosition> more{a, b};
+  while (in.remaining() > 0) {
+    const std::uint8_t mode = in.u8();
+    more.push_back(read_position(in, mode));
+  }
+  check_batch(more);
   return 0;
 }

@@ -2,6 +2,7 @@
 // float in the order written, and nothing is fused into a multiply-add.
 #include "corvane/position.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cmath>
@@ -11,13 +12,13 @@
 #include <stdexcept>
 
 #include "debug_text.hpp"
-#include "fixed_text.hpp"
+#include "map_text_magnitude.hpp"
+#include "text/fixed_point.hpp"
+#include "text/hex.hpp"
+#include "text/unpadded.hpp"
 
 namespace corvane {
 namespace {
-
-// The downward lean of the one-digit map text (bits 0x3D4CCCCD).
-constexpr float kOneDigitShift = 0.05f;
 
 float clamp_local(float v) noexcept {
   if (v < 0.0f) return 0.0f;
@@ -56,71 +57,58 @@ float world_metres(std::uint8_t landblock, float offset) noexcept {
   return static_cast<float>(landblock) * LANDBLOCK_LENGTH + offset;
 }
 
+}  // namespace
+
 // ---- text --------------------------------------------------------------------
 
-constexpr std::size_t kMaxPositionDebugChars =
-    32 + 10 + detail::kMaxVector3DebugChars + detail::kMaxQuaternionDebugChars + 16;
+namespace detail {
 
-detail::FixedText<kMaxPositionDebugChars> position_text(const WorldPosition& p) noexcept {
-  detail::FixedText<kMaxPositionDebugChars> text;
-  text << "WorldPosition { landblock_id: ";
-  detail::append_debug(text, p.landblock_id);
-  text << ", coords: ";
-  detail::append_debug(text, p.coords);
-  text << ", rotation: ";
-  detail::append_debug(text, p.rotation);
-  text << " }";
-  return text;
+template <class Out>
+constexpr void append_debug(Out& out, const WorldPosition& p) {
+  append_struct(out, "WorldPosition", field("landblock_id", p.landblock_id),
+                field("coords", p.coords), field("rotation", p.rotation));
 }
 
-constexpr std::size_t kMaxCoordinatesDebugChars = 24 + 3 * detail::kMaxShortestFloatChars;
-
-detail::FixedText<kMaxCoordinatesDebugChars> indoor_text(
-    const WorldCoordinates::Indoor& indoor) noexcept {
-  detail::FixedText<kMaxCoordinatesDebugChars> text;
-  text << "Indoor { landblock: ";
-  text.append_decimal(indoor.landblock) << " }";
-  return text;
+template <class Out>
+constexpr void append_debug(Out& out, const WorldCoordinates::Indoor& indoor) {
+  append_struct(out, "Indoor", field("landblock", indoor.landblock));
 }
 
-detail::FixedText<kMaxCoordinatesDebugChars> outdoor_text(
-    const WorldCoordinates::Outdoor& outdoor) noexcept {
-  detail::FixedText<kMaxCoordinatesDebugChars> text;
-  text << "Outdoor { lat: ";
-  text.append_float(outdoor.lat) << ", lon: ";
-  text.append_float(outdoor.lon) << ", alt: ";
-  text.append_float(outdoor.alt) << " }";
-  return text;
+template <class Out>
+constexpr void append_debug(Out& out, const WorldCoordinates::Outdoor& outdoor) {
+  append_struct(out, "Outdoor", field("lat", outdoor.lat), field("lon", outdoor.lon),
+                field("alt", outdoor.alt));
 }
 
-detail::FixedText<kMaxCoordinatesDebugChars> coordinates_text(
-    const WorldCoordinates& coordinates) noexcept {
-  if (const auto* indoor = coordinates.indoor()) return indoor_text(*indoor);
-  return outdoor_text(*coordinates.outdoor());
-}
+}  // namespace detail
 
-// The magnitude printed before a hemisphere letter. At one digit it is moved
-// down by 0.05 so that the text leans downwards (33.55 reads 33.5); a
-// magnitude below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
-float display_magnitude(float degrees, std::size_t precision) noexcept {
-  float magnitude = std::fabs(degrees);
-  if (precision == 1) {
-    magnitude = magnitude - kOneDigitShift;
-    if (magnitude < 0.0f) magnitude = 0.0f;
+namespace {
+
+// Either alternative's debug text: sized for the longer of the two.
+using CoordinatesDebugText =
+    detail::StackText<std::max(detail::max_debug_chars<WorldCoordinates::Indoor>(),
+                               detail::max_debug_chars<WorldCoordinates::Outdoor>())>;
+
+CoordinatesDebugText coordinates_text(const WorldCoordinates& coordinates) noexcept {
+  CoordinatesDebugText text;
+  if (const auto* indoor = coordinates.indoor()) {
+    detail::append_debug(text, *indoor);
+  } else {
+    detail::append_debug(text, *coordinates.outdoor());
   }
-  return magnitude;
+  return text;
 }
+
+// "N, ", "E, " and "Z" besides the three numbers.
+constexpr std::size_t kMapTextLetters = 7;
+// The longest text form (precision 1: the altitude's precision too).
+constexpr std::size_t kMaxTextFormChars = 3 * detail::max_fixed_chars(1) + kMapTextLetters;
 
 // Bound of the map text's characters other than the 2 * precision digits.
 std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
-  // "N, ", "E, " and "Z" besides the numbers.
   return detail::fixed_chars_bound(lat, 0) + detail::fixed_chars_bound(lon, 0) +
-         detail::fixed_chars_bound(alt, 1) + 7;
+         detail::fixed_chars_bound(alt, 1) + kMapTextLetters;
 }
-
-// The longest text form (precision 1): three numbers of at most 42 characters
-// and the letters and separators.
-constexpr std::size_t kMaxTextFormChars = 3 * 42 + 7;
 
 // `lat` and `lon` are the display magnitudes; the letters follow the signs of
 // the coordinates themselves.
@@ -144,14 +132,14 @@ constexpr std::size_t kIndoorTextChars = 14;
 // "Indoors [01AD]".
 char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
   std::memcpy(out, "Indoors [", 9);
-  for (int i = 0; i < 4; ++i) out[9 + i] = detail::kUpperHexDigits[(cell >> (12 - 4 * i)) & 0xF];
+  detail::write_hex(out + 9, cell, 4);
   out[13] = ']';
   return out + kIndoorTextChars;
 }
 
 std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
-  const float lat = display_magnitude(outdoor.lat, precision);
-  const float lon = display_magnitude(outdoor.lon, precision);
+  const float lat = detail::map_text_magnitude(outdoor.lat, precision);
+  const float lon = detail::map_text_magnitude(outdoor.lon, precision);
   const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
   if (precision > (std::numeric_limits<std::size_t>::max() - head) / 2) {
     throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
@@ -165,6 +153,19 @@ std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size
 }
 
 }  // namespace
+
+float detail::map_text_magnitude(float degrees, std::size_t precision) noexcept {
+  // The downward lean of the one-digit text (bits 0x3D4CCCCD); a magnitude
+  // below it would go negative and reads 0.0, so that no minus sign stands
+  // before a hemisphere letter.
+  constexpr float kOneDigitShift = 0.05f;
+  float magnitude = std::fabs(degrees);
+  if (precision == 1) {
+    magnitude = magnitude - kOneDigitShift;
+    if (magnitude < 0.0f) magnitude = 0.0f;
+  }
+  return magnitude;
+}
 
 // ---- WorldPosition -------------------------------------------------------------
 
@@ -230,11 +231,11 @@ WorldCoordinates WorldPosition::to_world_coords() const noexcept {
 }
 
 std::ostream& operator<<(std::ostream& os, const WorldPosition& position) {
-  return detail::write_text(os, position_text(position));
+  return detail::write_unpadded(os, detail::debug_text(position).view());
 }
 
 std::string debug_string(const WorldPosition& position) {
-  return detail::to_string(position_text(position));
+  return std::string(detail::debug_text(position).view());
 }
 
 // ---- WorldCoordinates ----------------------------------------------------------
@@ -256,33 +257,71 @@ std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) 
     end = write_indoor_text(text.data(), in->landblock);
   } else {
     const auto& outdoor = *coordinates.outdoor();
-    const float lat = display_magnitude(outdoor.lat, 1);
-    const float lon = display_magnitude(outdoor.lon, 1);
-    assert(map_text_head_bound(lat, lon, outdoor.alt) + 2 <= text.size());
+    const float lat = detail::map_text_magnitude(outdoor.lat, 1);
+    const float lon = detail::map_text_magnitude(outdoor.lon, 1);
     end = write_map_text(text.data(), outdoor, lat, lon, 1);
   }
-  return detail::write_text(
+  return detail::write_unpadded(
       os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
+void append_map_text(std::string& out, std::span<const WorldCoordinates> coordinates,
+                     std::size_t precision, char separator) {
+  // One pass for a bound of the whole text, so that `out` grows once and a
+  // text too long for a string is refused before anything is written.
+  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+  std::size_t bound = 0;
+  for (const WorldCoordinates& coordinate : coordinates) {
+    std::size_t item = kIndoorTextChars;
+    if (const auto* outdoor = coordinate.outdoor()) {
+      const std::size_t head =
+          map_text_head_bound(detail::map_text_magnitude(outdoor->lat, precision),
+                              detail::map_text_magnitude(outdoor->lon, precision), outdoor->alt);
+      if (precision > (kMax - head) / 2) {
+        throw std::length_error("corvane::append_map_text: precision");
+      }
+      item = head + 2 * precision;
+    }
+    if (item >= kMax - bound) throw std::length_error("corvane::append_map_text: text length");
+    bound += item + 1;
+  }
+  const std::size_t start = out.size();
+  if (bound > out.max_size() - start) {
+    throw std::length_error("corvane::append_map_text: text length");
+  }
+  out.resize(start + bound);
+  char* end = out.data() + start;
+  for (const WorldCoordinates& coordinate : coordinates) {
+    if (const auto* in = coordinate.indoor()) {
+      end = write_indoor_text(end, in->landblock);
+    } else {
+      const auto& outdoor = *coordinate.outdoor();
+      end = write_map_text(end, outdoor, detail::map_text_magnitude(outdoor.lat, precision),
+                           detail::map_text_magnitude(outdoor.lon, precision), precision);
+    }
+    *end++ = separator;
+  }
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
 std::string debug_string(const WorldCoordinates& coordinates) {
-  return detail::to_string(coordinates_text(coordinates));
+  return std::string(coordinates_text(coordinates).view());
 }
 
 std::ostream& operator<<(std::ostream& os, const WorldCoordinates::Indoor& indoor) {
-  return detail::write_text(os, indoor_text(indoor));
+  return detail::write_unpadded(os, detail::debug_text(indoor).view());
 }
 
 std::string debug_string(const WorldCoordinates::Indoor& indoor) {
-  return detail::to_string(indoor_text(indoor));
+  return std::string(detail::debug_text(indoor).view());
 }
 
 std::ostream& operator<<(std::ostream& os, const WorldCoordinates::Outdoor& outdoor) {
-  return detail::write_text(os, outdoor_text(outdoor));
+  return detail::write_unpadded(os, detail::debug_text(outdoor).view());
 }
 
 std::string debug_string(const WorldCoordinates::Outdoor& outdoor) {
-  return detail::to_string(outdoor_text(outdoor));
+  return std::string(detail::debug_text(outdoor).view());
 }
 
 }  // namespace corvane

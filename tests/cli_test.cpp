@@ -3,6 +3,9 @@
 // (and reads back), and every subcommand's results on whole vocabularies.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -10,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <numbers>
 #include <random>
@@ -20,6 +25,7 @@
 
 #include "corvane/corvane.hpp"
 #include "corvane/properties/vocabularies.hpp"
+#include "command_line.hpp"
 #include "commands.hpp"
 #include "fingerprint.hpp"
 #include "input.hpp"
@@ -27,6 +33,7 @@
 #include "plot.hpp"
 #include "positions.hpp"
 #include "stream.hpp"
+#include "subcommands.hpp"
 #include "vocabularies.hpp"
 
 namespace corvane::cli {
@@ -83,6 +90,37 @@ TEST(LineReader, SplitsLinesKeepsEmptyOnesAndTheLastWithoutNewline) {
   EXPECT_EQ(lines[3].text, "c");
   EXPECT_TRUE(read_all("").empty());
   EXPECT_EQ(read_all("\n").size(), 1u);
+}
+
+TEST(LineReader, AFileDescriptorReadsTheSameLinesAsAStreamBuffer) {
+  // Random lines of every length around the read block, so that lines and
+  // carriage returns straddle block boundaries, and a few too long ones.
+  std::mt19937 rng(5);
+  std::string input;
+  while (input.size() < 300 * 1024) {
+    const std::size_t n = rng() % 4 == 0 ? rng() % 70000 : rng() % 40;
+    input.append(n, static_cast<char>('a' + rng() % 26));
+    input += rng() % 3 == 0 ? "\r\n" : "\n";
+  }
+  input += "last";
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "cli_test_lines.txt";
+  std::ofstream(path, std::ios::binary) << input;
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  int waits = 0;
+  LineReader reader(fd, [&waits] { ++waits; });
+  const std::vector<RawLine> want = read_all(input);
+  std::vector<RawLine> got;
+  while (auto line = reader.next()) got.push_back(*line);
+  ::close(fd);
+  std::filesystem::remove(path);
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].text, want[i].text) << i;
+    EXPECT_EQ(got[i].too_long, want[i].too_long) << i;
+  }
+  EXPECT_EQ(waits, 0) << "a regular file never makes the reader wait";
+  EXPECT_TRUE(reader.read_error().empty());
 }
 
 TEST(LineReader, ATooLongLineIsCutAndTheNextLineStartsInPlace) {
@@ -281,14 +319,18 @@ TEST(FormatFloat, ShortestTextReadsBackToTheSameBits) {
   EXPECT_EQ(format_float(84.0f), "84.0");
   EXPECT_EQ(format_float(-0.0f), "-0.0");
   EXPECT_EQ(format_float(7.1f), "7.1");
-  EXPECT_EQ(format_float(1e20f), "1e+20");
-  EXPECT_EQ(format_float(std::nanf("")), "nan");
+  EXPECT_EQ(format_float(1e20f), "1e20");
+  EXPECT_EQ(format_float(7212154486784.0f), "7212154500000.0");
+  EXPECT_EQ(format_float(std::nanf("")), "NaN");
   EXPECT_EQ(format_float(-std::numeric_limits<float>::infinity()), "-inf");
   std::mt19937 rng(7);
   for (int i = 0; i < 200000; ++i) {
     const float v = std::bit_cast<float>(static_cast<std::uint32_t>(rng()));
-    if (!std::isfinite(v)) continue;
+    // Every float the tool writes is the library's own text of it.
     const std::string text = format_float(v);
+    EXPECT_EQ("Vector3 { x: " + text + ", y: 0.0, z: 0.0 }",
+              corvane::debug_string(corvane::Vector3{v, 0.0f, 0.0f}));
+    if (!std::isfinite(v)) continue;
     EXPECT_EQ(bits(ok(parse_f32(text, "x", NonFinite::Reject))), bits(v)) << text;
     // The JSON number prints as the same text, and the double it holds
     // narrows back to the same float.
@@ -430,6 +472,34 @@ TEST(Coords, AgreesWithTheLibraryOnRandomPositions) {
     EXPECT_EQ(r.text, p.to_world_coords().to_string_with_precision(3));
     EXPECT_EQ(r.fields["indoors"].get<bool>(), p.is_indoors());
   }
+}
+
+TEST(Locate, CoordsOfALocatedTextGivesTheSameTextAtEveryPrecision) {
+  // Outdoor positions all over the world, offsets inside their landblock:
+  // their map text, located by the tool and converted back by the tool,
+  // reads the same, whether the text is one argument or typed in pieces.
+  std::mt19937 rng(8);
+  std::uniform_real_distribution<float> offset(0.0f, 191.99f), height(-100.0f, 500.0f);
+  const Command locate = make_locate_command();
+  for (int i = 0; i < 700; ++i) {
+    const std::uint32_t id = (static_cast<std::uint32_t>(rng()) & 0xFFFF0000u) | 1u;
+    const WorldPosition p{Guid{id}, Vector3{offset(rng), offset(rng), height(rng)},
+                          Quaternion::identity()};
+    const std::size_t precision = static_cast<std::size_t>(i % 7);
+    const std::string text = run_line(make_coords_command(precision), format_position(p));
+    const std::string located = run_line(locate, text);
+    ASSERT_FALSE(located.starts_with("ERROR")) << text << ": " << located;
+    EXPECT_EQ(run_line(make_coords_command(precision), located), text) << located;
+  }
+  EXPECT_EQ(run_line(locate, "Indoors [01AD]").rfind("ERROR: map text 'Indoors [01AD]' is indoors", 0), 0u);
+  EXPECT_NE(run_line(locate, "150N, 0E").find("outside the world"), std::string::npos);
+  EXPECT_NE(run_line(locate, "33.5Q, 72.7E").find("latitude"), std::string::npos);
+
+  const auto groups = [](std::vector<std::string> args) { return map_text_groups(args); };
+  using Sizes = std::vector<std::size_t>;
+  EXPECT_EQ(groups({"33.5S, 72.7E, 0.0Z", "42N 33E"}), (Sizes{1, 1}));
+  EXPECT_EQ(groups({"33.5S,", "72.7E,", "0.0Z", "42n", "33e", "Indoors", "[01AD]"}), (Sizes{3, 2, 2}));
+  EXPECT_EQ(groups({"33.5S, 72.7E", "42N, 33E, 94.0Z", "x"}), (Sizes{1, 1, 1}));
 }
 
 TEST(Rebucket, ResultsAndTheirTextReadBackExactly) {
@@ -683,7 +753,7 @@ TEST(Fingerprint, FoldsCanonicalWordsFromTheOffsetBasis) {
   EXPECT_EQ(run_line(six, "0x12345678 0x9abcdef0"),
             hex64(fnv1a_bytes({0x12345678u, 0x9abcdef0u})));
   EXPECT_EQ(run_line(six, "1 x"),
-            "ERROR: value 2: value 'x' is neither an integer nor a float (prefix u:, f: or "
+            "ERROR: value 2: 'x' is neither an integer nor a float (prefix u:, f: or "
             "bits: to say which)");
 
   const Record r = record(make_fingerprint_command(FloatCanon::SixDp, true), "0.7071068 7");
@@ -729,11 +799,114 @@ TEST(Plot, ReadsGoodLinesAndReportsBadOnes) {
 
 TEST(Commands, EveryNameGivesACommandAndUnknownNamesNone) {
   for (const std::string& name : command_names()) EXPECT_TRUE(command_named(name)) << name;
-  EXPECT_EQ(command_names().size(), 9 + all_enumerations::size + all_flag_sets::size);
+  // coords (and two presets), locate, inspect, rebucket, normalize, measure,
+  // fingerprint (two presets), and enum and flags for each vocabulary.
+  EXPECT_EQ(command_names().size(), 10 + all_enumerations::size + all_flag_sets::size);
   for (const char* bad : {"", "plot", "coords-p61", "coords-p", "coords-px", "enum:", "enum:CoverageMask",
                           "flags:SpellCategory"}) {
     EXPECT_FALSE(command_named(bad)) << bad;
   }
+}
+
+TEST(Commands, TextOnlyProcessingGivesTheSameTextAsFullProcessing) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<float> offset(-300.0f, 500.0f);
+  std::vector<std::string> lines = {"0 0 0 0", "0x00000100 0 0 0", "bad", "1 2 3", "0 nan inf 0"};
+  for (int i = 0; i < 500; ++i) {
+    lines.push_back(hex32(static_cast<std::uint32_t>(rng())) + ' ' + format_float(offset(rng)) +
+                    ' ' + format_float(offset(rng)) + ' ' + format_float(offset(rng)));
+  }
+  for (const std::string& name : command_names()) {
+    const Command c = *command_named(name);
+    for (const std::string& line : lines) {
+      const RawLine raw{line, false};
+      const LineOutcome full = process_line(c, raw);
+      const LineOutcome text = process_line_text(c, raw);
+      ASSERT_EQ(full.index(), text.index()) << name << ": " << line;
+      if (const auto* r = std::get_if<Record>(&full)) {
+        EXPECT_EQ(r->text, std::get<Record>(text).text) << name << ": " << line;
+      }
+    }
+  }
+}
+
+TEST(Commands, TheTableDrivesTheCommandLine) {
+  // Every subcommand has help with an example and is reached by its name.
+  for (const Subcommand& s : subcommands()) {
+    EXPECT_NE(s.footer.find("corvane " + std::string(s.name)), std::string_view::npos) << s.name;
+    std::ostringstream out, err;
+    const auto parsed = parse_command_line({std::string(s.name), "--help"}, out, err);
+    EXPECT_EQ(std::get<int>(parsed), kExitOk) << s.name;
+    EXPECT_NE(out.str().find(std::string(s.summary)), std::string::npos) << s.name;
+  }
+  std::ostringstream out, err;
+  const auto coords = parse_command_line({"coords", "-p", "3", "-E", "1", "2", "3", "4"}, out, err);
+  const auto& inv = std::get<Invocation>(coords);
+  EXPECT_EQ(inv.subcommand, find_subcommand("coords"));
+  EXPECT_EQ(inv.options.text("precision"), "3");
+  EXPECT_TRUE(inv.options.given("precision") && inv.echo);
+  EXPECT_EQ(inv.arguments, (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(input_kind(inv), InputKind::Arguments);
+  EXPECT_EQ(std::get<int>(parse_command_line({"coords", "--precison", "3"}, out, err)), kExitUsage);
+  EXPECT_NE(err.str().find("did you mean '--precision'?"), std::string::npos) << err.str();
+  const auto files = parse_command_line({"coords", "pts.txt", "-"}, out, err);
+  EXPECT_EQ(input_kind(std::get<Invocation>(files)), InputKind::Files);
+  const auto values = parse_command_line({"fingerprint", "nan", "u:7"}, out, err);
+  EXPECT_EQ(input_kind(std::get<Invocation>(values)), InputKind::Arguments);
+}
+
+// ---------------------------------------------------------------------------
+// Whole-stream fingerprints
+
+TEST(Fingerprint, AWholeStreamFoldsEveryValueOnceAndReportsBadOnesWhereTheyAre) {
+  std::mt19937 rng(23);
+  std::vector<std::uint32_t> words;
+  std::string text;
+  for (int line = 0; line < 3000; ++line) {
+    const int n = static_cast<int>(rng() % 5);
+    for (int k = 0; k < n; ++k) {
+      words.push_back(static_cast<std::uint32_t>(rng()));
+      if (k > 0) text += ' ';
+      text += hex32(words.back());
+    }
+    text += rng() % 7 == 0 ? "  # note\n" : "\n";
+  }
+  FingerprintSettings settings;
+  std::stringbuf in(text);
+  std::ostringstream out, errs;
+  EXPECT_EQ(fingerprint_whole_text(stream_source(in), settings, out, errs), 0);
+  EXPECT_EQ(out.str(), hex64(fnv1a_bytes(words)) + "\n");
+  EXPECT_EQ(errs.str(), "");
+
+  std::stringbuf bad("1 2\n\n3 1e39 x\n\xFF\n");
+  std::ostringstream out2, errs2;
+  settings.format = Format::Json;
+  EXPECT_EQ(fingerprint_whole_text(stream_source(bad), settings, out2, errs2), 1);
+  EXPECT_EQ(errs2.str(),
+            "corvane: line 3: value 2: float '1e39' is out of float range (largest magnitude "
+            "3.4028235e38)\ncorvane: line 3: value 3: 'x' is neither an integer nor a float "
+            "(prefix u:, f: or bits: to say which)\ncorvane: line 4: malformed UTF-8 at byte 1\n");
+  const auto json = nlohmann::json::parse(out2.str());
+  EXPECT_TRUE(json["fingerprint"].is_null());
+  EXPECT_EQ(json["error"], "3 values could not be read; no fingerprint");
+
+  // Raw little-endian words: the same fingerprint as the words written out.
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "cli_test_words.bin";
+  {
+    std::ofstream bin(path, std::ios::binary);
+    for (const std::uint32_t w : words) {
+      const char bytes[4] = {static_cast<char>(w), static_cast<char>(w >> 8),
+                             static_cast<char>(w >> 16), static_cast<char>(w >> 24)};
+      bin.write(bytes, 4);
+    }
+  }
+  Inputs inputs;
+  inputs.files = {path.string()};
+  std::ostringstream out3, errs3;
+  FingerprintSettings raw;
+  EXPECT_EQ(fingerprint_whole_binary(inputs, raw, out3, errs3), 0);
+  EXPECT_EQ(out3.str(), hex64(fnv1a_bytes(words)) + "\n");
+  std::filesystem::remove(path);
 }
 
 TEST(Commands, HostileLinesGiveAResultOrAnErrorAndValidText) {

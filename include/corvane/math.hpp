@@ -13,6 +13,7 @@
 #include <array>
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "corvane/export.hpp"
@@ -151,6 +152,25 @@ struct CORVANE_EXPORT Triangle {
     return a.v0 == b.v0 && a.v1 == b.v1 && a.v2 == b.v2;
   }
 };
+
+// ---- Many values at once ------------------------------------------------------
+//
+// Each batch overload gives, bit for bit, what the single-value operation gives
+// for each element in order (where two NaN operands meet, either payload may
+// come out, as in the single-value operation itself); the loop runs in the
+// library, on the widest vector unit the CPU has. `out` may be the very span of an input (in place),
+// but must not overlap one otherwise. Sizes that differ throw
+// std::invalid_argument before anything is written; empty spans do nothing.
+// Nothing allocates.
+
+/// out[i] = a[i].multiply(b[i]).
+CORVANE_EXPORT void multiply(std::span<const Quaternion> a, std::span<const Quaternion> b,
+                             std::span<Quaternion> out);
+/// out[i] = q[i].rotate_vector(v[i]).
+CORVANE_EXPORT void rotate_vector(std::span<const Quaternion> q, std::span<const Vector3> v,
+                                  std::span<Vector3> out);
+/// out[i] = in[i].normalize().
+CORVANE_EXPORT void normalize(std::span<const Quaternion> in, std::span<Quaternion> out);
 
 /// Debug text: "Vector3 { x: 1.0, y: -2.5, z: 0.0 }", each value the shortest
 /// decimal that reads back to the same float.

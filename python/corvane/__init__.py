@@ -165,7 +165,7 @@ def _build(index: int, table: dict) -> type:
 
 
 VOCABULARIES = tuple(_build(i, t) for i, t in enumerate(_TABLES))
-"""Every vocabulary type, enumerations first, then flag sets, in the library's order."""
+"""Every vocabulary type, in the library's order."""
 
 globals().update({cls.__name__: cls for cls in VOCABULARIES})
 

@@ -28,8 +28,10 @@ py::array contiguous(py::array a, const char* name, const char* fix) {
   if (!a.dtype().attr("isnative").cast<bool>()) {
     throw py::type_error(std::string(name) + " is not in native byte order; pass " + fix);
   }
-  if (!(a.flags() & py::array::c_style)) {
-    a = py::module_::import("numpy").attr("ascontiguousarray")(a);
+  // Arrays unpickled from another process (Dask, multiprocessing) may start at
+  // any byte: reading one through a typed pointer would be undefined.
+  if (!(a.flags() & py::array::c_style) || !a.attr("flags").attr("aligned").cast<bool>()) {
+    a = py::module_::import("numpy").attr("require")(a, py::none(), "CA");
   }
   return a;
 }

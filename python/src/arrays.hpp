@@ -24,7 +24,7 @@ inline std::string text_of(py::handle h) { return py::str(h).cast<std::string>()
 /// Any array-like as a numpy array, without changing its dtype.
 py::array as_array(py::handle value);
 
-/// A float32 array of any shape, C-contiguous (a strided one is gathered).
+/// A float32 array of any shape, C-contiguous and aligned (see contiguous).
 struct Float32Array {
   py::array array;
   std::span<const float> values;
@@ -73,7 +73,8 @@ void visit_integers(const py::array& a, const char* name, const char* fix, F&& f
                        text_of(dt) + fix);
 }
 
-/// A contiguous array in native byte order (raises for another byte order).
+/// A C-contiguous, aligned array in native byte order (gathered into a copy
+/// when strided or misaligned; raises for another byte order).
 py::array contiguous(py::array a, const char* name, const char* fix);
 
 }  // namespace corvane::python

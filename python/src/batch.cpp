@@ -178,10 +178,6 @@ Positions positions_arg(py::handle ids_arg, py::handle xyz_arg_value) {
   return p;
 }
 
-void coordinates_of(std::span<const WorldPosition> in, std::span<WorldCoordinates> out) {
-  for (std::size_t i = 0; i < in.size(); ++i) out[i] = in[i].to_world_coords();
-}
-
 py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
   const Positions p = positions_arg(ids, xyz);
   const std::size_t n = p.values.size();
@@ -197,7 +193,7 @@ py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
   {
     py::gil_scoped_release release;
     std::vector<WorldCoordinates> coords(n);
-    coordinates_of(p.values, coords);
+    to_world_coords(p.values, coords);
     constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
     for (std::size_t i = 0; i < n; ++i) {
       if (const auto* o = coords[i].outdoor()) {
@@ -216,16 +212,18 @@ py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
   return py::make_tuple(lat, lon, alt, indoor, cell);
 }
 
-/// Python strings from one text holding the items end to end.
-py::list strings_from(const std::string& text, const std::vector<std::size_t>& ends) {
-  py::list out(ends.size());
-  std::size_t begin = 0;
-  for (std::size_t i = 0; i < ends.size(); ++i) {
-    const std::size_t len = ends[i] - begin;
-    PyObject* s = PyUnicode_FromStringAndSize(text.data() + begin, static_cast<py::ssize_t>(len));
+/// Python strings from one text holding the items, each followed by '\n'
+/// (no map text contains one).
+py::list strings_from(const std::string& text, std::size_t count) {
+  py::list out(static_cast<py::ssize_t>(count));
+  const char* begin = text.data();
+  const char* const end = text.data() + text.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto* stop = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+    PyObject* s = PyUnicode_FromStringAndSize(begin, stop - begin);
     if (s == nullptr) throw py::error_already_set();
     PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(i), s);
-    begin = ends[i];
+    begin = stop + 1;
   }
   return out;
 }
@@ -234,20 +232,17 @@ py::list map_text(py::handle ids, py::handle xyz, py::handle precision_arg) {
   const auto precision = static_cast<std::size_t>(unsigned_arg(precision_arg, "precision", 0xFFFF));
   const Positions p = positions_arg(ids, xyz);
   std::string text;
-  std::vector<std::size_t> ends(p.values.size());
   {
     py::gil_scoped_release release;
     std::vector<WorldCoordinates> coords(p.values.size());
-    coordinates_of(p.values, coords);
-    for (std::size_t i = 0; i < coords.size(); ++i) {
-      text += coords[i].to_string_with_precision(precision);
-      ends[i] = text.size();
-    }
+    to_world_coords(p.values, coords);
+    append_map_text(text, coords, precision, '\n');
   }
-  return strings_from(text, ends);
+  return strings_from(text, p.values.size());
 }
 
-template <WorldPosition (WorldPosition::*Op)() const noexcept>
+/// New (ids, xyz) arrays from a batch operation over positions.
+template <void (*Op)(std::span<const WorldPosition>, std::span<WorldPosition>)>
 py::tuple transform(py::handle ids, py::handle xyz) {
   Positions p = positions_arg(ids, xyz);
   const std::size_t n = p.values.size();
@@ -257,8 +252,9 @@ py::tuple transform(py::handle ids, py::handle xyz) {
   float* xyz_dst = xyz_out.mutable_data();
   {
     py::gil_scoped_release release;
+    Op(p.values, p.values);  // in place, as the library allows
     for (std::size_t i = 0; i < n; ++i) {
-      const WorldPosition q = (p.values[i].*Op)();
+      const WorldPosition& q = p.values[i];
       id_dst[i] = q.landblock_id.raw;
       xyz_dst[3 * i] = q.coords.x;
       xyz_dst[3 * i + 1] = q.coords.y;
@@ -284,9 +280,9 @@ void bind_batch(py::module_& m) {
         "(lat, lon, alt, indoor, cell) arrays of many positions.");
   m.def("_map_text", &map_text, py::arg("ids"), py::arg("xyz"), py::arg("precision"),
         "The map texts of many positions.");
-  m.def("_rebucket_outdoor_landblock", &transform<&WorldPosition::rebucket_outdoor_landblock>,
+  m.def("_rebucket_outdoor_landblock", &transform<&rebucket_outdoor_landblock>,
         py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many rebucketed positions.");
-  m.def("_normalize_outdoor_cell", &transform<&WorldPosition::normalize_outdoor_cell>,
+  m.def("_normalize_outdoor_cell", &transform<&normalize_outdoor_cell>,
         py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many positions with normalised cells.");
 }
 

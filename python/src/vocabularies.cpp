@@ -1,7 +1,7 @@
 // The vocabularies' tables as the library declares them, for the Python side
 // to build its enum.IntEnum and enum.IntFlag types from, and the per-type
 // operations the Python types call back into. Vocabularies are addressed by
-// their position in the library's lists: enumerations first, then flag sets.
+// their position in the library's list of every vocabulary.
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -63,7 +63,8 @@ std::vector<std::int32_t> member_indices(const py::array& raws) {
 
 template <Enumeration E>
 py::list enumeration_names(const py::array& raws) {
-  const std::vector<std::int32_t> indices = member_indices<E>(raws);
+  const std::vector<std::int32_t> indices =
+      member_indices<E>(contiguous(raws, "raws", ".astype(np.uint32)"));
   std::vector<py::str> cache;
   for (E e : members<E>()) cache.push_back(str_of(name(e)));
   py::list out(indices.size());
@@ -163,10 +164,14 @@ Vocabulary flag_set_vocabulary() {
 const std::vector<Vocabulary>& vocabularies() {
   static const std::vector<Vocabulary> all = [] {
     std::vector<Vocabulary> v;
-    [&]<class... E>(type_list<E...>) { (v.push_back(enumeration_vocabulary<E>()), ...); }(
-        all_enumerations{});
-    [&]<class... F>(type_list<F...>) { (v.push_back(flag_set_vocabulary<F>()), ...); }(
-        all_flag_sets{});
+    const auto add = [&]<class V>() {
+      if constexpr (Enumeration<V>) {
+        v.push_back(enumeration_vocabulary<V>());
+      } else {
+        v.push_back(flag_set_vocabulary<V>());
+      }
+    };
+    [&]<class... V>(type_list<V...>) { (add.template operator()<V>(), ...); }(all_vocabularies{});
     return v;
   }();
   return all;
@@ -211,7 +216,7 @@ void bind_vocabularies(py::module_& m) {
         for (const Vocabulary& v : vocabularies()) out.append(v.table());
         return out;
       },
-      "The library's vocabulary tables: one dict per vocabulary, enumerations then flag sets.");
+      "The library's vocabulary tables: one dict per vocabulary, in the library's order.");
   m.def(
       "_names", [](py::handle index, py::handle raws) { return vocabulary_at(index).names(as_array(raws)); },
       py::arg("vocabulary"), py::arg("raws"), "Names (or flag texts) of many raw values.");

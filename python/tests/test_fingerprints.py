@@ -51,6 +51,11 @@ def test_arrays_of_any_shape_keep_their_shape():
     out = corvane.fingerprint_f32_bits(values, corvane.FloatCanon.Lossless)
     assert out.shape == (3, 4, 5)
     assert np.array_equal(out.ravel(), corvane.fingerprint_f32_bits(values.ravel(), 1))
+    raw = np.zeros(4 * 60 + 3, np.uint8)
+    odd = raw[3:].view(np.float32).reshape(3, 4, 5)
+    odd[...] = values
+    assert not odd.flags.aligned and np.array_equal(corvane.fingerprint_f32_bits(odd, 1), out)
+    assert corvane.fnv1a_fold(0, raw[3:].view(np.uint32)) == corvane.fnv1a_fold(0, values.view(np.uint32).ravel())
     strided = values[:, ::2, :]
     assert np.array_equal(corvane.wire_f32_bits(strided), corvane.wire_f32_bits(strided.copy()))
 

@@ -99,5 +99,11 @@ def test_vectorised_functions_equal_the_scalar_methods(inputs):
     wide = np.zeros((N, 5), np.float32)
     wide[:, 1:4] = xyz
     assert corvane.map_text(ids, wide[:, 1:4]) == corvane.map_text(ids, xyz)
+    # So is an array that starts at an odd address, as unpickled buffers may.
+    raw = np.zeros(4 * N + 1, np.uint8)
+    odd_ids = raw[1:].view(np.uint32)
+    odd_ids[:] = ids
+    assert not odd_ids.flags.aligned
+    assert corvane.map_text(odd_ids, xyz) == corvane.map_text(ids, xyz)
     empty = corvane.to_world_coords(np.zeros(0, np.uint32), np.zeros((0, 3), np.float32))
     assert all(len(a) == 0 for a in empty)

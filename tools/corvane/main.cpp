@@ -32,6 +32,7 @@ int run(const Invocation& inv) {
   }
   Inputs inputs;
   inputs.group = inv.subcommand->group;
+  inputs.grouping = inv.subcommand->grouping;
   if (kind == InputKind::Arguments) {
     inputs.arguments = inv.arguments;
   } else {
@@ -40,7 +41,7 @@ int run(const Invocation& inv) {
     inputs.before_wait = [] { std::cout.flush(); };
   }
   if (const auto* whole = std::get_if<WholeRun>(&action)) {
-    return finish(whole->run(inputs, std::cout, std::cerr));
+    return finish(whole->run(inputs, RunOptions{inv.format, inv.echo}, std::cout, std::cerr));
   }
   const RunStats stats = run_stream(std::get<Command>(action), input_source(inputs), std::cout,
                                     std::cerr, RunOptions{inv.format, inv.echo});
@@ -52,8 +53,8 @@ int run(const Invocation& inv) {
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   try {
-    auto parsed = parse_command_line(std::vector<std::string>(argv + 1, argv + argc), std::cout,
-                                     std::cerr);
+    auto parsed =
+        parse_command_line(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     return run(std::get<Invocation>(parsed));
   } catch (const std::exception& e) {

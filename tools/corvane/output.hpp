@@ -37,9 +37,9 @@ struct Passthrough {};
 /// What one input line gives.
 using LineOutcome = std::variant<Passthrough, Record, Error>;
 
-/// The shortest decimal that reads back as `v` ("7.1", "1e+20"), with ".0"
-/// added to an integral value ("84.0", "-0.0"); "nan", "inf", "-inf".
-/// The parsers of this tool read every such text back to the same float.
+/// The library's debug text of a float: the shortest decimal that reads back
+/// as `v` ("7.1", "84.0", "-0.0", "7212154500000.0", "1e20"); "NaN", "inf",
+/// "-inf". The parsers of this tool read every such text back to the same float.
 std::string format_float(float v);
 
 /// `v` as a JSON number that prints as a short decimal reading back to the
@@ -71,8 +71,9 @@ std::string json_text(const nlohmann::ordered_json& value);
 void write_table(std::ostream& out, Format format, const std::vector<std::string>& columns,
                  const std::vector<Record>& rows);
 
-/// Writes line results in one format, flushing after every write so that the
-/// tool can sit in a pipe behind an interactive producer.
+/// Writes line results in one format. It does not flush: the caller flushes
+/// whenever its input makes it wait, so that the tool answers a line typed
+/// into a pipe at once and a file in large writes.
 ///
 /// Text: the record's text (after the input and a tab with `echo`), or
 /// "ERROR: message"; passthrough lines are copied. JSON: one object per line,

@@ -13,7 +13,9 @@
 
 namespace corvane::cli {
 
-LineOutcome process_line(const Command& command, const RawLine& line) {
+namespace {
+
+LineOutcome process_with(const FieldProcessor& process, const RawLine& line) {
   if (line.too_long) {
     return Error{"line longer than " + std::to_string(kMaxLineBytes) + " bytes"};
   }
@@ -24,7 +26,7 @@ LineOutcome process_line(const Command& command, const RawLine& line) {
   if (auto* error = std::get_if<Error>(&fields)) return *error;
   std::variant<Record, Error> result = [&]() -> std::variant<Record, Error> {
     try {
-      return command.process(std::get<std::vector<std::string_view>>(fields));
+      return process(std::get<std::vector<std::string_view>>(fields));
     } catch (const std::bad_alloc&) {
       return Error{"out of memory"};
     } catch (const std::exception& e) {
@@ -37,6 +39,16 @@ LineOutcome process_line(const Command& command, const RawLine& line) {
   Record record = std::move(std::get<Record>(result));
   if (split.has_comment) record.comment = std::string(split.comment);
   return record;
+}
+
+}  // namespace
+
+LineOutcome process_line(const Command& command, const RawLine& line) {
+  return process_with(command.process, line);
+}
+
+LineOutcome process_line_text(const Command& command, const RawLine& line) {
+  return process_with(command.process_text ? command.process_text : command.process, line);
 }
 
 LineOutcome process_line(const Command& command, std::string_view line) {
@@ -58,14 +70,23 @@ InputSource stream_source(std::streambuf& in) {
 }
 
 InputSource argument_source(std::vector<std::string> arguments, std::size_t group) {
+  if (group == 0) group = arguments.empty() ? 1 : arguments.size();
+  std::vector<std::size_t> sizes;
+  for (std::size_t at = 0; at < arguments.size(); at += group) {
+    sizes.push_back(std::min(group, arguments.size() - at));
+  }
+  return argument_source(std::move(arguments), std::move(sizes));
+}
+
+InputSource argument_source(std::vector<std::string> arguments, std::vector<std::size_t> sizes) {
   auto args = std::make_shared<std::vector<std::string>>(std::move(arguments));
+  auto groups = std::make_shared<std::vector<std::size_t>>(std::move(sizes));
   auto next = std::make_shared<std::size_t>(0);
   auto number = std::make_shared<std::size_t>(0);
-  if (group == 0) group = args->empty() ? 1 : args->size();
-  return [args, next, number, group]() -> std::optional<InputItem> {
-    if (*next >= args->size()) return std::nullopt;
+  return [args, groups, next, number]() -> std::optional<InputItem> {
+    if (*number >= groups->size() || *next >= args->size()) return std::nullopt;
     const std::size_t first = *next;
-    const std::size_t last = std::min(first + group, args->size());
+    const std::size_t last = std::min(first + (*groups)[*number], args->size());
     InputItem item;
     for (std::size_t i = first; i < last; ++i) {
       if (i > first) item.line.text += ' ';
@@ -77,9 +98,9 @@ InputSource argument_source(std::vector<std::string> arguments, std::size_t grou
     }
     *next = last;
     item.number = ++*number;
-    item.where = last - first == 1 ? "argument " + std::to_string(first + 1)
-                                   : "arguments " + std::to_string(first + 1) + "-" +
-                                         std::to_string(last);
+    item.where = last - first == 1
+                     ? "argument " + std::to_string(first + 1)
+                     : "arguments " + std::to_string(first + 1) + "-" + std::to_string(last);
     return item;
   };
 }
@@ -164,6 +185,9 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
 
 InputSource input_source(const Inputs& inputs) {
   if (!inputs.files.empty()) return file_source(inputs.files, inputs.before_wait);
+  if (inputs.grouping != nullptr) {
+    return argument_source(inputs.arguments, inputs.grouping(inputs.arguments));
+  }
   return argument_source(inputs.arguments, inputs.group);
 }
 
@@ -185,7 +209,8 @@ std::vector<std::string> read_bytes(const Inputs& inputs,
       } else if (got < 0 && errno == EINTR) {
         continue;
       } else {
-        if (got < 0) failures.push_back(file_label(name) + ": cannot read: " + std::strerror(errno));
+        if (got < 0)
+          failures.push_back(file_label(name) + ": cannot read: " + std::strerror(errno));
         break;
       }
     }
@@ -213,21 +238,23 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       err << "corvane: " << item->where << ": " << *item->failure << '\n' << std::flush;
       continue;
     }
-    const LineOutcome outcome = process_line(command, item->line);
+    const bool text_only = options.format == Format::Text && !options.echo;
+    const LineOutcome outcome =
+        text_only ? process_line_text(command, item->line) : process_line(command, item->line);
     if (std::holds_alternative<Passthrough>(outcome)) {
       writer.passthrough(item->line.text);
       continue;
     }
     ++stats.records;
-    const std::string input = shown_input(item->line);
     if (const auto* record = std::get_if<Record>(&outcome)) {
-      writer.record(item->number, input, *record);
-    } else {
-      const Error& error = std::get<Error>(outcome);
-      ++stats.failed;
-      writer.error(item->number, input, error);
-      err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
+      // The input is shown only by echo and by JSON and CSV.
+      writer.record(item->number, text_only ? std::string() : shown_input(item->line), *record);
+      continue;
     }
+    const Error& error = std::get<Error>(outcome);
+    ++stats.failed;
+    writer.error(item->number, shown_input(item->line), error);
+    err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
   }
   if (!out) stats.output_failed = true;
   return stats;
@@ -236,8 +263,8 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
 std::optional<Error> expect_fields(std::span<const std::string_view> fields, std::size_t count,
                                    std::string_view layout) {
   if (fields.size() == count) return std::nullopt;
-  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) +
-               "), got " + std::to_string(fields.size())};
+  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) + "), got " +
+               std::to_string(fields.size())};
 }
 
 }  // namespace corvane::cli
