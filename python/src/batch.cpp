@@ -6,7 +6,9 @@
 #include <pybind11/pybind11.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <span>
 #include <string>
 #include <type_traits>
@@ -154,34 +156,42 @@ py::array_t<std::uint64_t> fold_records(py::handle words_arg, py::handle ends_ar
   return hashes;
 }
 
-/// The positions named by `ids` and `xyz` (rotation all zeros), built
-/// without the GIL.
+/// The validated `ids` and `xyz` arguments of a position function.
 struct Positions {
   U32Array ids;
   Float32Array xyz;
-  std::vector<WorldPosition> values;
+  std::size_t size() const { return ids.values.size(); }
 };
 
 Positions positions_arg(py::handle ids_arg, py::handle xyz_arg_value) {
-  Positions p{u32_array_arg(ids_arg, "ids"), {}, {}};
-  p.xyz = xyz_arg(xyz_arg_value, p.ids.values.size());
-  {
-    py::gil_scoped_release release;
-    const std::size_t n = p.ids.values.size();
-    p.values.resize(n);
-    const float* xyz = p.xyz.values.data();
-    for (std::size_t i = 0; i < n; ++i) {
-      p.values[i] = WorldPosition{Guid{p.ids.values[i]},
-                                  Vector3{xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]}, {}};
-    }
-  }
+  Positions p{u32_array_arg(ids_arg, "ids"), {}};
+  p.xyz = xyz_arg(xyz_arg_value, p.size());
   return p;
+}
+
+/// Calls `f(offset, chunk)` over the positions (rotation all zeros) a cache-
+/// sized chunk at a time, so that the positions are never all in memory at
+/// once: building them is then a pass over cached lines, not a second copy
+/// of the arrays. Call without the GIL.
+template <class F>
+void in_chunks(const Positions& p, F&& f) {
+  constexpr std::size_t kChunk = 2048;
+  std::vector<WorldPosition> chunk(std::min(kChunk, p.size()));
+  const float* xyz = p.xyz.values.data();
+  for (std::size_t offset = 0; offset < p.size(); offset += kChunk) {
+    const std::size_t n = std::min(kChunk, p.size() - offset);
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::size_t i = offset + k;
+      chunk[k] = WorldPosition{Guid{p.ids.values[i]},
+                               Vector3{xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]}, {}};
+    }
+    f(offset, std::span<WorldPosition>(chunk.data(), n));
+  }
 }
 
 py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
   const Positions p = positions_arg(ids, xyz);
-  const std::size_t n = p.values.size();
-  const auto size = static_cast<py::ssize_t>(n);
+  const auto size = static_cast<py::ssize_t>(p.size());
   py::array_t<float> lat(size), lon(size), alt(size);
   py::array_t<bool> indoor(size);
   py::array_t<std::uint16_t> cell(size);
@@ -192,22 +202,26 @@ py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
   std::uint16_t* cell_out = cell.mutable_data();
   {
     py::gil_scoped_release release;
-    std::vector<WorldCoordinates> coords(n);
-    to_world_coords(p.values, coords);
+    std::vector<WorldCoordinates> coords;
     constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-    for (std::size_t i = 0; i < n; ++i) {
-      if (const auto* o = coords[i].outdoor()) {
-        lat_out[i] = o->lat;
-        lon_out[i] = o->lon;
-        alt_out[i] = o->alt;
-        indoor_out[i] = false;
-        cell_out[i] = 0;
-      } else {
-        lat_out[i] = lon_out[i] = alt_out[i] = kNaN;
-        indoor_out[i] = true;
-        cell_out[i] = coords[i].indoor()->landblock;
+    in_chunks(p, [&](std::size_t offset, std::span<WorldPosition> chunk) {
+      coords.resize(chunk.size());
+      to_world_coords(chunk, coords);
+      for (std::size_t k = 0; k < chunk.size(); ++k) {
+        const std::size_t i = offset + k;
+        if (const auto* o = coords[k].outdoor()) {
+          lat_out[i] = o->lat;
+          lon_out[i] = o->lon;
+          alt_out[i] = o->alt;
+          indoor_out[i] = false;
+          cell_out[i] = 0;
+        } else {
+          lat_out[i] = lon_out[i] = alt_out[i] = kNaN;
+          indoor_out[i] = true;
+          cell_out[i] = coords[k].indoor()->landblock;
+        }
       }
-    }
+    });
   }
   return py::make_tuple(lat, lon, alt, indoor, cell);
 }
@@ -219,7 +233,8 @@ py::list strings_from(const std::string& text, std::size_t count) {
   const char* begin = text.data();
   const char* const end = text.data() + text.size();
   for (std::size_t i = 0; i < count; ++i) {
-    const auto* stop = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+    const auto* stop =
+        static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
     PyObject* s = PyUnicode_FromStringAndSize(begin, stop - begin);
     if (s == nullptr) throw py::error_already_set();
     PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(i), s);
@@ -229,37 +244,43 @@ py::list strings_from(const std::string& text, std::size_t count) {
 }
 
 py::list map_text(py::handle ids, py::handle xyz, py::handle precision_arg) {
-  const auto precision = static_cast<std::size_t>(unsigned_arg(precision_arg, "precision", 0xFFFF));
+  const auto precision =
+      static_cast<std::size_t>(unsigned_arg(precision_arg, "precision", 0xFFFF));
   const Positions p = positions_arg(ids, xyz);
   std::string text;
   {
     py::gil_scoped_release release;
-    std::vector<WorldCoordinates> coords(p.values.size());
-    to_world_coords(p.values, coords);
-    append_map_text(text, coords, precision, '\n');
+    std::vector<WorldCoordinates> coords;
+    in_chunks(p, [&](std::size_t, std::span<WorldPosition> chunk) {
+      coords.resize(chunk.size());
+      to_world_coords(chunk, coords);
+      append_map_text(text, coords, precision, '\n');
+    });
   }
-  return strings_from(text, p.values.size());
+  return strings_from(text, p.size());
 }
 
 /// New (ids, xyz) arrays from a batch operation over positions.
 template <void (*Op)(std::span<const WorldPosition>, std::span<WorldPosition>)>
 py::tuple transform(py::handle ids, py::handle xyz) {
-  Positions p = positions_arg(ids, xyz);
-  const std::size_t n = p.values.size();
+  const Positions p = positions_arg(ids, xyz);
+  const std::size_t n = p.size();
   py::array_t<std::uint32_t> ids_out(static_cast<py::ssize_t>(n));
   py::array_t<float> xyz_out({static_cast<py::ssize_t>(n), py::ssize_t{3}});
   std::uint32_t* id_dst = ids_out.mutable_data();
   float* xyz_dst = xyz_out.mutable_data();
   {
     py::gil_scoped_release release;
-    Op(p.values, p.values);  // in place, as the library allows
-    for (std::size_t i = 0; i < n; ++i) {
-      const WorldPosition& q = p.values[i];
-      id_dst[i] = q.landblock_id.raw;
-      xyz_dst[3 * i] = q.coords.x;
-      xyz_dst[3 * i + 1] = q.coords.y;
-      xyz_dst[3 * i + 2] = q.coords.z;
-    }
+    in_chunks(p, [&](std::size_t offset, std::span<WorldPosition> chunk) {
+      Op(chunk, chunk);  // in place, as the library allows
+      for (std::size_t k = 0; k < chunk.size(); ++k) {
+        const std::size_t i = offset + k;
+        id_dst[i] = chunk[k].landblock_id.raw;
+        xyz_dst[3 * i] = chunk[k].coords.x;
+        xyz_dst[3 * i + 1] = chunk[k].coords.y;
+        xyz_dst[3 * i + 2] = chunk[k].coords.z;
+      }
+    });
   }
   return py::make_tuple(ids_out, xyz_out);
 }
