@@ -46,5 +46,7 @@ void dump_position(Dump& dump);
 void dump_fingerprint(Dump& dump);
 /// Operations the module dumps leave out (quaternion dot, cell derivation).
 void dump_coverage(Dump& dump);
+/// The elementary functions themselves over every exponent and sign.
+void dump_trig(Dump& dump);
 
 }  // namespace bitdump

@@ -35,4 +35,5 @@ int main() {
   bitdump::dump_position(dump);
   bitdump::dump_fingerprint(dump);
   bitdump::dump_coverage(dump);
+  bitdump::dump_trig(dump);
 }
