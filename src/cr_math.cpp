@@ -106,7 +106,6 @@ constexpr DD inverse_factorial(int n) noexcept {
 // integer arithmetic).
 constexpr DD kHalfPi{0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
 constexpr DD kPi{0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53};
-constexpr double kTwoOverPi = 0x1.45f306dc9c883p-1;
 
 // pi/2 = kHalfPi1 + kHalfPi2 + kHalfPi3 + O(2^-113): the first two have at most
 // 28 significant bits, so k * kHalfPi1 and k * kHalfPi2 are exact for |k| < 2^25.
@@ -115,9 +114,9 @@ constexpr double kHalfPi2 = 0x1.10b4612p-30;
 constexpr double kHalfPi3 = -0x1.676733ae8fe48p-60;
 
 // The first 320 bits of 2/pi, most significant first (Machin's formula in exact
-// integer arithmetic).
-constexpr std::uint32_t kTwoOverPiBits[10] = {
-    0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0, 0xDB629599,
+// integer arithmetic), after a zero word for its (zero) integer part.
+constexpr std::uint32_t kTwoOverPiBits[11] = {
+    0x00000000, 0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0, 0xDB629599,
     0x3C439041, 0xFE5163AB, 0xDEBBC561, 0xB7246E3A, 0x424DD2E0,
 };
 
@@ -169,6 +168,18 @@ bool round_if_decided(double v, float& out) noexcept {
   return true;
 }
 
+/// Whether v alone settles its rounding to float: v is a normal float's
+/// magnitude and its 29 bits below float precision lie more than `slack` units
+/// of its last place from the halfway pattern. An error below 2^-47 of v is
+/// less than 64 such units.
+bool rounding_settled(double v, std::int64_t slack) noexcept {
+  const std::uint64_t b = std::bit_cast<std::uint64_t>(v);
+  const std::int64_t dropped = static_cast<std::int64_t>(b & 0x1FFFFFFFu) - 0x10000000;
+  const bool normal_float = ((b >> 52) & 0x7FFu) > 1023 - 127;
+  return normal_float && (dropped > slack || dropped < -slack);
+}
+constexpr std::int64_t kFastSlack = 128;
+
 /// The float next to f on the side of target (f is target rounded).
 float next_float_toward(float f, double target) noexcept {
   if (f == 0.0f) return std::bit_cast<float>((target < 0.0 ? 0x80000000u : 0u) | 1u);
@@ -188,31 +199,40 @@ float round_to_float(DD v) noexcept {
   return (want_larger == (g > f)) ? g : f;
 }
 
-// ---- Reduction of sin and cos arguments: x = quadrant * pi/2 + r, |r| <~ pi/4.
+// ---- Reduction of sin and cos arguments: x = k * pi/32 + r, |r| <~ pi/64.
 
 struct Reduced {
   DD r;
-  unsigned quadrant;  // modulo 4
+  unsigned k;  // modulo 64
 };
 
-// |x| in [pi/4, 2^25): Cody-Waite with the first two products exact and the
-// difference x - k * kHalfPi1 exact too (both are multiples of 2^-26 below 2).
+// pi/32 = kStep1 + kStep2 + kStep3 + O(2^-117), the first two with at most 28
+// significant bits (pi/2 pieces over 16, exact).
+constexpr double kStep1 = kHalfPi1 / 16;
+constexpr double kStep2 = kHalfPi2 / 16;
+constexpr double kStep3 = kHalfPi3 / 16;
+constexpr double kStepsPerRadian = 0x1.45f306dc9c883p+3;  // 32/pi
+
+// |x| in [pi/64, 2^21): Cody-Waite. k < 2^25, so k * kStep1 and k * kStep2 are
+// exact, and so is x - k * kStep1 (both multiples of 2^-30, the difference
+// below 2^-4).
 Reduced reduce_medium(double x) noexcept {
-  const double k = (x * kTwoOverPi + 0x1.8p52) - 0x1.8p52;  // nearest integer
-  const double r1 = x - k * kHalfPi1;
-  const DD r2 = two_sum(r1, -(k * kHalfPi2));
-  const DD r = two_sum(r2.hi, r2.lo - k * kHalfPi3);
-  return {r, static_cast<unsigned>(static_cast<std::int64_t>(k)) & 3u};
+  const double k = (x * kStepsPerRadian + 0x1.8p52) - 0x1.8p52;  // nearest integer
+  const double r1 = x - k * kStep1;
+  const DD r2 = two_sum(r1, -(k * kStep2));
+  const DD r = two_sum(r2.hi, r2.lo - k * kStep3);
+  return {r, static_cast<unsigned>(static_cast<std::int64_t>(k)) & 63u};
 }
 
-// |x| >= 2^25, x = m * 2^e with m < 2^24 and e >= 2: Payne-Hanek. Bits of 2/pi
-// worth 4 or more (times m * 2^e) only add whole turns and are skipped; the
-// next 128 bits times m give the quadrant and a 126-bit fraction, short of the
-// exact one by less than 2^-102.
+// |x| >= 2^21, x = m * 2^e with m < 2^24 and e >= -2: Payne-Hanek. Bits of 2/pi
+// worth 4 quarter turns or more (times m * 2^e) only add whole turns and are
+// skipped; the next 128 bits times m give the quarter turns, the sixteenths
+// within them and a 122-bit fraction of a sixteenth, short of the exact one by
+// less than 2^-98.
 Reduced reduce_large(std::uint32_t magnitude_bits) noexcept {
   const std::uint32_t m = (magnitude_bits & 0x7FFFFFu) | 0x800000u;
   const int e = static_cast<int>(magnitude_bits >> 23) - 150;
-  const int first = e - 2;  // bit e-1 after the point, counted from 0
+  const int first = e + 30;  // bit e - 1 after the point, counted from 0 in the table
   const int word = first / 32, shift = first % 32;
   std::uint32_t window[4];
   for (int j = 0; j < 4; ++j) {
@@ -221,7 +241,7 @@ Reduced reduce_large(std::uint32_t magnitude_bits) noexcept {
     window[j] = shift == 0 ? high : (high << shift) | (low >> (32 - shift));
   }
   // product = m * window, five 32-bit limbs, most significant first; its value
-  // in turns of pi/2 is product * 2^-126.
+  // in quarter turns is product * 2^-126.
   std::uint32_t product[5];
   std::uint64_t carry = 0;
   for (int j = 3; j >= 0; --j) {
@@ -230,17 +250,18 @@ Reduced reduce_large(std::uint32_t magnitude_bits) noexcept {
     carry = acc >> 32;
   }
   product[0] = static_cast<std::uint32_t>(carry);
-  unsigned quadrant = product[1] >> 30;
-  // The 126-bit fraction, shifted to fill 128 bits.
+  // Bits 127..122: k modulo 64 in sixteenths of a quarter turn (pi/32).
+  unsigned k = product[1] >> 26;
+  // The 122-bit fraction of a step, shifted to fill 128 bits.
   std::uint32_t frac[4] = {
-      (product[1] << 2) | (product[2] >> 30),
-      (product[2] << 2) | (product[3] >> 30),
-      (product[3] << 2) | (product[4] >> 30),
-      product[4] << 2,
+      (product[1] << 6) | (product[2] >> 26),
+      (product[2] << 6) | (product[3] >> 26),
+      (product[3] << 6) | (product[4] >> 26),
+      product[4] << 6,
   };
   const bool upper_half = (frac[0] & 0x80000000u) != 0;
-  if (upper_half) {  // fraction - 1, negated: the distance to the next quadrant
-    ++quadrant;
+  if (upper_half) {  // fraction - 1, negated: the distance to the next step
+    ++k;
     std::uint64_t borrow = 1;
     for (int j = 3; j >= 0; --j) {
       const std::uint64_t v = std::uint64_t{static_cast<std::uint32_t>(~frac[j])} + borrow;
@@ -253,47 +274,69 @@ Reduced reduce_large(std::uint32_t magnitude_bits) noexcept {
   const double high_rounded = static_cast<double>(high);  // high < 2^63
   const std::int64_t high_rest =
       static_cast<std::int64_t>(high) - static_cast<std::int64_t>(high_rounded);
-  const DD turns = fast_two_sum(high_rounded * 0x1p-64,
+  const DD steps = fast_two_sum(high_rounded * 0x1p-64,
                                 static_cast<double>(high_rest) * 0x1p-64 +
                                     static_cast<double>(low) * 0x1p-128);
-  DD r = mul(turns, kHalfPi);
+  DD r = mul(steps, DD{kHalfPi.hi / 16, kHalfPi.lo / 16});
   if (upper_half) r = neg(r);
-  return {r, quadrant & 3u};
+  return {r, k & 63u};
 }
 
 Reduced reduce(float x) noexcept {
   const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
   Reduced red;
-  if (magnitude_bits < 0x3F490FDBu) {  // |x| < pi/4
+  if (magnitude_bits < 0x3D490FDBu) {  // |x| < pi/64
     red = {{std::fabs(static_cast<double>(x)), 0.0}, 0};
-  } else if (magnitude_bits < 0x4C000000u) {  // |x| < 2^25
+  } else if (magnitude_bits < 0x4A000000u) {  // |x| < 2^21
     red = reduce_medium(std::fabs(static_cast<double>(x)));
   } else {
     red = reduce_large(magnitude_bits);
   }
-  if (std::signbit(x)) red = {neg(red.r), (4u - red.quadrant) & 3u};
+  if (std::signbit(x)) red = {neg(red.r), (64u - red.k) & 63u};
   return red;
 }
 
-// ---- sin and cos of the reduced argument.
+// ---- sin and cos of a step k * pi/32 plus a small r.
 
-// Taylor coefficients (-1)^n / (2n+1)! and (-1)^n / (2n)!; the series stop where
-// the next term is below 2^-58 of the result for |r| <= 0.79.
-double sin_poly(DD r) noexcept {
-  const double z = r.hi * r.hi;
-  const double p =
-      -1.0 / 6 + z * (1.0 / 120 + z * (-1.0 / 5040 + z * (1.0 / 362880 +
-      z * (-1.0 / 39916800 + z * (1.0 / 6227020800 + z * (-1.0 / 1307674368000 +
-      z * (1.0 / 355687428096000.0)))))));
-  return r.hi + (r.lo + r.hi * (z * p));
+// Taylor series in double-double: sin a for |a| <= pi/2, to the term below 2^-110.
+constexpr DD sin_series(DD a) noexcept {
+  const DD z = mul(a, a);
+  DD term = a, sum = a;
+  for (int n = 1; n <= 22; ++n) {
+    term = div(mul(term, neg(z)), DD{static_cast<double>((2 * n) * (2 * n + 1)), 0.0});
+    sum = add(sum, term);
+  }
+  return sum;
 }
 
-double cos_poly(DD r) noexcept {
-  const double z = r.hi * r.hi;
-  const double p =
-      -0.5 + z * (1.0 / 24 + z * (-1.0 / 720 + z * (1.0 / 40320 + z * (-1.0 / 3628800 +
-      z * (1.0 / 479001600 + z * (-1.0 / 87178291200 + z * (1.0 / 20922789888000.0)))))));
-  return 1.0 + (z * p - r.hi * r.lo);
+// sin(k * pi/32) for k = 0..63, computed at compile time from the series on
+// the first quarter turn and its symmetries; cos(k * pi/32) is entry k + 16.
+struct StepTable {
+  DD sin[64];
+  constexpr StepTable() : sin{} {
+    for (int k = 0; k <= 16; ++k) {
+      const DD s = k == 16 ? DD{1.0, 0.0} : sin_series(mul(kHalfPi, k / 16.0));
+      sin[k] = s;
+      sin[32 - k] = s;
+      sin[(32 + k) % 64] = neg(s);
+      sin[(64 - k) % 64] = neg(s);
+    }
+    sin[0] = sin[32] = DD{0.0, 0.0};
+  }
+};
+constexpr StepTable kSteps;
+
+// sin(k pi/32 + r) = sin(k pi/32) cos r + cos(k pi/32) sin r, |r| <= 0.0491:
+// the series to r^9 and r^8 leave less than 2^-60. r = rh + rl, |rl| tiny.
+double sin_step_double(unsigned k, double rh, double rl) noexcept {
+  const double s = kSteps.sin[k].hi, c = kSteps.sin[(k + 16) & 63u].hi;
+  const double z = rh * rh;
+  const double z2 = z * z;
+  const double sin_poly = (-1.0 / 6 + z * (1.0 / 120)) + z2 * (-1.0 / 5040 + z * (1.0 / 362880));
+  const double cos_poly = (-0.5 + z * (1.0 / 24)) + z2 * (-1.0 / 720 + z * (1.0 / 40320));
+  const double sin_rest = rl + rh * z * sin_poly;  // sin r - rh
+  const double cos_rest = z * cos_poly - rh * rl;  // cos r - 1
+  return s + (c * rh + (c * sin_rest + s * cos_rest));
 }
 
 template <int First, int Count>
@@ -306,46 +349,67 @@ struct SeriesCoefficients {
     }
   }
 };
-// 1/1!, -1/3!, ..., -1/15! and 1/0!, -1/2!, ..., -1/14!: the terms that need
-// double-double; the rest (to 1/27!, 1/26!) are small enough for double.
-constexpr SeriesCoefficients<1, 8> kSinCoefficients;
-constexpr SeriesCoefficients<0, 8> kCosCoefficients;
+// 1/1!, -1/3!, 1/5!, -1/7! and 1/0!, -1/2!, 1/4!, -1/6!: the terms that need
+// double-double for |r| <= 0.0491; the rest (to 1/17!, 1/16!) fit in double.
+constexpr SeriesCoefficients<1, 4> kSinCoefficients;
+constexpr SeriesCoefficients<0, 4> kCosCoefficients;
 
-DD series_dd(const DD (&c)[8], DD z, double tail) noexcept {
+DD series_dd(const DD (&c)[4], DD z, double tail) noexcept {
   DD acc{tail, 0.0};
-  for (int n = 7; n >= 0; --n) acc = add(c[n], mul(acc, z));
+  for (int n = 3; n >= 0; --n) acc = add(c[n], mul(acc, z));
   return acc;
 }
 
-DD sin_dd(DD r) noexcept {
+DD sin_step_dd(unsigned k, DD r) noexcept {
   const DD z = mul(r, r);
   const double zh = z.hi;
-  const double tail = 1.0 / 355687428096000.0 + zh * (-1.0 / 121645100408832000.0 +
-                      zh * (1.0 / 51090942171709440000.0 + zh * (-1.0 / 25852016738884976640000.0 +
-                      zh * (1.0 / 15511210043330985984000000.0 + zh * (-1.0 / 10888869450418352160768000000.0)))));
-  return mul(r, series_dd(kSinCoefficients.c, z, tail));
+  const double sin_tail = 1.0 / 362880 + zh * (-1.0 / 39916800 + zh * (1.0 / 6227020800.0 +
+                          zh * (-1.0 / 1307674368000.0 + zh * (1.0 / 355687428096000.0))));
+  const double cos_tail = 1.0 / 40320 + zh * (-1.0 / 3628800 + zh * (1.0 / 479001600 +
+                          zh * (-1.0 / 87178291200.0 + zh * (1.0 / 20922789888000.0))));
+  const DD sin_r = mul(r, series_dd(kSinCoefficients.c, z, sin_tail));
+  const DD cos_r = series_dd(kCosCoefficients.c, z, cos_tail);
+  return add(mul(kSteps.sin[k], cos_r), mul(kSteps.sin[(k + 16) & 63u], sin_r));
 }
 
-DD cos_dd(DD r) noexcept {
-  const DD z = mul(r, r);
-  const double zh = z.hi;
-  const double tail = 1.0 / 20922789888000.0 + zh * (-1.0 / 6402373705728000.0 +
-                      zh * (1.0 / 2432902008176640000.0 + zh * (-1.0 / 1124000727777607680000.0 +
-                      zh * (1.0 / 620448401733239439360000.0 + zh * (-1.0 / 403291461126605635584000000.0)))));
-  return series_dd(kCosCoefficients.c, z, tail);
-}
+// Arguments beyond 2^21 and results the first attempt cannot round: out of
+// line, so that the common path needs no stack frame.
+#if defined(__GNUC__)
+#define CORVANE_COLD __attribute__((noinline, cold))
+#else
+#define CORVANE_COLD
+#endif
 
-/// sin(x) when shift is 0, cos(x) = sin(x + pi/2) when shift is 1.
-float sin_quadrant(float x, unsigned shift) noexcept {
+CORVANE_COLD float sin_shifted_slow(float x, unsigned shift, bool first_attempt) noexcept {
   const Reduced red = reduce(x);
-  const unsigned q = (red.quadrant + shift) & 3u;
-  const bool use_cos = (q & 1u) != 0;
-  const bool negate = (q & 2u) != 0;
-  const double v = use_cos ? cos_poly(red.r) : sin_poly(red.r);
-  float out;
-  if (round_if_decided(negate ? -v : v, out)) return out;
-  const DD w = use_cos ? cos_dd(red.r) : sin_dd(red.r);
-  return round_to_float(negate ? neg(w) : w);
+  const unsigned k = (red.k + shift) & 63u;
+  if (first_attempt) {
+    const double v = sin_step_double(k, red.r.hi, red.r.lo);
+    if (rounding_settled(v, kFastSlack)) return static_cast<float>(v);
+  }
+  return round_to_float(sin_step_dd(k, red.r));
+}
+
+/// sin(x) when shift is 0, cos(x) = sin(x + pi/2) when shift is 16; x finite.
+inline float sin_shifted(float x, unsigned shift) noexcept {
+  const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  if (magnitude_bits >= 0x4A000000u) return sin_shifted_slow(x, shift, true);  // |x| >= 2^21
+  double r = x;
+  unsigned k = 0;
+  const bool reduced = magnitude_bits >= 0x3D490FDBu;  // |x| >= pi/64
+  if (reduced) {
+    // A shorter Cody-Waite than reduce_medium's: r is within 2^-61 + 2^-53 |r|.
+    const double kd = (r * kStepsPerRadian + 0x1.8p52) - 0x1.8p52;
+    r = (r - kd * kStep1) - kd * (kStep2 + kStep3);
+    k = static_cast<unsigned>(static_cast<std::int64_t>(kd));
+  }
+  const double v = sin_step_double((k + shift) & 63u, r, 0.0);
+  // That absolute error of 2^-61 is under one unit of v's last place while
+  // |v| >= 2^-9.
+  if (rounding_settled(v, kFastSlack) && (!reduced || std::fabs(v) >= 0x1p-9)) {
+    return static_cast<float>(v);
+  }
+  return sin_shifted_slow(x, shift, false);
 }
 
 // ---- atan2 of finite doubles, not both zero.
@@ -400,51 +464,68 @@ DD atan2_dd(DD y, DD x) noexcept {
 }  // namespace
 
 float cr_sin(float x) noexcept {
-  if (std::isnan(x)) return quieted(x);
-  if (std::isinf(x)) return canonical_nan();
-  if (x == 0.0f) return x;  // keeps the sign of zero
-  return sin_quadrant(x, 0);
+  const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  if (magnitude_bits - 1u >= 0x7F7FFFFFu) {  // zero, infinity or NaN
+    if (magnitude_bits == 0) return x;       // keeps the sign of zero
+    return std::isnan(x) ? quieted(x) : canonical_nan();
+  }
+  return sin_shifted(x, 0);
 }
 
 float cr_cos(float x) noexcept {
-  if (std::isnan(x)) return quieted(x);
-  if (std::isinf(x)) return canonical_nan();
-  return sin_quadrant(x, 1);
+  if ((std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu) >= 0x7F800000u) {
+    return std::isnan(x) ? quieted(x) : canonical_nan();
+  }
+  return sin_shifted(x, 16);
 }
 
+namespace {
+
+CORVANE_COLD float acos_slow(double x) noexcept {
+  const DD s = sqrt_dd(two_sum(1.0, -(x * x)));
+  return round_to_float(atan2_dd(s, DD{x, 0.0}));
+}
+
+CORVANE_COLD float atan2_slow(double y, double x, double v) noexcept {
+  float out;
+  if (round_if_decided(v, out)) return out;  // a subnormal float result
+  return round_to_float(atan2_dd(DD{y, 0.0}, DD{x, 0.0}));
+}
+
+}  // namespace
+
 float cr_acos(float x) noexcept {
-  if (std::isnan(x)) return quieted(x);
-  if (!(std::fabs(x) <= 1.0f)) return canonical_nan();
+  if (!(std::fabs(x) <= 1.0f)) return std::isnan(x) ? quieted(x) : canonical_nan();
   // acos x = atan2(sqrt(1 - x^2), x); x^2 is exact in double.
   const double xd = x;
   const double v = atan2_double(std::sqrt(1.0 - xd * xd), xd);
-  float out;
-  if (round_if_decided(v, out)) return out;
-  const DD s = sqrt_dd(two_sum(1.0, -(xd * xd)));
-  return round_to_float(atan2_dd(s, DD{xd, 0.0}));
+  if (rounding_settled(v, kFastSlack) || v == 0.0) return static_cast<float>(v);
+  return acos_slow(xd);
 }
 
 float cr_atan2(float y, float x) noexcept {
-  if (std::isnan(y)) return quieted(y);
-  if (std::isnan(x)) return quieted(x);
-  const bool y_negative = std::signbit(y);
-  const float sign = y_negative ? -1.0f : 1.0f;
-  // Rounded pi, pi/2, pi/4 and 3pi/4 (none lies near a float rounding boundary).
-  const float pi = static_cast<float>(kPi.hi);
-  const float half_pi = static_cast<float>(kHalfPi.hi);
-  if (std::isinf(y)) {
-    if (std::isinf(x)) return sign * static_cast<float>(x > 0.0f ? kHalfPi.hi / 2 : 3 * kHalfPi.hi / 2);
-    return sign * half_pi;
+  const std::uint32_t ay = std::bit_cast<std::uint32_t>(y) & 0x7FFFFFFFu;
+  const std::uint32_t ax = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  if (ay - 1u >= 0x7F7FFFFFu || ax - 1u >= 0x7F7FFFFFu) {  // a zero, infinity or NaN
+    if (std::isnan(y)) return quieted(y);
+    if (std::isnan(x)) return quieted(x);
+    const float sign = std::signbit(y) ? -1.0f : 1.0f;
+    // Rounded pi, pi/2, pi/4 and 3pi/4 (none lies near a float rounding boundary).
+    const float pi = static_cast<float>(kPi.hi);
+    const float half_pi = static_cast<float>(kHalfPi.hi);
+    if (std::isinf(y)) {
+      if (std::isinf(x)) return sign * static_cast<float>(x > 0.0f ? kHalfPi.hi / 2 : 3 * kHalfPi.hi / 2);
+      return sign * half_pi;
+    }
+    if (std::isinf(x) || y == 0.0f) {
+      // Along the x axis: +0 side gives a signed zero, the -0 side a signed pi.
+      return std::signbit(x) ? sign * pi : sign * 0.0f;
+    }
+    return sign * half_pi;  // x is a zero
   }
-  if (std::isinf(x) || y == 0.0f) {
-    // Along the x axis: +0 side gives a signed zero, the -0 side a signed pi.
-    return std::signbit(x) ? sign * pi : sign * 0.0f;
-  }
-  if (x == 0.0f) return sign * half_pi;
   const double v = atan2_double(y, x);
-  float out;
-  if (round_if_decided(v, out)) return out;
-  return round_to_float(atan2_dd(DD{y, 0.0}, DD{x, 0.0}));
+  if (rounding_settled(v, kFastSlack)) return static_cast<float>(v);
+  return atan2_slow(y, x, v);
 }
 
 float cr_fmod(float x, float y) noexcept {

@@ -67,9 +67,26 @@ struct Tally {
 
 std::mutex print_mutex;
 
-void report(const char* what, const char* args, float got, float want) {
+// The argument(s) of one call, formatted only when something is reported.
+struct Args {
+  std::uint32_t first;
+  int count;  // 1 or 2
+  std::uint32_t second = 0;
+};
+
+void print_args(const Args& a) {
+  if (a.count == 1) {
+    std::printf("%08X", a.first);
+  } else {
+    std::printf("%08X, %08X", a.first, a.second);
+  }
+}
+
+void report(const char* what, const Args& args, float got, float want) {
   std::lock_guard lock(print_mutex);
-  std::printf("%s(%s): got %08X, correctly rounded %08X\n", what, args, bits(got), bits(want));
+  std::printf("%s(", what);
+  print_args(args);
+  std::printf("): got %08X, correctly rounded %08X\n", bits(got), bits(want));
 }
 
 // Compares got with the correctly rounded value of a function whose double
@@ -82,7 +99,7 @@ float no_tie_breaker(__float128, bool& ok) {
 }
 
 template <class Quad, class TieBreaker = decltype(&no_tie_breaker)>
-void judge(Tally& t, const char* what, const char* args, float got, double ref_d, Quad quad,
+void judge(Tally& t, const char* what, const Args& args, float got, double ref_d, Quad quad,
            TieBreaker tie_breaker = &no_tie_breaker) {
   ++t.checked;
   float want;
@@ -94,7 +111,9 @@ void judge(Tally& t, const char* what, const char* args, float got, double ref_d
   if (!known) {
     if (++t.undecided > 10) return;
     std::lock_guard lock(print_mutex);
-    std::printf("%s(%s): quad precision cannot decide\n", what, args);
+    std::printf("%s(", what);
+    print_args(args);
+    std::printf("): quad precision cannot decide\n");
     return;
   }
   if (bits(want) != bits(got)) {
@@ -102,7 +121,7 @@ void judge(Tally& t, const char* what, const char* args, float got, double ref_d
   }
 }
 
-void expect_nan(Tally& t, const char* what, const char* args, float got, std::uint32_t want) {
+void expect_nan(Tally& t, const char* what, const Args& args, float got, std::uint32_t want) {
   ++t.checked;
   if (bits(got) != want) {
     if (++t.nan_rule <= 10) report(what, args, got, std::bit_cast<float>(want));
@@ -113,11 +132,10 @@ float quiet(float x) { return std::bit_cast<float>(bits(x) | 0x00400000u); }
 
 Tally one_argument(std::string_view fn, std::uint64_t begin, std::uint64_t end) {
   Tally t;
-  char args[32];
   for (std::uint64_t i = begin; i < end; ++i) {
     const float x = std::bit_cast<float>(static_cast<std::uint32_t>(i));
     const double xd = x;
-    std::snprintf(args, sizeof args, "%08X", static_cast<std::uint32_t>(i));
+    const Args args{static_cast<std::uint32_t>(i), 1};
     if (std::isnan(x)) {
       const float got = fn == "sin" ? corvane::detail::cr_sin(x)
                         : fn == "cos" ? corvane::detail::cr_cos(x)
@@ -215,10 +233,9 @@ float atan2_tiny_ratio(float y, float x, __float128 q, bool& ok) {
 Tally atan2_pairs(std::uint64_t seed, std::uint64_t count) {
   Tally t;
   std::mt19937_64 rng(seed);
-  char args[40];
   for (std::uint64_t i = 0; i < count; ++i) {
     const auto [y, x] = sample_pair(rng);
-    std::snprintf(args, sizeof args, "%08X, %08X", bits(y), bits(x));
+    const Args args{bits(y), 2, bits(x)};
     const float got = corvane::detail::cr_atan2(y, x);
     if (std::isnan(y) || std::isnan(x)) {
       expect_nan(t, "atan2", args, got, bits(quiet(std::isnan(y) ? y : x)));
