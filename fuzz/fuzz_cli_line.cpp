@@ -4,11 +4,14 @@
 // error, the same line must give the same outcome twice, and every result must
 // be writable in all three output formats, each JSON line parsing back.
 //
-// Input: one byte picks the subcommand (and its option: precision,
-// vocabulary, canon), the rest is the line, or with a flag several lines fed
-// through the whole stream loop including the line reader.
+// Input: one byte picks the subcommand of the tool's table, one its options
+// (precision, vocabulary, canon, ...), the rest is the line, or with a flag
+// several lines fed through the whole stream loop including the line reader.
 #include <cstdint>
 #include <exception>
+#include <map>
+#include <optional>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -17,42 +20,59 @@
 
 #include <nlohmann/json.hpp>
 
-#include "fingerprint.hpp"
+#include "commands.hpp"
 #include "fuzz_support.hpp"
 #include "input.hpp"
 #include "output.hpp"
 #include "plot.hpp"
-#include "positions.hpp"
 #include "stream.hpp"
-#include "vocabularies.hpp"
+#include "subcommands.hpp"
 
 namespace {
 
 using namespace corvane::cli;
 
+/// The streaming subcommands of the table, with the option byte choosing
+/// their options (a flag per bit, a choice or a number for values) and their
+/// vocabulary. Built through the same command line parsing as the tool;
+/// options it refuses (a precision above its range) fall back to defaults.
 Command pick_command(std::uint8_t which, std::uint8_t option) {
-  const auto enums = enum_vocabularies();
-  const auto flags = flag_vocabularies();
-  switch (which % 8) {
-    case 0:
-      return make_coords_command(option % (kMaxPrecision + 1));
-    case 1:
-      return make_inspect_command();
-    case 2:
-      return make_rebucket_command();
-    case 3:
-      return make_normalize_command();
-    case 4:
-      return make_measure_command();
-    case 5:
-      return make_enum_command(enums[option % enums.size()]);
-    case 6:
-      return make_flags_command(flags[option % flags.size()]);
-    default:
-      return make_fingerprint_command(
-          (option & 1u) ? corvane::FloatCanon::Lossless : corvane::FloatCanon::SixDp,
-          (option & 2u) != 0);
+  static std::map<std::pair<std::uint8_t, std::uint8_t>, Command> cache;
+  static const std::vector<const Subcommand*> streaming = [] {
+    std::vector<const Subcommand*> out;
+    for (const Subcommand& s : subcommands()) {
+      std::vector<std::string> words{std::string(s.name)};
+      if (s.lead_choices != nullptr) words.push_back(s.lead_choices().front());
+      if (command_for(words)) out.push_back(&s);
+    }
+    return out;
+  }();
+  const Subcommand& s = *streaming[which % streaming.size()];
+  const auto key = std::make_pair(static_cast<std::uint8_t>(which % streaming.size()), option);
+  if (const auto it = cache.find(key); it != cache.end()) return it->second;
+
+  std::vector<std::string> words{std::string(s.name)};
+  unsigned bit = 0;
+  for (const OptionSpec& o : s.options) {
+    const std::string name(o.names.substr(o.names.rfind(',') + 1));
+    if (!o.takes_value) {
+      if (((option >> (bit++ % 8)) & 1u) != 0) words.push_back(name);
+    } else if (!o.choices.empty()) {
+      words.insert(words.end(), {name, std::string(o.choices[option % o.choices.size()])});
+    } else {
+      words.insert(words.end(), {name, std::to_string(option)});
+    }
   }
+  std::vector<std::string> plain{std::string(s.name)};
+  if (s.lead_choices != nullptr) {
+    const std::vector<std::string> leads = s.lead_choices();
+    words.push_back(leads[option % leads.size()]);
+    plain.push_back(words.back());
+  }
+  std::optional<Command> command = command_for(words);
+  if (!command) command = command_for(plain);
+  FUZZ_CHECK(command.has_value(), "%s: no command", std::string(s.name).c_str());
+  return cache.emplace(key, std::move(*command)).first->second;
 }
 
 bool same(const LineOutcome& a, const LineOutcome& b) {

@@ -7,12 +7,22 @@
 // Lossless. SixDp is compared with two independent texts of the value with
 // six decimals: the C library's "%.6f" read back by strtof, and the
 // std::to_chars/std::from_chars reference of the unit tests.
+//
+// The same input then goes through the batch overloads, on every vector path
+// the CPU supports: the floats (all records, whatever their tag) canonicalised
+// at once, the words folded as one span, and the words cut into records where
+// the tag's bit 2 is set, folded side by side; each must equal the
+// single-value result.
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <vector>
+
+#include "batch/fingerprint_batch.hpp"
+#include "batch/simd_path.hpp"
 
 #include "corvane/bake_fingerprint.hpp"
 #include "fuzz_support.hpp"
@@ -80,25 +90,70 @@ void check_float(std::uint32_t bits) {
   }
 }
 
+void check_batch(const std::vector<float>& floats, const std::vector<std::uint32_t>& words,
+                 const std::vector<std::size_t>& record_ends) {
+  using corvane::detail::SimdPath;
+  std::vector<std::uint32_t> out(floats.size());
+  for (const SimdPath path : corvane::detail::kAllSimdPaths) {
+    if (!corvane::detail::simd_path_supported(path)) continue;
+    const char* name = corvane::detail::simd_path_name(path);
+    for (const FloatCanon canon : {FloatCanon::SixDp, FloatCanon::Lossless}) {
+      corvane::detail::fingerprint_batch(path, floats, canon, out);
+      for (std::size_t i = 0; i < floats.size(); ++i) {
+        FUZZ_CHECK(out[i] == corvane::fingerprint_f32_bits(floats[i], canon),
+                   "%s batch canon %d of %08X at %zu is %08X", name, static_cast<int>(canon),
+                   fuzz::hex(floats[i]), i, out[i]);
+      }
+    }
+    std::vector<std::uint64_t> hashes(record_ends.size());
+    for (std::size_t r = 0; r < hashes.size(); ++r) hashes[r] = corvane::FNV1A_OFFSET_BASIS ^ r;
+    corvane::detail::fold_records(path, words, record_ends, hashes);
+    for (std::size_t r = 0; r < hashes.size(); ++r) {
+      std::uint64_t h = corvane::FNV1A_OFFSET_BASIS ^ r;
+      for (std::size_t i = r == 0 ? 0 : record_ends[r - 1]; i < record_ends[r]; ++i) {
+        h = corvane::fnv1a_fold(h, words[i]);
+      }
+      FUZZ_CHECK(hashes[r] == h, "%s record %zu of %zu folds to %016llX, word by word %016llX",
+                 name, r, hashes.size(), static_cast<unsigned long long>(hashes[r]),
+                 static_cast<unsigned long long>(h));
+    }
+  }
+  corvane::wire_f32_bits(floats, out);
+  for (std::size_t i = 0; i < floats.size(); ++i) {
+    FUZZ_CHECK(out[i] == corvane::wire_f32_bits(floats[i]), "batch wire of %08X is %08X",
+               fuzz::hex(floats[i]), out[i]);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
   std::vector<std::uint8_t> bytes;
+  std::vector<float> floats;
+  std::vector<std::uint32_t> words;
+  std::vector<std::size_t> record_ends;
   std::uint64_t h = corvane::FNV1A_OFFSET_BASIS;
   while (in.remaining() > 0) {
     const std::uint8_t tag = in.u8();
     std::uint32_t word = in.u32();
+    floats.push_back(std::bit_cast<float>(word));
     if (tag & 1u) {
       check_float(word);
       const FloatCanon canon = (tag & 2u) ? FloatCanon::Lossless : FloatCanon::SixDp;
       word = corvane::fingerprint_f32_bits(std::bit_cast<float>(word), canon);
     }
     h = corvane::fnv1a_fold(h, word);
+    words.push_back(word);
+    if (tag & 4u) record_ends.push_back(words.size());
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
   }
   FUZZ_CHECK(h == fnv1a_bytes(bytes), "fold of %zu words is %016llX, FNV-1a of their bytes %016llX",
              bytes.size() / 4, static_cast<unsigned long long>(h),
              static_cast<unsigned long long>(fnv1a_bytes(bytes)));
+  FUZZ_CHECK(corvane::fnv1a_fold(corvane::FNV1A_OFFSET_BASIS, words) == h,
+             "the span fold of %zu words differs from the word-by-word fold", words.size());
+  if (record_ends.empty() || record_ends.back() != words.size()) record_ends.push_back(words.size());
+  check_batch(floats, words, record_ends);
   return 0;
 }

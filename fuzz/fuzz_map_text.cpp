@@ -78,9 +78,10 @@ void check_text(const WorldCoordinates& c, std::size_t precision) {
 // times 192 is exact, so rounding the double result of each step once gives
 // the single-precision operation.
 float map_degrees(std::uint32_t landblock, float offset) {
-  const float metres = static_cast<float>(landblock * 192.0 + double{offset});
-  const float degrees = static_cast<float>(double{metres} / 240.0);
-  return static_cast<float>(double{degrees} - 102.0);
+  const float metres =
+      static_cast<float>(landblock * double{corvane::LANDBLOCK_LENGTH} + double{offset});
+  const float degrees = static_cast<float>(double{metres} / double{corvane::METRES_PER_MAP_DEGREE});
+  return static_cast<float>(double{degrees} - double{corvane::MAP_ORIGIN_DEGREES});
 }
 
 void check_position(const WorldPosition& p) {
@@ -139,5 +140,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_text(raw, precision);
   const WorldCoordinates indoor{WorldCoordinates::Indoor{in.u16()}};
   check_text(indoor, precision);
+
+  // The batch text of the three, twice over, equals their single texts in order.
+  const std::vector<WorldCoordinates> all{p.to_world_coords(), raw, indoor, indoor, raw,
+                                          p.to_world_coords()};
+  std::string expected = "head";
+  for (const WorldCoordinates& c : all) expected += c.to_string_with_precision(precision) + '\n';
+  std::string text = "head";
+  corvane::append_map_text(text, all, precision, '\n');
+  FUZZ_CHECK(text == expected, "append_map_text at precision %zu: '%s', singly '%s'", precision,
+             text.c_str(), expected.c_str());
   return 0;
 }

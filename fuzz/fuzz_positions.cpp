@@ -8,11 +8,21 @@
 // in it, clamped at the world's edge) rather than stepping one landblock at
 // a time; the derived cell with one that compares the offset with the cell
 // boundaries instead of dividing.
+//
+// Whatever input is left after the two positions is read as more of them,
+// which go with the first two through the batch overloads (to_world_coords on
+// every vector path the CPU supports, cell normalisation and rebucketing in
+// place, distances and headings to the list reversed); each element must
+// equal the single-value result bit for bit.
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <vector>
+
+#include "batch/position_batch.hpp"
+#include "batch/simd_path.hpp"
 
 #include "corvane/position.hpp"
 #include "fuzz_support.hpp"
@@ -25,7 +35,10 @@ using corvane::Vector3;
 using corvane::WorldPosition;
 
 constexpr float kTwoPi = 6.2831855f;
-constexpr float kMaxLocal = std::bit_cast<float>(0x433FFFF9u);  // 191.99989
+using corvane::CELL_LENGTH;
+using corvane::MAX_LOCAL;
+// In double, for the whole-world references.
+constexpr double kLandblock = corvane::LANDBLOCK_LENGTH;
 
 bool same_bits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
 bool same_bits(const Vector3& a, const Vector3& b) {
@@ -51,7 +64,7 @@ float offset(fuzz::Input& in, std::uint8_t mode) {
       return static_cast<float>(static_cast<std::int8_t>(in.u8())) * 12.0f;  // cell edges
     default: {
       // A boundary nudged by a few ulps: 0, 24 k, 192 k.
-      const float base = static_cast<float>(static_cast<std::int8_t>(in.u8())) * 24.0f;
+      const float base = static_cast<float>(static_cast<std::int8_t>(in.u8())) * CELL_LENGTH;
       float v = base;
       const int steps = static_cast<std::int8_t>(in.u8()) % 4;
       for (int i = 0; i < (steps < 0 ? -steps : steps); ++i) {
@@ -65,10 +78,10 @@ float offset(fuzz::Input& in, std::uint8_t mode) {
 // The cell coordinate of an offset by comparison with the cell edges.
 std::uint32_t cell_coordinate(float v) {
   if (std::isnan(v)) return 0;
-  const float local = std::clamp(v, 0.0f, kMaxLocal);
+  const float local = std::clamp(v, 0.0f, MAX_LOCAL);
   std::uint32_t cell = 0;
   for (std::uint32_t k = 1; k < 8; ++k) {
-    if (local >= 24.0f * static_cast<float>(k)) cell = k;
+    if (local >= CELL_LENGTH * static_cast<float>(k)) cell = k;
   }
   return cell;
 }
@@ -90,21 +103,21 @@ Axis reference_axis(std::uint32_t landblock, float v) {
   if (std::isnan(v)) return {landblock, v, false};
   std::uint32_t target = landblock;
   double local = v;
-  if (v >= 192.0f && landblock < 255) {
+  if (v >= corvane::LANDBLOCK_LENGTH && landblock < 255) {
     // floor(v / 192) is exact in double for a float v (no quotient of a
     // float just below a multiple of 192 rounds up to the integer).
-    const double steps = std::isinf(v) ? 255.0 : std::floor(double{v} / 192.0);
+    const double steps = std::isinf(v) ? 255.0 : std::floor(double{v} / kLandblock);
     target = static_cast<std::uint32_t>(std::min(255.0, landblock + steps));
-    local = double{v} - 192.0 * (target - landblock);
+    local = double{v} - kLandblock * (target - landblock);
   } else if (v < 0.0f && landblock > 0) {
-    const double steps = std::isinf(v) ? 255.0 : std::ceil(-double{v} / 192.0);
+    const double steps = std::isinf(v) ? 255.0 : std::ceil(-double{v} / kLandblock);
     target = static_cast<std::uint32_t>(std::max(0.0, landblock - steps));
-    local = double{v} + 192.0 * (landblock - target);
+    local = double{v} + kLandblock * (landblock - target);
   }
   // One rounding to float (a tiny negative offset plus 192 becomes 192.0),
   // then the clamp of whatever is still outside the landblock.
   float out = static_cast<float>(local);
-  if (!(out >= 0.0f && out < 192.0f)) out = std::clamp(out, 0.0f, kMaxLocal);
+  if (!(out >= 0.0f && out < corvane::LANDBLOCK_LENGTH)) out = std::clamp(out, 0.0f, MAX_LOCAL);
   return {target, out, target != landblock};
 }
 
@@ -145,8 +158,8 @@ void check_one(const WorldPosition& p) {
   // World coordinates: byte times 192 is exact, so one rounding of the
   // double sum gives the single-precision addition.
   const Vector3 g = p.global_coords();
-  FUZZ_CHECK(same_bits(g.x, static_cast<float>(lx * 192.0 + double{p.coords.x})) &&
-                 same_bits(g.y, static_cast<float>(ly * 192.0 + double{p.coords.y})) &&
+  FUZZ_CHECK(same_bits(g.x, static_cast<float>(lx * kLandblock + double{p.coords.x})) &&
+                 same_bits(g.y, static_cast<float>(ly * kLandblock + double{p.coords.y})) &&
                  same_bits(g.z, p.coords.z),
              "global_coords of %08X", id);
 
@@ -224,6 +237,43 @@ WorldPosition read_position(fuzz::Input& in, std::uint8_t mode) {
 
 }  // namespace
 
+bool same_coordinates(const corvane::WorldCoordinates& a, const corvane::WorldCoordinates& b) {
+  if (a.is_indoors() || b.is_indoors()) {
+    return a.is_indoors() && b.is_indoors() && a.indoor()->landblock == b.indoor()->landblock;
+  }
+  return same_bits(a.outdoor()->lat, b.outdoor()->lat) &&
+         same_bits(a.outdoor()->lon, b.outdoor()->lon) &&
+         same_bits(a.outdoor()->alt, b.outdoor()->alt);
+}
+
+void check_batch(const std::vector<WorldPosition>& p) {
+  using corvane::detail::SimdPath;
+  const std::size_t n = p.size();
+  std::vector<corvane::WorldCoordinates> coords(n);
+  for (const SimdPath path : corvane::detail::kAllSimdPaths) {
+    if (!corvane::detail::simd_path_supported(path)) continue;
+    corvane::detail::to_world_coords_batch(path, p, coords);
+    for (std::size_t i = 0; i < n; ++i) {
+      FUZZ_CHECK(same_coordinates(coords[i], p[i].to_world_coords()),
+                 "%s batch to_world_coords of %08X at %zu", corvane::detail::simd_path_name(path),
+                 p[i].landblock_id.raw, i);
+    }
+  }
+  std::vector<WorldPosition> normalized = p, rebucketed = p;
+  corvane::normalize_outdoor_cell(normalized, normalized);
+  corvane::rebucket_outdoor_landblock(rebucketed, rebucketed);
+  const std::vector<WorldPosition> reversed(p.rbegin(), p.rend());
+  std::vector<float> distances(n), headings(n);
+  corvane::distance_to(p, reversed, distances);
+  corvane::heading_to(p, reversed, headings);
+  for (std::size_t i = 0; i < n; ++i) {
+    FUZZ_CHECK(same_bits(normalized[i], p[i].normalize_outdoor_cell()), "batch normalize at %zu", i);
+    FUZZ_CHECK(same_bits(rebucketed[i], p[i].rebucket_outdoor_landblock()), "batch rebucket at %zu", i);
+    FUZZ_CHECK(same_bits(distances[i], p[i].distance_to(reversed[i])), "batch distance at %zu", i);
+    FUZZ_CHECK(same_bits(headings[i], p[i].heading_to(reversed[i])), "batch heading at %zu", i);
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
   const std::uint8_t mode_a = in.u8();
@@ -235,5 +285,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_one(b);
   check_pair(a, b);
   check_pair(a, a.rebucket_outdoor_landblock());
+
+  std::vector<WorldPosition> more{a, b};
+  while (in.remaining() > 0) {
+    const std::uint8_t mode = in.u8();
+    more.push_back(read_position(in, mode));
+  }
+  check_batch(more);
   return 0;
 }

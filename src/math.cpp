@@ -36,7 +36,7 @@ float Vector3::distance(const Vector3& other) const noexcept { return (*this - o
 float Vector3::heading_to(const Vector3& target) const noexcept {
   const Vector3 diff = target - *this;
   // Written this way round so that a NaN squared length goes on to atan2.
-  if (1e-6f > diff.length_squared()) return 0.0f;
+  if (HEADING_COINCIDENCE_SQUARED > diff.length_squared()) return 0.0f;
   const float math_rad = detail::cr_atan2(-diff.x, diff.y);
   return detail::with_canonical_nan(
       detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(math_rad))));

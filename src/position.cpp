@@ -3,7 +3,6 @@
 #include "corvane/position.hpp"
 
 #include <array>
-#include <bit>
 #include <cassert>
 #include <cmath>
 #include <cstring>
@@ -13,29 +12,21 @@
 
 #include "debug_text.hpp"
 #include "fixed_text.hpp"
+#include "map_text_magnitude.hpp"
 
 namespace corvane {
 namespace {
 
-constexpr float kCellLength = 24.0f;
-// 192 - 7 * 2^-16: the largest offset used for cell derivation and for the
-// clamp at the world's edge. Deliberately not the float just below 192.
-constexpr float kMaxLocal = std::bit_cast<float>(0x433FFFF9u);
-constexpr float kMetresPerMapDegree = 240.0f;
-constexpr float kMapOrigin = 102.0f;
-// The downward lean of the one-digit map text (bits 0x3D4CCCCD).
-constexpr float kOneDigitShift = 0.05f;
-
 float clamp_local(float v) noexcept {
   if (v < 0.0f) return 0.0f;
-  if (v > kMaxLocal) return kMaxLocal;
+  if (v > MAX_LOCAL) return MAX_LOCAL;
   return v;  // NaN stays NaN
 }
 
 // Truncation of a value known to lie in [0, 8) or be NaN; NaN gives 0 instead
 // of the undefined behaviour of a plain conversion.
 std::uint32_t cell_coordinate(float local) noexcept {
-  const float cell = local / kCellLength;
+  const float cell = local / CELL_LENGTH;
   return std::isnan(cell) ? 0u : static_cast<std::uint32_t>(cell);
 }
 
@@ -55,7 +46,7 @@ void rebucket_axis(float& offset, std::uint32_t& landblock, bool& moved) noexcep
   if (offset < 0.0f) {
     offset = 0.0f;
   } else if (offset >= LANDBLOCK_LENGTH) {
-    offset = kMaxLocal;
+    offset = MAX_LOCAL;
   }
 }
 
@@ -106,18 +97,6 @@ detail::FixedText<kMaxCoordinatesDebugChars> coordinates_text(
   return outdoor_text(*coordinates.outdoor());
 }
 
-// The magnitude printed before a hemisphere letter. At one digit it is moved
-// down by 0.05 so that the text leans downwards (33.55 reads 33.5); a
-// magnitude below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
-float display_magnitude(float degrees, std::size_t precision) noexcept {
-  float magnitude = std::fabs(degrees);
-  if (precision == 1) {
-    magnitude = magnitude - kOneDigitShift;
-    if (magnitude < 0.0f) magnitude = 0.0f;
-  }
-  return magnitude;
-}
-
 // Bound of the map text's characters other than the 2 * precision digits.
 std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
   // "N, ", "E, " and "Z" besides the numbers.
@@ -157,8 +136,8 @@ char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
 }
 
 std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
-  const float lat = display_magnitude(outdoor.lat, precision);
-  const float lon = display_magnitude(outdoor.lon, precision);
+  const float lat = detail::map_text_magnitude(outdoor.lat, precision);
+  const float lon = detail::map_text_magnitude(outdoor.lon, precision);
   const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
   if (precision > (std::numeric_limits<std::size_t>::max() - head) / 2) {
     throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
@@ -172,6 +151,19 @@ std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size
 }
 
 }  // namespace
+
+float detail::map_text_magnitude(float degrees, std::size_t precision) noexcept {
+  // The downward lean of the one-digit text (bits 0x3D4CCCCD); a magnitude
+  // below it would go negative and reads 0.0, so that no minus sign stands
+  // before a hemisphere letter.
+  constexpr float kOneDigitShift = 0.05f;
+  float magnitude = std::fabs(degrees);
+  if (precision == 1) {
+    magnitude = magnitude - kOneDigitShift;
+    if (magnitude < 0.0f) magnitude = 0.0f;
+  }
+  return magnitude;
+}
 
 // ---- WorldPosition -------------------------------------------------------------
 
@@ -231,8 +223,8 @@ WorldCoordinates WorldPosition::to_world_coords() const noexcept {
     return {WorldCoordinates::Indoor{static_cast<std::uint16_t>(landblock_id & 0xFFFFu)}};
   }
   const Vector3 world = global_coords();
-  const float lon = world.x / kMetresPerMapDegree - kMapOrigin;
-  const float lat = world.y / kMetresPerMapDegree - kMapOrigin;
+  const float lon = world.x / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
+  const float lat = world.y / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
   return {WorldCoordinates::Outdoor{lat, lon, coords.z}};
 }
 
@@ -263,13 +255,52 @@ std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) 
     end = write_indoor_text(text.data(), in->landblock);
   } else {
     const auto& outdoor = *coordinates.outdoor();
-    const float lat = display_magnitude(outdoor.lat, 1);
-    const float lon = display_magnitude(outdoor.lon, 1);
+    const float lat = detail::map_text_magnitude(outdoor.lat, 1);
+    const float lon = detail::map_text_magnitude(outdoor.lon, 1);
     assert(map_text_head_bound(lat, lon, outdoor.alt) + 2 <= text.size());
     end = write_map_text(text.data(), outdoor, lat, lon, 1);
   }
   return detail::write_text(
       os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
+}
+
+void append_map_text(std::string& out, std::span<const WorldCoordinates> coordinates,
+                     std::size_t precision, char separator) {
+  // One pass for a bound of the whole text, so that `out` grows once and a
+  // text too long for a string is refused before anything is written.
+  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+  std::size_t bound = 0;
+  for (const WorldCoordinates& coordinate : coordinates) {
+    std::size_t item = kIndoorTextChars;
+    if (const auto* outdoor = coordinate.outdoor()) {
+      const std::size_t head =
+          map_text_head_bound(detail::map_text_magnitude(outdoor->lat, precision),
+                              detail::map_text_magnitude(outdoor->lon, precision), outdoor->alt);
+      if (precision > (kMax - head) / 2) {
+        throw std::length_error("corvane::append_map_text: precision");
+      }
+      item = head + 2 * precision;
+    }
+    if (item >= kMax - bound) throw std::length_error("corvane::append_map_text: text length");
+    bound += item + 1;
+  }
+  const std::size_t start = out.size();
+  if (bound > out.max_size() - start) {
+    throw std::length_error("corvane::append_map_text: text length");
+  }
+  out.resize(start + bound);
+  char* end = out.data() + start;
+  for (const WorldCoordinates& coordinate : coordinates) {
+    if (const auto* in = coordinate.indoor()) {
+      end = write_indoor_text(end, in->landblock);
+    } else {
+      const auto& outdoor = *coordinate.outdoor();
+      end = write_map_text(end, outdoor, detail::map_text_magnitude(outdoor.lat, precision),
+                           detail::map_text_magnitude(outdoor.lon, precision), precision);
+    }
+    *end++ = separator;
+  }
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 std::string debug_string(const WorldCoordinates& coordinates) {

@@ -3,6 +3,9 @@
 // (and reads back), and every subcommand's results on whole vocabularies.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -10,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <numbers>
 #include <random>
@@ -20,6 +25,7 @@
 
 #include "corvane/corvane.hpp"
 #include "corvane/properties/vocabularies.hpp"
+#include "command_line.hpp"
 #include "commands.hpp"
 #include "fingerprint.hpp"
 #include "input.hpp"
@@ -27,6 +33,7 @@
 #include "plot.hpp"
 #include "positions.hpp"
 #include "stream.hpp"
+#include "subcommands.hpp"
 #include "vocabularies.hpp"
 
 namespace corvane::cli {
@@ -83,6 +90,37 @@ TEST(LineReader, SplitsLinesKeepsEmptyOnesAndTheLastWithoutNewline) {
   EXPECT_EQ(lines[3].text, "c");
   EXPECT_TRUE(read_all("").empty());
   EXPECT_EQ(read_all("\n").size(), 1u);
+}
+
+TEST(LineReader, AFileDescriptorReadsTheSameLinesAsAStreamBuffer) {
+  // Random lines of every length around the read block, so that lines and
+  // carriage returns straddle block boundaries, and a few too long ones.
+  std::mt19937 rng(5);
+  std::string input;
+  while (input.size() < 300 * 1024) {
+    const std::size_t n = rng() % 4 == 0 ? rng() % 70000 : rng() % 40;
+    input.append(n, static_cast<char>('a' + rng() % 26));
+    input += rng() % 3 == 0 ? "\r\n" : "\n";
+  }
+  input += "last";
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "cli_test_lines.txt";
+  std::ofstream(path, std::ios::binary) << input;
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  int waits = 0;
+  LineReader reader(fd, [&waits] { ++waits; });
+  const std::vector<RawLine> want = read_all(input);
+  std::vector<RawLine> got;
+  while (auto line = reader.next()) got.push_back(*line);
+  ::close(fd);
+  std::filesystem::remove(path);
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].text, want[i].text) << i;
+    EXPECT_EQ(got[i].too_long, want[i].too_long) << i;
+  }
+  EXPECT_EQ(waits, 0) << "a regular file never makes the reader wait";
+  EXPECT_TRUE(reader.read_error().empty());
 }
 
 TEST(LineReader, ATooLongLineIsCutAndTheNextLineStartsInPlace) {
@@ -683,7 +721,7 @@ TEST(Fingerprint, FoldsCanonicalWordsFromTheOffsetBasis) {
   EXPECT_EQ(run_line(six, "0x12345678 0x9abcdef0"),
             hex64(fnv1a_bytes({0x12345678u, 0x9abcdef0u})));
   EXPECT_EQ(run_line(six, "1 x"),
-            "ERROR: value 2: value 'x' is neither an integer nor a float (prefix u:, f: or "
+            "ERROR: value 2: 'x' is neither an integer nor a float (prefix u:, f: or "
             "bits: to say which)");
 
   const Record r = record(make_fingerprint_command(FloatCanon::SixDp, true), "0.7071068 7");
@@ -734,6 +772,107 @@ TEST(Commands, EveryNameGivesACommandAndUnknownNamesNone) {
                           "flags:SpellCategory"}) {
     EXPECT_FALSE(command_named(bad)) << bad;
   }
+}
+
+TEST(Commands, TextOnlyProcessingGivesTheSameTextAsFullProcessing) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<float> offset(-300.0f, 500.0f);
+  std::vector<std::string> lines = {"0 0 0 0", "0x00000100 0 0 0", "bad", "1 2 3", "0 nan inf 0"};
+  for (int i = 0; i < 500; ++i) {
+    lines.push_back(hex32(static_cast<std::uint32_t>(rng())) + ' ' + format_float(offset(rng)) +
+                    ' ' + format_float(offset(rng)) + ' ' + format_float(offset(rng)));
+  }
+  for (const std::string& name : command_names()) {
+    const Command c = *command_named(name);
+    for (const std::string& line : lines) {
+      const RawLine raw{line, false};
+      const LineOutcome full = process_line(c, raw);
+      const LineOutcome text = process_line_text(c, raw);
+      ASSERT_EQ(full.index(), text.index()) << name << ": " << line;
+      if (const auto* r = std::get_if<Record>(&full)) {
+        EXPECT_EQ(r->text, std::get<Record>(text).text) << name << ": " << line;
+      }
+    }
+  }
+}
+
+TEST(Commands, TheTableDrivesTheCommandLine) {
+  // Every subcommand has help with an example and is reached by its name.
+  for (const Subcommand& s : subcommands()) {
+    EXPECT_NE(s.footer.find("corvane " + std::string(s.name)), std::string_view::npos) << s.name;
+    std::ostringstream out, err;
+    const auto parsed = parse_command_line({std::string(s.name), "--help"}, out, err);
+    EXPECT_EQ(std::get<int>(parsed), kExitOk) << s.name;
+    EXPECT_NE(out.str().find(std::string(s.summary)), std::string::npos) << s.name;
+  }
+  std::ostringstream out, err;
+  const auto coords = parse_command_line({"coords", "-p", "3", "-E", "1", "2", "3", "4"}, out, err);
+  const auto& inv = std::get<Invocation>(coords);
+  EXPECT_EQ(inv.subcommand, find_subcommand("coords"));
+  EXPECT_EQ(inv.options.text("precision"), "3");
+  EXPECT_TRUE(inv.options.given("precision") && inv.echo);
+  EXPECT_EQ(inv.arguments, (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(input_kind(inv), InputKind::Arguments);
+  EXPECT_EQ(std::get<int>(parse_command_line({"coords", "--precison", "3"}, out, err)), kExitUsage);
+  EXPECT_NE(err.str().find("did you mean '--precision'?"), std::string::npos) << err.str();
+  const auto files = parse_command_line({"coords", "pts.txt", "-"}, out, err);
+  EXPECT_EQ(input_kind(std::get<Invocation>(files)), InputKind::Files);
+  const auto values = parse_command_line({"fingerprint", "nan", "u:7"}, out, err);
+  EXPECT_EQ(input_kind(std::get<Invocation>(values)), InputKind::Arguments);
+}
+
+// ---------------------------------------------------------------------------
+// Whole-stream fingerprints
+
+TEST(Fingerprint, AWholeStreamFoldsEveryValueOnceAndReportsBadOnesWhereTheyAre) {
+  std::mt19937 rng(23);
+  std::vector<std::uint32_t> words;
+  std::string text;
+  for (int line = 0; line < 3000; ++line) {
+    const int n = static_cast<int>(rng() % 5);
+    for (int k = 0; k < n; ++k) {
+      words.push_back(static_cast<std::uint32_t>(rng()));
+      if (k > 0) text += ' ';
+      text += hex32(words.back());
+    }
+    text += rng() % 7 == 0 ? "  # note\n" : "\n";
+  }
+  FingerprintSettings settings;
+  std::stringbuf in(text);
+  std::ostringstream out, errs;
+  EXPECT_EQ(fingerprint_whole_text(stream_source(in), settings, out, errs), 0);
+  EXPECT_EQ(out.str(), hex64(fnv1a_bytes(words)) + "\n");
+  EXPECT_EQ(errs.str(), "");
+
+  std::stringbuf bad("1 2\n\n3 1e39 x\n\xFF\n");
+  std::ostringstream out2, errs2;
+  settings.format = Format::Json;
+  EXPECT_EQ(fingerprint_whole_text(stream_source(bad), settings, out2, errs2), 1);
+  EXPECT_EQ(errs2.str(),
+            "corvane: line 3: value 2: float '1e39' is out of float range (largest magnitude "
+            "3.4028235e38)\ncorvane: line 3: value 3: 'x' is neither an integer nor a float "
+            "(prefix u:, f: or bits: to say which)\ncorvane: line 4: malformed UTF-8 at byte 1\n");
+  const auto json = nlohmann::json::parse(out2.str());
+  EXPECT_TRUE(json["fingerprint"].is_null());
+  EXPECT_EQ(json["error"], "3 values could not be read; no fingerprint");
+
+  // Raw little-endian words: the same fingerprint as the words written out.
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "cli_test_words.bin";
+  {
+    std::ofstream bin(path, std::ios::binary);
+    for (const std::uint32_t w : words) {
+      const char bytes[4] = {static_cast<char>(w), static_cast<char>(w >> 8),
+                             static_cast<char>(w >> 16), static_cast<char>(w >> 24)};
+      bin.write(bytes, 4);
+    }
+  }
+  Inputs inputs;
+  inputs.files = {path.string()};
+  std::ostringstream out3, errs3;
+  FingerprintSettings raw;
+  EXPECT_EQ(fingerprint_whole_binary(inputs, raw, out3, errs3), 0);
+  EXPECT_EQ(out3.str(), hex64(fnv1a_bytes(words)) + "\n");
+  std::filesystem::remove(path);
 }
 
 TEST(Commands, HostileLinesGiveAResultOrAnErrorAndValidText) {

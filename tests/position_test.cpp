@@ -29,7 +29,16 @@ using corvane::WorldPosition;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kPi = 3.14159265358979f;
-const float kMaxLocal = std::bit_cast<float>(0x433FFFF9u);
+using corvane::CELL_LENGTH;
+using corvane::LANDBLOCK_LENGTH;
+using corvane::MAX_LOCAL;
+
+// The world's constants, pinned once to the values the stored data and the
+// map text were made with; everything below reads them by name.
+static_assert(LANDBLOCK_LENGTH == 192.0f && CELL_LENGTH == 24.0f);
+static_assert(std::bit_cast<std::uint32_t>(MAX_LOCAL) == 0x433FFFF9u);
+static_assert(corvane::METRES_PER_MAP_DEGREE == 240.0f && corvane::MAP_ORIGIN_DEGREES == 102.0f);
+static_assert(corvane::HEADING_COINCIDENCE_SQUARED == 1e-6f);
 
 WorldPosition at(std::uint32_t id, float x, float y, float z = 0.0f) {
   return {Guid{id}, Vector3{x, y, z}, Quaternion::identity()};
@@ -151,7 +160,7 @@ TEST(OutdoorCell, DerivedColumnByColumnFromTheClampedOffset) {
   EXPECT_EQ(at(0x12340000, 191, 191).derived_outdoor_cell_id(), 64u);   // north-east
   // Cell borders: a multiple of 24 starts the next cell, the float below it not.
   for (std::uint32_t k = 1; k < 8; ++k) {
-    const float border = 24.0f * static_cast<float>(k);
+    const float border = CELL_LENGTH * static_cast<float>(k);
     EXPECT_EQ(at(0x12340000, border, 0).derived_outdoor_cell_id(), k * 8 + 1);
     EXPECT_EQ(at(0x12340000, std::nextafter(border, 0.0f), 0).derived_outdoor_cell_id(), k * 8 - 7);
     EXPECT_EQ(at(0x12340000, 0, border).derived_outdoor_cell_id(), k + 1);
@@ -159,8 +168,8 @@ TEST(OutdoorCell, DerivedColumnByColumnFromTheClampedOffset) {
   // Out of range: 192 and beyond clamp into the last column, below 0 into the
   // first; NaN gives 0; the offset itself stays.
   EXPECT_EQ(at(0x12340000, 192, 192).derived_outdoor_cell_id(), 64u);
-  EXPECT_EQ(at(0x12340000, kMaxLocal, kInf).derived_outdoor_cell_id(), 64u);
-  EXPECT_EQ(at(0x12340000, std::nextafter(192.0f, 0.0f), 1e30f).derived_outdoor_cell_id(), 64u);
+  EXPECT_EQ(at(0x12340000, MAX_LOCAL, kInf).derived_outdoor_cell_id(), 64u);
+  EXPECT_EQ(at(0x12340000, std::nextafter(LANDBLOCK_LENGTH, 0.0f), 1e30f).derived_outdoor_cell_id(), 64u);
   EXPECT_EQ(at(0x12340000, -5, -kInf).derived_outdoor_cell_id(), 1u);
   EXPECT_EQ(at(0x12340000, -0.0f, 100).derived_outdoor_cell_id(), 5u);
   EXPECT_EQ(at(0x12340000, kNaN, 100).derived_outdoor_cell_id(), 5u);
@@ -248,16 +257,16 @@ TEST(Rebucket, ClampsAtTheWorldsEdgeOnceItMoved) {
   EXPECT_EQ(r.landblock_id, Guid{0x00410001});
   EXPECT_EQ(bits(r.coords.x), bits(0.0f));
   EXPECT_NEAR(r.coords.y, 8.0f, 1e-4f);
-  // East and north edges clamp to exactly 0x433FFFF9, not to 192 or the float
+  // East and north edges clamp to exactly MAX_LOCAL, not to 192 or the float
   // just below it.
   r = at(0xFEFE0001, 500, 1e9f).rebucket_outdoor_landblock();
   EXPECT_EQ(r.landblock_id, Guid{0xFFFF0040});
-  EXPECT_EQ(bits(r.coords.x), 0x433FFFF9u);
-  EXPECT_EQ(bits(r.coords.y), 0x433FFFF9u);
+  EXPECT_EQ(bits(r.coords.x), bits(MAX_LOCAL));
+  EXPECT_EQ(bits(r.coords.y), bits(MAX_LOCAL));
   // Infinities run to the edge and clamp; NaN on the other axis stays NaN.
   r = at(0x10100001, kInf, kNaN).rebucket_outdoor_landblock();
   EXPECT_EQ(r.landblock_id, Guid{0xFF100039});  // cell x 7; the NaN y gives cell y 0
-  EXPECT_EQ(bits(r.coords.x), 0x433FFFF9u);
+  EXPECT_EQ(bits(r.coords.x), bits(MAX_LOCAL));
   EXPECT_TRUE(std::isnan(r.coords.y));
   r = at(0x10100001, -kInf, 3).rebucket_outdoor_landblock();
   EXPECT_EQ(r.landblock_id, Guid{0x00100001});
@@ -266,7 +275,7 @@ TEST(Rebucket, ClampsAtTheWorldsEdgeOnceItMoved) {
   // the clamp keeps the offset inside the landblock.
   r = at(0x10100001, -1e-6f, 3).rebucket_outdoor_landblock();
   EXPECT_EQ(r.landblock_id, Guid{0x0F100039});
-  EXPECT_EQ(bits(r.coords.x), 0x433FFFF9u);
+  EXPECT_EQ(bits(r.coords.x), bits(MAX_LOCAL));
 }
 
 TEST(Rebucket, ANewIdOfZeroIsNotRenormalised) {
@@ -285,7 +294,7 @@ TEST(Rebucket, AgreesWithExactArithmeticOnRandomPositions) {
   std::mt19937 rng(20261208);
   std::uniform_int_distribution<std::uint32_t> landblock(0, 255);
   std::uniform_int_distribution<std::uint32_t> cell(0, 0xFF);
-  std::uniform_real_distribution<float> offset(-192.0f * 40, 192.0f * 40);
+  std::uniform_real_distribution<float> offset(-LANDBLOCK_LENGTH * 40, LANDBLOCK_LENGTH * 40);
   for (int i = 0; i < 20000; ++i) {
     const std::uint32_t id = (landblock(rng) << 24) | (landblock(rng) << 16) | cell(rng);
     if (id == 0) continue;
@@ -297,7 +306,7 @@ TEST(Rebucket, AgreesWithExactArithmeticOnRandomPositions) {
     for (int axis = 0; axis < 2; ++axis) {
       const double v = axis == 0 ? p.coords.x : p.coords.y;
       const double start = axis == 0 ? p.landblock_coords().first : p.landblock_coords().second;
-      const double target = start + std::floor(v / 192.0);
+      const double target = start + std::floor(v / LANDBLOCK_LENGTH);
       const double got_landblock = axis == 0 ? r.landblock_coords().first : r.landblock_coords().second;
       const double got = axis == 0 ? r.coords.x : r.coords.y;
       stepped = stepped || std::max(0.0, std::min(255.0, target)) != start;
@@ -307,7 +316,7 @@ TEST(Rebucket, AgreesWithExactArithmeticOnRandomPositions) {
       } else {
         EXPECT_EQ(got_landblock, target) << debug_string(p);
       }
-      in_landblock = in_landblock && got >= 0.0 && got < 192.0;
+      in_landblock = in_landblock && got >= 0.0 && got < LANDBLOCK_LENGTH;
     }
     if (!stepped) {
       EXPECT_EQ(r, p);

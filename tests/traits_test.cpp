@@ -47,9 +47,6 @@ std::vector<std::pair<int, int>> summary(const std::vector<MoveOnlyEvent>& event
 struct NotHashable {
   bool operator==(const NotHashable&) const = default;
 };
-struct NotHashableHash {
-  std::size_t operator()(const NotHashable&) const { return 0; }
-};
 struct EventWithUnhashableKey {
   using Key = NotHashable;
   std::optional<Key> dedupe_key() const { return std::nullopt; }
@@ -67,8 +64,15 @@ struct MutableDedupeKey {
 };
 
 static_assert(Deduplicable<MoveOnlyEvent>);
+struct NotMovableEvent {
+  using Key = int;
+  NotMovableEvent() = default;
+  NotMovableEvent(NotMovableEvent&&) = delete;
+  std::optional<Key> dedupe_key() const { return 1; }
+};
+
 static_assert(!Deduplicable<EventWithUnhashableKey>);
-static_assert(Deduplicable<EventWithUnhashableKey, NotHashableHash>);
+static_assert(!Deduplicable<NotMovableEvent>);
 static_assert(!Deduplicable<NoKeyType>);
 static_assert(!Deduplicable<PlainKeyResult>);
 static_assert(!Deduplicable<MutableDedupeKey>);
@@ -79,7 +83,9 @@ static_assert(!std::is_copy_constructible_v<MoveOnlyEvent>);
 struct ThrowingMoveKey {
   int v = 0;
   ThrowingMoveKey(int value) : v(value) {}
+  ThrowingMoveKey(const ThrowingMoveKey&) = default;
   ThrowingMoveKey(ThrowingMoveKey&& other) noexcept(false) : v(other.v) {}
+  ThrowingMoveKey& operator=(const ThrowingMoveKey&) = default;
   bool operator==(const ThrowingMoveKey&) const = default;
 };
 struct ThrowingMoveKeyHash {
@@ -89,6 +95,27 @@ static_assert(std::is_same_v<corvane::detail::default_dedupe_set_t<ThrowingMoveK
                              std::unordered_set<ThrowingMoveKey, ThrowingMoveKeyHash>>);
 static_assert(std::is_same_v<corvane::detail::default_dedupe_set_t<int, std::hash<int>>,
                              FlatKeySet<int, std::hash<int>>>);
+
+// A caller's own key type, hashed by its std::hash specialisation (below),
+// which sends every key to the same slot: probing must still tell keys apart
+// by equality.
+struct CollidingKey {
+  std::string v;
+  bool operator==(const CollidingKey&) const = default;
+};
+
+}  // namespace
+
+template <>
+struct std::hash<CollidingKey> {
+  std::size_t operator()(const CollidingKey&) const noexcept { return 42; }
+};
+template <>
+struct std::hash<ThrowingMoveKey> {
+  std::size_t operator()(const ThrowingMoveKey& k) const { return ThrowingMoveKeyHash{}(k); }
+};
+
+namespace {
 
 // ---------------------------------------------------------------------------
 // Worked batches
@@ -129,7 +156,11 @@ TEST(DedupeEvents, EmptyKeylessAndSingleKeyBatches) {
 }
 
 // Records, in one shared log, each dedupe_key call and each destruction of
-// an event that still owns its identity (not a moved-from shell).
+// an event that still owns its identity (not a moved-from shell). With
+// kNothrowMove false the event is also copyable and its move may throw, the
+// kind std::vector copies when it grows: a copy would own the identity too
+// and show up as an extra destruction.
+template <bool kNothrowMove>
 struct RecordingEvent {
   using Key = std::string;
   int id = 0;
@@ -138,16 +169,20 @@ struct RecordingEvent {
 
   RecordingEvent(int id_, std::optional<std::string> key_, std::vector<std::string>* log_)
       : id(id_), key(std::move(key_)), log(log_) {}
-  RecordingEvent(RecordingEvent&& other) noexcept
+  RecordingEvent(RecordingEvent&& other) noexcept(kNothrowMove)
       : id(other.id), key(std::move(other.key)), log(std::exchange(other.log, nullptr)) {}
-  RecordingEvent& operator=(RecordingEvent&& other) noexcept {
+  RecordingEvent& operator=(RecordingEvent&& other) noexcept(kNothrowMove) {
     if (log) log->push_back("overwrite " + std::to_string(id));
     id = other.id;
     key = std::move(other.key);
     log = std::exchange(other.log, nullptr);
     return *this;
   }
-  RecordingEvent(const RecordingEvent&) = delete;
+  RecordingEvent(const RecordingEvent& other)
+    requires(!kNothrowMove)
+      : id(other.id), key(other.key), log(other.log) {
+    log->push_back("copy " + std::to_string(id));
+  }
   RecordingEvent& operator=(const RecordingEvent&) = delete;
   ~RecordingEvent() {
     if (log) log->push_back("destroy " + std::to_string(id));
@@ -159,10 +194,17 @@ struct RecordingEvent {
   }
 };
 
-TEST(DedupeEvents, DuplicatesDieDuringTheWalkLaterFirst) {
+static_assert(!std::is_copy_constructible_v<RecordingEvent<true>>);
+static_assert(std::is_copy_constructible_v<RecordingEvent<false>> &&
+              !std::is_nothrow_move_constructible_v<RecordingEvent<false>>);
+
+template <bool kNothrowMove>
+void check_walk_order() {
+  using Event = RecordingEvent<kNothrowMove>;
   std::vector<std::string> log;
   {
-    std::vector<RecordingEvent> batch;
+    std::vector<Event> batch;
+    batch.reserve(8);
     const char* keys[] = {"a", "b", nullptr, "a", "b", "a", nullptr, "c"};
     for (int i = 0; i < 8; ++i) {
       batch.emplace_back(i, keys[i] ? std::optional<std::string>(keys[i]) : std::nullopt, &log);
@@ -184,6 +226,11 @@ TEST(DedupeEvents, DuplicatesDieDuringTheWalkLaterFirst) {
   std::multiset<std::string> rest(log.begin() + 12, log.end());
   EXPECT_EQ(rest, (std::multiset<std::string>{"destroy 2", "destroy 4", "destroy 5", "destroy 6",
                                                "destroy 7"}));
+}
+
+TEST(DedupeEvents, DuplicatesDieDuringTheWalkLaterFirst) {
+  check_walk_order<true>();
+  check_walk_order<false>();
 }
 
 // ---------------------------------------------------------------------------
@@ -210,18 +257,24 @@ struct GuidEvent {
   std::optional<Key> dedupe_key() const { return key; }
 };
 
+struct CollidingKeyEvent {
+  using Key = CollidingKey;
+  int id = 0;
+  std::optional<CollidingKey> key;
+  std::optional<Key> dedupe_key() const { return key; }
+};
+
+struct ThrowingMoveKeyEvent {
+  using Key = ThrowingMoveKey;
+  int id = 0;
+  std::optional<ThrowingMoveKey> key;
+  std::optional<Key> dedupe_key() const { return key; }
+};
+
 // Every key collides: probing must still tell keys apart by equality.
 struct ConstantHash {
   template <class T>
   std::size_t operator()(const T&) const { return 42; }
-};
-
-// A caller's own set type, ordered instead of hashed.
-template <class Key>
-struct OrderedKeySet {
-  std::set<Key> keys;
-  bool contains(const Key& k) const { return keys.count(k) != 0; }
-  void insert(Key&& k) { keys.insert(std::move(k)); }
 };
 
 // The ids that survive by the rule itself: an event survives when it has no
@@ -272,20 +325,72 @@ TEST(DedupeEventsAgainstReference, DefaultSet) {
   check_random_batches<GuidEvent>(guid_key, [](auto e) { return dedupe_events(std::move(e)); }, 400);
 }
 
-TEST(DedupeEventsAgainstReference, CallerSuppliedHashAndSet) {
-  const auto string_key = [](int k) { return std::to_string(k); };
-  check_random_batches<StringEvent>(
-      string_key, [](auto e) { return dedupe_events<StringEvent, ConstantHash>(std::move(e)); }, 200);
-  check_random_batches<StringEvent>(
-      string_key,
-      [](auto e) {
-        return dedupe_events<StringEvent, void, std::unordered_set<std::string>>(std::move(e));
-      },
-      200);
-  const auto int_key = [](int k) { return k; };
-  check_random_batches<IntEvent>(
-      int_key,
-      [](auto e) { return dedupe_events<IntEvent, void, OrderedKeySet<int>>(std::move(e)); }, 200);
+TEST(DedupeEventsAgainstReference, CollidingHashesAndThrowingMoveKeys) {
+  const auto dedupe = [](auto e) { return dedupe_events(std::move(e)); };
+  const auto colliding_key = [](int k) { return CollidingKey{std::to_string(k)}; };
+  check_random_batches<CollidingKeyEvent>(colliding_key, dedupe, 200);
+  const auto throwing_move_key = [](int k) { return ThrowingMoveKey{k}; };
+  check_random_batches<ThrowingMoveKeyEvent>(throwing_move_key, dedupe, 200);
+}
+
+// Counts the copies made of any event that holds one; moving it may throw,
+// so the event holding it is copied by std::vector's own growth.
+struct CopyTally {
+  static inline int copies = 0;
+  CopyTally() = default;
+  CopyTally(const CopyTally&) { ++copies; }
+  CopyTally(CopyTally&&) noexcept(false) {}
+  CopyTally& operator=(const CopyTally&) {
+    ++copies;
+    return *this;
+  }
+  CopyTally& operator=(CopyTally&&) noexcept(false) { return *this; }
+  ~CopyTally() = default;
+};
+
+struct CopyableEvent {
+  using Key = int;
+  int id = 0;
+  std::optional<int> key;
+  CopyTally tally;
+  std::optional<Key> dedupe_key() const { return key; }
+};
+
+// Neither assignable nor swappable, but movable: admitted by the concept.
+struct ConstIdEvent {
+  using Key = int;
+  const int id = 0;
+  std::optional<int> key;
+  CopyTally tally;
+  std::optional<Key> dedupe_key() const { return key; }
+};
+
+static_assert(Deduplicable<CopyableEvent> && std::is_copy_constructible_v<CopyableEvent> &&
+              !std::is_nothrow_move_constructible_v<CopyableEvent>);
+static_assert(Deduplicable<ConstIdEvent> && !std::is_move_assignable_v<ConstIdEvent>);
+
+template <class E>
+void check_moved_never_copied() {
+  std::mt19937 rng(7);
+  for (const int size : {0, 1, 2, 3, 17, 64, 333}) {
+    std::vector<E> events;
+    for (int i = 0; i < size; ++i) {
+      const auto k = rng() % 4 == 0 ? std::nullopt : std::optional<int>(static_cast<int>(rng() % 50));
+      events.push_back(E{i, k, {}});
+    }
+    const std::vector<int> expected = reference_survivors(events);
+    CopyTally::copies = 0;
+    const std::vector<E> result = dedupe_events(std::move(events));
+    EXPECT_EQ(CopyTally::copies, 0) << size;
+    std::vector<int> ids;
+    for (const auto& e : result) ids.push_back(e.id);
+    EXPECT_EQ(ids, expected) << size;
+  }
+}
+
+TEST(DedupeEvents, EventsAreMovedNeverCopied) {
+  check_moved_never_copied<CopyableEvent>();
+  check_moved_never_copied<ConstIdEvent>();
 }
 
 // ---------------------------------------------------------------------------

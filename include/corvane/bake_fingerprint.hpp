@@ -6,16 +6,14 @@
 // every fingerprint ever computed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "corvane/export.hpp"
 #include "corvane/properties/enumeration.hpp"
 
 namespace corvane {
-
-#define CORVANE_FLOAT_CANON_MEMBERS(X) \
-  X(SixDp, 0)                          \
-  X(Lossless, 1)
 
 /// How a float is canonicalised before it is folded into a fingerprint, stored
 /// in one byte. It has the operations of every enumeration (from_repr, name,
@@ -25,9 +23,8 @@ namespace corvane {
 ///             Scenery quaternions use it so that tiny export noise does not
 ///             change the fingerprint.
 ///   Lossless  the value's own bits; only -0 is merged into +0.
-enum class FloatCanon : std::uint8_t { CORVANE_FLOAT_CANON_MEMBERS(CORVANE_DETAIL_ENUMERATOR) };
-
-CORVANE_DETAIL_ENUMERATION_TRAITS(FloatCanon, CORVANE_FLOAT_CANON_MEMBERS)
+#define CORVANE_ENUMERATION (FloatCanon, std::uint8_t, float_canon)
+#include "corvane/properties/declare_vocabulary.inc"
 
 /// The 64-bit FNV offset basis: the fingerprint of an empty sequence.
 inline constexpr std::uint64_t FNV1A_OFFSET_BASIS = 0xcbf29ce484222325u;
@@ -65,5 +62,43 @@ CORVANE_EXPORT std::uint32_t fingerprint_f32_bits(float v, FloatCanon canon) noe
 /// The SixDp pattern of `v`, for float values in wire form; always equal to
 /// fingerprint_f32_bits(v, FloatCanon::SixDp).
 CORVANE_EXPORT std::uint32_t wire_f32_bits(float v) noexcept;
+
+// ---- Many values at once ------------------------------------------------------
+//
+// Each batch overload gives, bit for bit, what the single-value function gives
+// for each element in order; the loop runs in the library, on the widest
+// vector unit the CPU has. Output spans are the caller's; sizes that differ
+// throw std::invalid_argument before anything is written; empty spans do
+// nothing. No overload allocates.
+
+/// out[i] = fingerprint_f32_bits(in[i], canon). `in` and `out` must not
+/// overlap. Throws std::invalid_argument when the sizes differ.
+CORVANE_EXPORT void fingerprint_f32_bits(std::span<const float> in, FloatCanon canon,
+                                         std::span<std::uint32_t> out);
+
+/// out[i] = wire_f32_bits(in[i]). `in` and `out` must not overlap. Throws
+/// std::invalid_argument when the sizes differ.
+CORVANE_EXPORT void wire_f32_bits(std::span<const float> in, std::span<std::uint32_t> out);
+
+/// `h` after folding every word of `words` in order: the same as calling
+/// fnv1a_fold(h, word) word by word. One hash is a chain of dependent
+/// multiplications, so this runs at the multiplier's latency; to fingerprint
+/// many objects, fold them side by side with fnv1a_fold_records.
+CORVANE_EXPORT std::uint64_t fnv1a_fold(std::uint64_t h,
+                                        std::span<const std::uint32_t> words) noexcept;
+
+/// Folds many independent records at once. Record i is the words from
+/// record_ends[i - 1] (0 for the first) up to record_ends[i]; it is folded into
+/// hashes[i], which holds its running hash (FNV1A_OFFSET_BASIS to start a new
+/// fingerprint): hashes[i] = fnv1a_fold(hashes[i], words of record i). Several
+/// chains run side by side, which approaches the multiplier's throughput
+/// rather than its latency; records of similar length pair best.
+///
+/// Throws std::invalid_argument, before writing, when record_ends and hashes
+/// differ in size, when the ends decrease, or when the last end is not
+/// words.size() (every word belongs to exactly one record).
+CORVANE_EXPORT void fnv1a_fold_records(std::span<const std::uint32_t> words,
+                                       std::span<const std::size_t> record_ends,
+                                       std::span<std::uint64_t> hashes);
 
 }  // namespace corvane

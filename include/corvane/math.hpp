@@ -16,11 +16,16 @@
 #include <array>
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "corvane/export.hpp"
 
 namespace corvane {
+
+/// Two points whose squared distance is below this (in square metres) count
+/// as one point for a heading: Vector3::heading_to gives exactly 0 there.
+inline constexpr float HEADING_COINCIDENCE_SQUARED = 1e-6f;
 
 /// A point or offset in metres.
 struct CORVANE_EXPORT Vector3 {
@@ -42,7 +47,8 @@ struct CORVANE_EXPORT Vector3 {
   /// (self - other).length().
   [[nodiscard]] float distance(const Vector3& other) const noexcept;
   /// Heading from self toward `target`, radians in [0, 2*pi). Exactly 0 when the
-  /// squared 3-D distance is below 1e-6; a pure height difference gives pi/2.
+  /// squared 3-D distance is below HEADING_COINCIDENCE_SQUARED; a pure height
+  /// difference gives pi/2.
   [[nodiscard]] float heading_to(const Vector3& target) const noexcept;
 
   /// Component-wise difference (one rounding per component).
@@ -149,6 +155,25 @@ struct CORVANE_EXPORT Triangle {
     return a.v0 == b.v0 && a.v1 == b.v1 && a.v2 == b.v2;
   }
 };
+
+// ---- Many values at once ------------------------------------------------------
+//
+// Each batch overload gives, bit for bit, what the single-value operation gives
+// for each element in order (where two NaN operands meet, either payload may
+// come out, as in the single-value operation itself); the loop runs in the
+// library, on the widest vector unit the CPU has. `out` may be the very span of an input (in place),
+// but must not overlap one otherwise. Sizes that differ throw
+// std::invalid_argument before anything is written; empty spans do nothing.
+// Nothing allocates.
+
+/// out[i] = a[i].multiply(b[i]).
+CORVANE_EXPORT void multiply(std::span<const Quaternion> a, std::span<const Quaternion> b,
+                             std::span<Quaternion> out);
+/// out[i] = q[i].rotate_vector(v[i]).
+CORVANE_EXPORT void rotate_vector(std::span<const Quaternion> q, std::span<const Vector3> v,
+                                  std::span<Vector3> out);
+/// out[i] = in[i].normalize().
+CORVANE_EXPORT void normalize(std::span<const Quaternion> in, std::span<Quaternion> out);
 
 /// Debug text: "Vector3 { x: 1.0, y: -2.5, z: 0.0 }", each value the shortest
 /// decimal that reads back to the same float.

@@ -13,11 +13,14 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -27,9 +30,29 @@
 
 namespace corvane {
 
+// ---- The world's constants ----------------------------------------------------
+
 /// Edge of a landblock in metres; an offset is inside its landblock when
 /// 0 <= x < LANDBLOCK_LENGTH (same for y).
 inline constexpr float LANDBLOCK_LENGTH = 192.0f;
+
+/// Edge of an outdoor cell in metres: a landblock holds 8 x 8 cells.
+inline constexpr float CELL_LENGTH = 24.0f;
+
+/// The largest offset used for cell derivation and for the clamp at the
+/// world's edge: 192 - 7 * 2^-16 = 191.9998931884765625 (bits 0x433FFFF9).
+/// Deliberately neither 192 nor the float just below it.
+inline constexpr float MAX_LOCAL = std::bit_cast<float>(0x433FFFF9u);
+
+/// Metres in one map degree of latitude or longitude; a landblock spans 0.8.
+inline constexpr float METRES_PER_MAP_DEGREE = 240.0f;
+
+/// Map degrees from the world's south-west corner to map coordinates 0, 0:
+/// latitude = world y / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES (longitude
+/// likewise from x), so the corner lies at 102S, 102W.
+inline constexpr float MAP_ORIGIN_DEGREES = 102.0f;
+
+struct ParsedMapText;
 
 /// Map coordinates, the player-facing form of a WorldPosition: an interior
 /// cell number, or latitude and longitude in map degrees (240 m each; 0, 0 is
@@ -94,6 +117,48 @@ struct CORVANE_EXPORT WorldCoordinates {
   /// by a std::string throws std::length_error (as std::string itself does);
   /// one that exceeds the available memory throws std::bad_alloc.
   [[nodiscard]] std::string to_string_with_precision(std::size_t precision) const;
+
+  /// Reads a map text back: what to_string_with_precision writes at any
+  /// precision ("33.55S, 72.75E, 0.0Z", "42N, 33E, 94.0Z", "Indoors [01AD]"),
+  /// and what people type: no altitude ("33.5S, 72.7E" reads altitude 0),
+  /// blanks, a comma or nothing between the parts, blanks before a letter,
+  /// lower-case letters, one to four hexadecimal digits indoors, blanks around
+  /// the whole text. Empty for anything else; parse() says why.
+  ///
+  /// A text stands for the band of values that print as it, and reads as the
+  /// middle of that band, so that a reader's estimate is not biased:
+  /// - "33.55S" (two digits or more): 33.55 south, the decimal itself.
+  /// - "33.5S": 33.55 south. The one-digit text leans downwards; it stands
+  ///   for 33.5 to 33.6.
+  /// - A zero before its letter stands for half a band: "0N" is 0.25 north,
+  ///   "0.00S" 0.0025 south ("0.0N" is 0.05 north, as above).
+  /// - Where the band reaches across the world's edge, the middle of the part
+  ///   inside: "103N" is about 102.65 north, "102S" 101.75 south.
+  /// Inside the world, where positions print the text (up to six digits), the
+  /// value read is the one shown by the position nearest that middle, within
+  /// 2^-16 degrees of it ("33.55S" reads -33.550003): locating it finds that
+  /// very position. Otherwise it is the float nearest the middle.
+  /// Latitude and longitude carry no sign (their letter gives the direction)
+  /// and must stay below 100000 in magnitude; the altitude may carry a minus
+  /// sign ("-0.0Z" reads -0.0) and reads as the nearest float, any finite
+  /// one. Non-finite numbers ("inf", "nan") are rejected. Each part may have
+  /// its own number of digits.
+  ///
+  /// Whatever parses prints back (latitude and longitude at the precision
+  /// they were written with) to a text that parses to the same latitude and
+  /// longitude, and to the same altitude where that had at most one digit
+  /// after the point. Allocates nothing.
+  [[nodiscard]] static std::optional<WorldCoordinates> from_string(std::string_view text) noexcept;
+
+  /// from_string with the details: the digits written after the point, or
+  /// which part of the text was rejected, why, and where.
+  [[nodiscard]] static ParsedMapText parse(std::string_view text) noexcept;
+
+  /// How far outdoor coordinates lie outside the world, in map degrees: 0
+  /// inside (latitude and longitude each from 102S/W to the largest value a
+  /// position in the world converts to, about 102.8N/E), otherwise the larger
+  /// of the two excesses; NaN when either is NaN. 0 for Indoor.
+  [[nodiscard]] float degrees_outside_world() const noexcept;
 
   /// Same variant and every field equal.
   friend constexpr bool operator==(const WorldCoordinates&,
@@ -178,11 +243,90 @@ struct CORVANE_EXPORT WorldPosition {
   /// and altitude z. Id 0 converts as landblock (0, 0).
   [[nodiscard]] WorldCoordinates to_world_coords() const noexcept;
 
+  /// The outdoor position whose map coordinates these are: the landblock and
+  /// the offset inside it (x and y in [0, 192)) from latitude and longitude,
+  /// z from the altitude, the cell as derived_outdoor_cell_id gives it, the
+  /// identity rotation. Its to_world_coords() is the latitude and longitude
+  /// nearest to the ones given that any position gives, on the same side of
+  /// 0, and among those positions the one nearest to the exact inverse.
+  /// Empty for Indoor (its cell word names no landblock), and for latitude or
+  /// longitude outside the world or NaN (degrees_outside_world() says how far).
+  ///
+  /// With from_string, for every outdoor position p whose offset lies in its
+  /// landblock and whose z is finite: the text of p at precision k, read and
+  /// located, gives a position whose text at precision k is the same, and
+  /// which lies in the middle of the positions that print that text.
+  [[nodiscard]] static std::optional<WorldPosition> from_world_coords(
+      const WorldCoordinates& coordinates) noexcept;
+
   /// Id, offset and rotation equal (float equality for the components).
   friend constexpr bool operator==(const WorldPosition& a, const WorldPosition& b) noexcept {
     return a.landblock_id == b.landblock_id && a.coords == b.coords && a.rotation == b.rotation;
   }
 };
+
+/// Why a map text was rejected by WorldCoordinates::parse.
+struct CORVANE_EXPORT MapTextError {
+  /// The part of the text at fault.
+  enum class Part : std::uint8_t { Text, Latitude, Longitude, Altitude, Indoor };
+
+  Part part = Part::Text;
+  /// What was wrong ("expected N or S"), static text; empty when nothing was.
+  std::string_view reason;
+  /// Byte offset in the text where it went wrong.
+  std::size_t offset = 0;
+
+  /// "latitude: expected N or S (at character 6)", the offset counted from 1.
+  [[nodiscard]] std::string message() const;
+};
+
+/// What WorldCoordinates::parse read.
+struct ParsedMapText {
+  /// The coordinates; empty when the text was rejected.
+  std::optional<WorldCoordinates> coordinates;
+  /// Digits after the decimal point of latitude and longitude as written (0
+  /// without a point, and for Indoor): the precision to print them back at.
+  std::size_t lat_precision = 0;
+  std::size_t lon_precision = 0;
+  /// Why the text was rejected; reason is empty when it was read.
+  MapTextError error;
+};
+
+// ---- Many positions at once ---------------------------------------------------
+//
+// Each batch overload gives, bit for bit, what the single-value operation gives
+// for each element in order; the loop runs in the library (to_world_coords on
+// the widest vector unit the CPU has). Sizes that differ throw
+// std::invalid_argument before anything is written; empty spans do nothing.
+// Only append_map_text allocates, and only its text.
+
+/// out[i] = in[i].to_world_coords().
+CORVANE_EXPORT void to_world_coords(std::span<const WorldPosition> in,
+                                    std::span<WorldCoordinates> out);
+/// out[i] = in[i].normalize_outdoor_cell(). `out` may be the span `in` itself
+/// (in place), but must not overlap it otherwise.
+CORVANE_EXPORT void normalize_outdoor_cell(std::span<const WorldPosition> in,
+                                           std::span<WorldPosition> out);
+/// out[i] = in[i].rebucket_outdoor_landblock(). `out` may be the span `in`
+/// itself (in place), but must not overlap it otherwise.
+CORVANE_EXPORT void rebucket_outdoor_landblock(std::span<const WorldPosition> in,
+                                               std::span<WorldPosition> out);
+/// out[i] = from[i].distance_to(to[i]).
+CORVANE_EXPORT void distance_to(std::span<const WorldPosition> from,
+                                std::span<const WorldPosition> to, std::span<float> out);
+/// out[i] = from[i].heading_to(to[i]).
+CORVANE_EXPORT void heading_to(std::span<const WorldPosition> from,
+                               std::span<const WorldPosition> to, std::span<float> out);
+
+/// Appends the map text of each coordinate at `precision`, each followed by
+/// `separator` ('\n' gives one line per coordinate): the same characters as
+/// to_string_with_precision(precision) per element, written straight into
+/// `out`, which grows at most once. When the texts cannot be held by a
+/// std::string it throws std::length_error (or std::bad_alloc beyond the
+/// available memory) and leaves `out` as it was.
+CORVANE_EXPORT void append_map_text(std::string& out,
+                                    std::span<const WorldCoordinates> coordinates,
+                                    std::size_t precision, char separator);
 
 /// Debug text: "WorldPosition { landblock_id: 0xA9B40019, coords: Vector3 {
 /// x: 84.0, y: 7.1, z: 94.0 }, rotation: Quaternion { w: 1.0, x: 0.0, y: 0.0,

@@ -46,6 +46,8 @@ void dump_position(Dump& dump);
 void dump_fingerprint(Dump& dump);
 /// Operations the module dumps leave out (quaternion dot, cell derivation).
 void dump_coverage(Dump& dump);
+/// The batch (span) operations; appended after everything else.
+void dump_batch(Dump& dump);
 /// The elementary functions themselves over every exponent and sign.
 void dump_trig(Dump& dump);
 

@@ -35,5 +35,6 @@ int main() {
   bitdump::dump_position(dump);
   bitdump::dump_fingerprint(dump);
   bitdump::dump_coverage(dump);
+  bitdump::dump_batch(dump);
   bitdump::dump_trig(dump);
 }

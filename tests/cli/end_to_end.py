@@ -353,6 +353,116 @@ if os.path.exists("/dev/full"):
         check(proc.returncode == 1 and b"cannot write" in proc.stderr,
               "%s > /dev/full: exit %d, %r" % (args, proc.returncode, proc.stderr))
 
+# ---------------------------------------------------------------------------
+# File arguments: every streaming subcommand reads files in order, "-" for
+# stdin; lines are numbered per file; a file that cannot be read is reported
+# and the others still run.
+
+with tempfile.TemporaryDirectory() as d:
+    a = os.path.join(d, "a.txt")
+    b = os.path.join(d, "b.txt")
+    with open(a, "wb") as f:
+        f.write(b"0xDA550000 84 108 0\nbad\n")
+    with open(b, "wb") as f:
+        f.write(b"0x00000100 0 0 0\n")
+    code, out, err = run(["coords", a, "-", b, os.path.join(d, "missing.txt")], b"0x7F7F0000 96 96 -5\n")
+    check(code == 1, "coords FILES: exit %d" % code)
+    check(lines(out) == ["33.5S, 72.7E, 0.0Z", "ERROR: expected 4 fields (ID X Y Z), got 1",
+                         "0.0N, 0.0E, -5.0Z", "Indoors [0100]"], "coords FILES output %r" % out)
+    check(lines(err) == ["corvane: %s:2: expected 4 fields (ID X Y Z), got 1" % a,
+                         "corvane: %s: cannot open: No such file or directory" % os.path.join(d, "missing.txt")],
+          "coords FILES errors %r" % err)
+    # Each streaming subcommand takes a file like its stdin.
+    for name, (args, matrix) in STREAMING.items():
+        lead = args[:-1] if args[-1] == "-" else args
+        path = os.path.join(d, name + ".in")
+        payload = b"\n".join(line for line, good in matrix if good and len(line) < 100) + b"\n"
+        with open(path, "wb") as f:
+            f.write(payload)
+        check(run(lead + [path]) == run(lead + ["-"], payload), "%s FILE equals %s - < FILE" % (name, name))
+
+    # Whole-stream fingerprints: 10,000 arguments or lines, one fingerprint,
+    # and the binary words a bake pipeline writes.
+    values = [str(v) for v in range(100000, 110000)]
+    want = fnv1a(range(100000, 110000)) + "\n"
+    check(out_of(["fingerprint"] + values) == want, "fingerprint of 10,000 arguments")
+    check(out_of(["fingerprint", "--whole"], "\n".join(values).encode() + b"\n") == want, "fingerprint --whole")
+    check(out_of(["fingerprint", "--whole", "-"], b"100000 100001\n# note\n100002\n")
+          == fnv1a([100000, 100001, 100002]) + "\n", "fingerprint --whole over lines of several values")
+    code, out, err = run(["fingerprint", "--whole"], b"1 2\n3 1e39\nx\n")
+    check(code == 1 and out.startswith(b"ERROR: 2 values could not be read"), "fingerprint --whole with bad values %r" % out)
+    check(lines(err) == ["corvane: line 2: value 2: float '1e39' is out of float range (largest magnitude 3.4028235e38)",
+                         "corvane: line 3: 'x' is neither an integer nor a float (prefix u:, f: or bits: to say which)"],
+          "fingerprint --whole error places %r" % err)
+    code, out, err = run(["fingerprint", "1", "1e39"])
+    check(code == 1 and b"argument 2: float '1e39' is out of float range" in err, "fingerprint 1e39: %r" % err)
+    floats = [0.7071068, 1.5, -0.0, float("nan")]
+    blob = struct.pack("<4f", *floats)
+    path = os.path.join(d, "words.bin")
+    with open(path, "wb") as f:
+        f.write(blob)
+    check(out_of(["fingerprint", "--binary", "f32", "--canon", "lossless", path])
+          == fnv1a([f32_bits(0.7071068), f32_bits(1.5), 0, f32_bits(float("nan"))]) + "\n", "fingerprint --binary f32")
+    check(out_of(["fingerprint", "--binary", "f32", path]) == out_of(["fingerprint", "0.7071068", "1.5", "-0.0", "nan"]),
+          "binary f32 and text agree under sixdp")
+    check(out_of(["fingerprint", "--binary", "u32"], blob) == fnv1a(struct.unpack("<4I", blob)) + "\n",
+          "fingerprint --binary u32 from stdin")
+    code, out, err = run(["fingerprint", "--binary", "u32"], blob + b"\x01")
+    check(code == 1 and b"1 byte into a 32-bit word" in err, "a partial word is an error")
+    code, _, err = run(["fingerprint", "--binary", "u32", "1"])
+    check(code == 2, "--binary with values as arguments is a usage error")
+
+# Suggestions for unknown subcommands and options, and help by name.
+for args, wanted in ((["coord", "0", "0", "0", "0"], b"unknown subcommand 'coord'; did you mean 'coords'?"),
+                     (["--bogus"], b"unknown option '--bogus'"),
+                     (["coords", "--precison", "2", "0", "0", "0", "0"], b"did you mean '--precision'?"),
+                     (["fingerprint", "--explian", "1"], b"did you mean '--explain'?"),
+                     (["help", "cords"], b"did you mean 'coords'?")):
+    code, out, err = run(args)
+    check(code == 2 and out == b"" and wanted in err, "%s: %d %r" % (args, code, err))
+for sub in ("coords", "fingerprint", "plot"):
+    code, out, _ = run(["help", sub])
+    check(code == 0 and out == run([sub, "--help"])[1], "help %s equals %s --help" % (sub, sub))
+
+# Every example in the help that shows its output prints exactly that.
+import shlex
+examples_checked = 0
+for sub in ("coords", "inspect", "rebucket", "normalize", "measure", "enum", "flags", "fingerprint", "plot"):
+    help_lines = lines(run(["help", sub])[1])
+    for i, line in enumerate(help_lines):
+        if not line.startswith("  $ corvane ") or any(c in line for c in "|<>"):
+            continue
+        shown = []
+        for follow in help_lines[i + 1:]:
+            if not follow.startswith("  ") or follow.startswith("  $ "):
+                break
+            shown.append(follow[2:])
+        if shown:
+            got = lines(run(shlex.split(line[4:])[1:])[1])
+            check(got == shown, "help example %r prints %r, shows %r" % (line, got, shown))
+            examples_checked += 1
+check(examples_checked >= 7, "only %d help examples checked" % examples_checked)
+
+# Smaller defects: help into a full disk fails, a directory as input is
+# reported, multi-line results get the echo on a line of their own, flags
+# lists flag sets only, and -E with JSON says what it does.
+if os.path.exists("/dev/full"):
+    for args in (["--help"], ["--version"], ["help", "coords"]):
+        with open("/dev/full", "wb") as full:
+            proc = subprocess.run([CORVANE] + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
+        check(proc.returncode == 1 and b"cannot write" in proc.stderr, "%s > /dev/full: %d" % (args, proc.returncode))
+directory = os.open(os.path.dirname(os.path.abspath(__file__)), os.O_RDONLY)
+proc = subprocess.run([CORVANE, "coords"], stdin=directory, capture_output=True, timeout=60)
+os.close(directory)
+check(proc.returncode == 1 and proc.stderr == b"corvane: standard input: cannot read: Is a directory\n",
+      "a directory as input: %d %r" % (proc.returncode, proc.stderr))
+echoed = lines(run(["inspect", "-E", "0xA9B40019", "-50", "-10", "94"])[1])
+check(echoed[:2] == ["0xA9B40019 -50 -10 94", "position       0xA9B40019 -50.0 -10.0 94.0"], "inspect -E %r" % echoed[:2])
+flag_sets = [json.loads(l) for l in lines(run(["flags", "--format", "json"])[1])]
+check(flag_sets and all(v["kind"] == "flags" for v in flag_sets), "flags lists flag sets only")
+code, out, err = run(["coords", "-E", "--format", "json", "0", "0", "0", "0"])
+check(code == 0 and json.loads(out)["input"] == "0 0 0 0" and b"-E changes text output only" in err, "-E with JSON: %r" % err)
+
 if FAILURES:
     print("%d end-to-end checks failed" % len(FAILURES), file=sys.stderr)
     sys.exit(1)

@@ -11,13 +11,11 @@
 
 namespace {
 
-constexpr float kMaxLocal = std::bit_cast<float>(0x433FFFF9u);  // 191.99989
-
 std::uint32_t cell_by_boundaries(float v) {
-  const float local = std::clamp(v, 0.0f, kMaxLocal);
+  const float local = std::clamp(v, 0.0f, corvane::MAX_LOCAL);
   std::uint32_t cell = 0;
   for (std::uint32_t k = 1; k < 8; ++k) {
-    if (local >= 24.0f * static_cast<float>(k)) cell = k;
+    if (local >= corvane::CELL_LENGTH * static_cast<float>(k)) cell = k;
   }
   return cell;
 }

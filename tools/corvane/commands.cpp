@@ -1,49 +1,67 @@
 #include "commands.hpp"
 
-#include <charconv>
+#include <sstream>
 
-#include "fingerprint.hpp"
-#include "positions.hpp"
-#include "vocabularies.hpp"
+#include "command_line.hpp"
+#include "subcommands.hpp"
 
 namespace corvane::cli {
 
+std::optional<Command> command_for(const std::vector<std::string>& words) {
+  std::ostringstream ignored;
+  auto parsed = parse_command_line(words, ignored, ignored);
+  auto* invocation = std::get_if<Invocation>(&parsed);
+  if (invocation == nullptr) return std::nullopt;
+  auto action = invocation->subcommand->prepare(invocation->options, invocation->lead,
+                                                InputKind::Files);
+  auto* command = std::get_if<Action>(&action);
+  if (command == nullptr || !std::holds_alternative<Command>(*command)) return std::nullopt;
+  return std::get<Command>(std::move(*command));
+}
+
 std::optional<Command> command_named(std::string_view name) {
-  if (name == "coords") return make_coords_command(1);
-  if (name.starts_with("coords-p")) {
-    std::size_t precision = 0;
-    const std::string_view digits = name.substr(8);
-    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), precision);
-    if (ec != std::errc{} || ptr != digits.data() + digits.size() || precision > kMaxPrecision) {
-      return std::nullopt;
-    }
-    return make_coords_command(precision);
+  std::string_view head = name;
+  std::optional<std::string> lead;
+  if (const std::size_t colon = name.find(':'); colon != std::string_view::npos) {
+    head = name.substr(0, colon);
+    lead = std::string(name.substr(colon + 1));
   }
-  if (name == "inspect") return make_inspect_command();
-  if (name == "rebucket") return make_rebucket_command();
-  if (name == "normalize") return make_normalize_command();
-  if (name == "measure") return make_measure_command();
-  if (name == "fingerprint") return make_fingerprint_command(FloatCanon::SixDp, true);
-  if (name == "fingerprint-lossless") return make_fingerprint_command(FloatCanon::Lossless, true);
-  if (name.starts_with("enum:")) {
-    for (const EnumVocabulary& v : enum_vocabularies()) {
-      if (v.name == name.substr(5)) return make_enum_command(v);
+  std::vector<std::string> words;
+  for (const Subcommand& s : subcommands()) {
+    if (s.name == head) words = {std::string(s.name)};
+    for (const auto& [preset, options] : s.presets) {
+      if (preset != head) continue;
+      words = {std::string(s.name)};
+      std::istringstream split{std::string(options)};
+      for (std::string word; split >> word;) words.push_back(word);
     }
   }
-  if (name.starts_with("flags:")) {
-    for (const FlagVocabulary& v : flag_vocabularies()) {
-      if (v.name == name.substr(6)) return make_flags_command(v);
-    }
-  }
-  return std::nullopt;
+  if (words.empty()) return std::nullopt;
+  const Subcommand* sub = find_subcommand(words.front());
+  // A leading argument is given exactly where the subcommand takes one.
+  if (lead.has_value() != (sub->lead_choices != nullptr)) return std::nullopt;
+  if (lead) words.push_back(*lead);
+  return command_for(words);
 }
 
 std::vector<std::string> command_names() {
-  std::vector<std::string> names = {"coords",  "coords-p0",   "coords-p3",
-                                    "inspect", "rebucket",    "normalize",
-                                    "measure", "fingerprint", "fingerprint-lossless"};
-  for (const EnumVocabulary& v : enum_vocabularies()) names.push_back("enum:" + std::string(v.name));
-  for (const FlagVocabulary& v : flag_vocabularies()) names.push_back("flags:" + std::string(v.name));
+  std::vector<std::string> names;
+  for (const Subcommand& s : subcommands()) {
+    std::vector<std::string> heads;
+    if (std::none_of(s.presets.begin(), s.presets.end(),
+                     [&s](const auto& p) { return p.first == s.name; })) {
+      heads.emplace_back(s.name);
+    }
+    for (const auto& preset : s.presets) heads.emplace_back(preset.first);
+    const std::vector<std::string> leads =
+        s.lead_choices != nullptr ? s.lead_choices() : std::vector<std::string>{""};
+    for (const std::string& head : heads) {
+      for (const std::string& lead : leads) {
+        const std::string name = s.lead_choices != nullptr ? head + ":" + lead : head;
+        if (command_named(name)) names.push_back(name);
+      }
+    }
+  }
   return names;
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
+#include <string>
 #include <string_view>
 #include <variant>
 
@@ -30,8 +32,56 @@ std::variant<FingerprintValue, Error> parse_fingerprint_value(std::string_view t
 /// "sixdp" or "lossless"; empty for anything else.
 std::optional<FloatCanon> parse_canon(std::string_view name) noexcept;
 
+/// Values folded one at a time from the offset basis; with `explain`, every
+/// word's bits and the running hash are kept for the record, or written at
+/// once to `live` when given (a whole stream's explanation is not kept).
+class FingerprintFold {
+ public:
+  FingerprintFold(FloatCanon canon, bool explain, std::ostream* live = nullptr);
+  /// Folds `v`, read from the text `input`.
+  void add(const FingerprintValue& v, std::string_view input);
+  [[nodiscard]] std::uint64_t hash() const noexcept { return hash_; }
+  [[nodiscard]] std::size_t count() const noexcept { return count_; }
+  /// Fields canon, count, fingerprint (and words); the text is the
+  /// fingerprint, after the explanation when it was kept.
+  [[nodiscard]] Record record() const;
+
+ private:
+  FloatCanon canon_;
+  bool explain_;
+  std::ostream* live_;
+  std::uint64_t hash_ = FNV1A_OFFSET_BASIS;
+  std::size_t count_ = 0;
+  nlohmann::ordered_json words_ = nlohmann::ordered_json::array();
+  std::string lines_;
+};
+
 /// The fingerprint of each line's values, from the offset basis; with
 /// `explain`, also every word's bits and the running hash.
 Command make_fingerprint_command(FloatCanon canon, bool explain);
+
+/// Raw little-endian 32-bit words: floats or integer words.
+enum class BinaryWords { F32, U32 };
+
+/// How a whole-stream fingerprint is taken and written.
+struct FingerprintSettings {
+  FloatCanon canon = FloatCanon::SixDp;
+  bool explain = false;
+  Format format = Format::Text;
+  BinaryWords binary = BinaryWords::U32;
+};
+
+/// One fingerprint of every value of every item of `source` (lines of text,
+/// or arguments one at a time), with no limit on their number. Bad values are
+/// reported on `err` where they are ("line 7: value 3: ..."); when there are
+/// any, no fingerprint is written but an error. Returns the exit status.
+int fingerprint_whole_text(const InputSource& source, const FingerprintSettings& settings,
+                           std::ostream& out, std::ostream& err);
+
+/// One fingerprint of the raw words of the input files: every 4 bytes one
+/// little-endian word, folded as a float (canonicalised) or as it is. A
+/// partial word at the end is an error. Returns the exit status.
+int fingerprint_whole_binary(const Inputs& inputs, const FingerprintSettings& settings,
+                             std::ostream& out, std::ostream& err);
 
 }  // namespace corvane::cli

@@ -1,6 +1,13 @@
 #include "input.hpp"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <utility>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -9,28 +16,82 @@
 
 namespace corvane::cli {
 
-std::optional<RawLine> LineReader::next() {
-  using traits = std::streambuf::traits_type;
-  RawLine line;
+namespace {
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+}  // namespace
+
+LineReader::LineReader(std::streambuf& in, std::size_t max_bytes)
+    : in_(&in), max_bytes_(max_bytes), buffer_(kReadChunk) {}
+
+LineReader::LineReader(int fd, std::function<void()> before_wait, std::size_t max_bytes)
+    : fd_(fd), before_wait_(std::move(before_wait)), max_bytes_(max_bytes), buffer_(kReadChunk) {}
+
+bool LineReader::refill() {
+  begin_ = 0;
+  end_ = 0;
+  if (eof_) return false;
+  if (in_ != nullptr) {
+    const std::streamsize got =
+        in_->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    if (got <= 0) eof_ = true;
+    end_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+    return end_ > 0;
+  }
+  if (before_wait_) {
+    pollfd waiting{fd_, POLLIN, 0};
+    if (::poll(&waiting, 1, 0) == 0) before_wait_();
+  }
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+    if (got > 0) {
+      end_ = static_cast<std::size_t>(got);
+      return true;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error_ = std::strerror(errno);
+    eof_ = true;
+    return false;
+  }
+}
+
+bool LineReader::next(RawLine& line) {
+  line.text.clear();
+  line.too_long = false;
   bool any = false;
   for (;;) {
-    const traits::int_type c = in_->sbumpc();
-    if (traits::eq_int_type(c, traits::eof())) {
-      if (!any) return std::nullopt;
+    if (begin_ == end_ && !refill()) {
+      if (!any) return false;
       break;
     }
     any = true;
-    const char ch = traits::to_char_type(c);
-    if (ch == '\n') break;
-    if (line.text.size() < max_bytes_) {
-      line.text.push_back(ch);
-    } else {
+    const char* start = buffer_.data() + begin_;
+    const std::size_t available = end_ - begin_;
+    const void* newline = std::memchr(start, '\n', available);
+    const std::size_t take =
+        newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - start)
+                           : available;
+    const std::size_t room = max_bytes_ - line.text.size();
+    if (take > room) {
       // Keep reading to the newline so the next line starts in the right
       // place, but keep none of it.
       line.too_long = true;
     }
+    line.text.append(start, std::min(take, room));
+    begin_ += take;
+    if (newline != nullptr) {
+      ++begin_;
+      break;
+    }
   }
   if (!line.too_long && !line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+  return true;
+}
+
+std::optional<RawLine> LineReader::next() {
+  RawLine line;
+  if (!next(line)) return std::nullopt;
   return line;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <streambuf>
 #include <string>
@@ -32,18 +33,37 @@ struct RawLine {
   bool too_long = false;
 };
 
-/// Reads lines from a stream buffer, one at a time, never holding more than
-/// kMaxLineBytes of a line. A final line without a newline still counts.
+/// Reads lines from a stream buffer or a file descriptor, one at a time,
+/// never holding more than kMaxLineBytes of a line. A final line without a
+/// newline still counts.
 class LineReader {
  public:
-  explicit LineReader(std::streambuf& in, std::size_t max_bytes = kMaxLineBytes) noexcept
-      : in_(&in), max_bytes_(max_bytes) {}
-  /// The next line, or empty at the end of the input.
+  explicit LineReader(std::streambuf& in, std::size_t max_bytes = kMaxLineBytes);
+  /// Reads `fd` (not closed here). `before_wait` runs whenever the next read
+  /// would have to wait for more input, so that a caller can flush what it
+  /// has written so far: a line typed into a pipe gets its answer at once,
+  /// while a file or a fast producer is answered in large writes.
+  explicit LineReader(int fd, std::function<void()> before_wait = {},
+                      std::size_t max_bytes = kMaxLineBytes);
+  /// The next line, or empty at the end of the input (or a read error).
   std::optional<RawLine> next();
+  /// The same into `line`, reusing its storage; false at the end.
+  bool next(RawLine& line);
+  /// Why reading stopped early ("Is a directory"), or empty.
+  [[nodiscard]] const std::string& read_error() const noexcept { return error_; }
 
  private:
-  std::streambuf* in_;
+  bool refill();
+
+  std::streambuf* in_ = nullptr;
+  int fd_ = -1;
+  std::function<void()> before_wait_;
   std::size_t max_bytes_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  bool eof_ = false;
+  std::string error_;
 };
 
 /// Empty when `text` is well-formed UTF-8 without NUL bytes; otherwise what is

@@ -107,18 +107,19 @@ void OutputWriter::begin() {
   if (format_ != Format::Csv) return;
   *out_ << "line,input";
   for (const std::string& c : columns_) *out_ << ',' << csv_escape(c);
-  *out_ << ",comment,error\n" << std::flush;
+  *out_ << ",comment,error\n";
 }
 
 void OutputWriter::passthrough(std::string_view line) {
   if (format_ != Format::Text) return;
-  *out_ << line << '\n' << std::flush;
+  *out_ << line << '\n';
 }
 
 void OutputWriter::record(std::size_t number, std::string_view input, const Record& record) {
   switch (format_) {
     case Format::Text:
-      if (echo_) *out_ << input << '\t';
+      // A result of several lines gets the echoed input on a line of its own.
+      if (echo_) *out_ << input << (record.text.find('\n') == std::string::npos ? '\t' : '\n');
       *out_ << record.text;
       if (record.comment) *out_ << "  # " << *record.comment;
       *out_ << '\n';
@@ -134,7 +135,6 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Reco
       csv_row(number, input, &record.fields, record.comment, nullptr);
       break;
   }
-  out_->flush();
 }
 
 void OutputWriter::error(std::size_t number, std::string_view input, const Error& error) {
@@ -153,7 +153,6 @@ void OutputWriter::error(std::size_t number, std::string_view input, const Error
       csv_row(number, input, nullptr, std::nullopt, &error);
       break;
   }
-  out_->flush();
 }
 
 void OutputWriter::csv_row(std::size_t number, std::string_view input,

@@ -71,8 +71,9 @@ std::string json_text(const nlohmann::ordered_json& value);
 void write_table(std::ostream& out, Format format, const std::vector<std::string>& columns,
                  const std::vector<Record>& rows);
 
-/// Writes line results in one format, flushing after every write so that the
-/// tool can sit in a pipe behind an interactive producer.
+/// Writes line results in one format. It does not flush: the caller flushes
+/// whenever its input makes it wait, so that the tool answers a line typed
+/// into a pipe at once and a file in large writes.
 ///
 /// Text: the record's text (after the input and a tab with `echo`), or
 /// "ERROR: message"; passthrough lines are copied. JSON: one object per line,

@@ -21,9 +21,9 @@ constexpr double kLeft = 64.0;
 constexpr double kTop = 56.0;
 constexpr double kRight = 24.0;
 constexpr double kBottom = 48.0;
-constexpr double kMetresPerLandblock = 192.0;
-constexpr double kMetresPerDegree = 240.0;
-constexpr double kDegreeOffset = 102.0;
+constexpr double kMetresPerLandblock = LANDBLOCK_LENGTH;
+constexpr double kMetresPerDegree = METRES_PER_MAP_DEGREE;
+constexpr double kDegreeOffset = MAP_ORIGIN_DEGREES;
 
 double px(double world_x) { return kLeft + world_x * (kPixelsPerLandblock / kMetresPerLandblock); }
 double py(double world_y) {

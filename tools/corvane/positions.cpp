@@ -77,9 +77,10 @@ std::string compass_text(const WorldPosition& a, const WorldPosition& b, float h
   const double dx = static_cast<double>(to.x) - static_cast<double>(from.x);
   const double dy = static_cast<double>(to.y) - static_cast<double>(from.y);
   const double dz = static_cast<double>(to.z) - static_cast<double>(from.z);
-  // The library's own threshold: a squared separation below 1e-6.
-  if (dx * dx + dy * dy < 1e-6) {
-    if (dx * dx + dy * dy + dz * dz < 1e-6) return "same point";
+  // The library's own threshold for (nearly) coinciding points.
+  constexpr double kCoincident = HEADING_COINCIDENCE_SQUARED;
+  if (dx * dx + dy * dy < kCoincident) {
+    if (dx * dx + dy * dy + dz * dz < kCoincident) return "same point";
     return dz > 0 ? "straight up" : "straight down";
   }
   return std::string(compass_word(heading));
@@ -139,6 +140,14 @@ Command make_coords_command(std::size_t precision) {
     }
     r.text = wc.to_string_with_precision(precision);
     r.fields["text"] = r.text;
+    return r;
+  };
+  c.process_text = [precision](std::span<const std::string_view> fields)
+      -> std::variant<Record, Error> {
+    auto parsed = one_position(fields);
+    if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
+    Record r;
+    r.text = std::get<WorldPosition>(parsed).to_world_coords().to_string_with_precision(precision);
     return r;
   };
   return c;

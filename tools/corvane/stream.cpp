@@ -1,6 +1,11 @@
 #include "stream.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -8,7 +13,9 @@
 
 namespace corvane::cli {
 
-LineOutcome process_line(const Command& command, const RawLine& line) {
+namespace {
+
+LineOutcome process_with(const FieldProcessor& process, const RawLine& line) {
   if (line.too_long) {
     return Error{"line longer than " + std::to_string(kMaxLineBytes) + " bytes"};
   }
@@ -19,7 +26,7 @@ LineOutcome process_line(const Command& command, const RawLine& line) {
   if (auto* error = std::get_if<Error>(&fields)) return *error;
   std::variant<Record, Error> result = [&]() -> std::variant<Record, Error> {
     try {
-      return command.process(std::get<std::vector<std::string_view>>(fields));
+      return process(std::get<std::vector<std::string_view>>(fields));
     } catch (const std::bad_alloc&) {
       return Error{"out of memory"};
     } catch (const std::exception& e) {
@@ -32,6 +39,16 @@ LineOutcome process_line(const Command& command, const RawLine& line) {
   Record record = std::move(std::get<Record>(result));
   if (split.has_comment) record.comment = std::string(split.comment);
   return record;
+}
+
+}  // namespace
+
+LineOutcome process_line(const Command& command, const RawLine& line) {
+  return process_with(command.process, line);
+}
+
+LineOutcome process_line_text(const Command& command, const RawLine& line) {
+  return process_with(command.process_text ? command.process_text : command.process, line);
 }
 
 LineOutcome process_line(const Command& command, std::string_view line) {
@@ -48,7 +65,7 @@ InputSource stream_source(std::streambuf& in) {
     std::optional<RawLine> line = reader->next();
     if (!line) return std::nullopt;
     ++*number;
-    return InputItem{std::move(*line), *number, "line " + std::to_string(*number)};
+    return InputItem{std::move(*line), *number, "line " + std::to_string(*number), std::nullopt};
   };
 }
 
@@ -79,6 +96,115 @@ InputSource argument_source(std::vector<std::string> arguments, std::size_t grou
   };
 }
 
+namespace {
+
+/// A file descriptor that closes itself, except standard input.
+struct OpenFile {
+  int fd = -1;
+  std::string error;
+  explicit OpenFile(const std::string& name) {
+    if (name == "-") {
+      fd = STDIN_FILENO;
+      return;
+    }
+    do {
+      fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) error = std::strerror(errno);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() {
+    if (fd > STDIN_FILENO) ::close(fd);
+  }
+};
+
+std::string file_label(const std::string& name) {
+  return name == "-" ? std::string("standard input") : name;
+}
+
+}  // namespace
+
+InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait) {
+  struct State {
+    std::vector<std::string> files;
+    std::function<void()> before_wait;
+    std::size_t next_file = 0;
+    std::unique_ptr<OpenFile> file;
+    std::unique_ptr<LineReader> reader;
+    std::string name;
+    std::size_t number = 0;
+  };
+  auto state = std::make_shared<State>();
+  state->files = std::move(files);
+  state->before_wait = std::move(before_wait);
+  return [state]() -> std::optional<InputItem> {
+    State& s = *state;
+    for (;;) {
+      if (!s.reader) {
+        if (s.next_file >= s.files.size()) return std::nullopt;
+        s.name = s.files[s.next_file++];
+        s.number = 0;
+        s.file = std::make_unique<OpenFile>(s.name);
+        if (s.file->fd < 0) {
+          InputItem item;
+          item.where = file_label(s.name);
+          item.failure = "cannot open: " + s.file->error;
+          s.file.reset();
+          return item;
+        }
+        s.reader = std::make_unique<LineReader>(s.file->fd, s.before_wait);
+      }
+      InputItem item;
+      if (s.reader->next(item.line)) {
+        item.number = ++s.number;
+        item.where = s.name == "-" ? "line " + std::to_string(item.number)
+                                   : s.name + ':' + std::to_string(item.number);
+        return item;
+      }
+      const std::string error = s.reader->read_error();
+      s.reader.reset();
+      s.file.reset();
+      if (!error.empty()) {
+        item.where = file_label(s.name);
+        item.failure = "cannot read: " + error;
+        return item;
+      }
+    }
+  };
+}
+
+InputSource input_source(const Inputs& inputs) {
+  if (!inputs.files.empty()) return file_source(inputs.files, inputs.before_wait);
+  return argument_source(inputs.arguments, inputs.group);
+}
+
+std::vector<std::string> read_bytes(const Inputs& inputs,
+                                    const std::function<void(std::string_view block)>& block) {
+  std::vector<std::string> failures;
+  if (inputs.files.empty()) return failures;
+  std::vector<char> buffer(64 * 1024);
+  for (const std::string& name : inputs.files) {
+    const OpenFile file(name);
+    if (file.fd < 0) {
+      failures.push_back(file_label(name) + ": cannot open: " + file.error);
+      continue;
+    }
+    for (;;) {
+      const ssize_t got = ::read(file.fd, buffer.data(), buffer.size());
+      if (got > 0) {
+        block(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+      } else if (got < 0 && errno == EINTR) {
+        continue;
+      } else {
+        if (got < 0) failures.push_back(file_label(name) + ": cannot read: " + std::strerror(errno));
+        break;
+      }
+    }
+  }
+  return failures;
+}
+
 std::string shown_input(const RawLine& line) {
   if (!line.too_long) return replace_malformed(line.text);
   return replace_malformed(std::string_view(line.text).substr(0, 32)) + "...";
@@ -94,21 +220,28 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       stats.output_failed = true;
       break;
     }
-    const LineOutcome outcome = process_line(command, item->line);
+    if (item->failure) {
+      ++stats.failed;
+      err << "corvane: " << item->where << ": " << *item->failure << '\n' << std::flush;
+      continue;
+    }
+    const bool text_only = options.format == Format::Text && !options.echo;
+    const LineOutcome outcome = text_only ? process_line_text(command, item->line)
+                                          : process_line(command, item->line);
     if (std::holds_alternative<Passthrough>(outcome)) {
       writer.passthrough(item->line.text);
       continue;
     }
     ++stats.records;
-    const std::string input = shown_input(item->line);
     if (const auto* record = std::get_if<Record>(&outcome)) {
-      writer.record(item->number, input, *record);
-    } else {
-      const Error& error = std::get<Error>(outcome);
-      ++stats.failed;
-      writer.error(item->number, input, error);
-      err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
+      // The input is shown only by echo and by JSON and CSV.
+      writer.record(item->number, text_only ? std::string() : shown_input(item->line), *record);
+      continue;
     }
+    const Error& error = std::get<Error>(outcome);
+    ++stats.failed;
+    writer.error(item->number, shown_input(item->line), error);
+    err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
   }
   if (!out) stats.output_failed = true;
   return stats;

@@ -27,6 +27,9 @@ struct Command {
   std::string name;
   std::vector<std::string> columns;
   FieldProcessor process;
+  /// Optional: the same record's text alone, without its fields, for text
+  /// output, where building the fields would only cost time.
+  FieldProcessor process_text;
 };
 
 /// Everything that happens to one input line, without any I/O: the checks
@@ -34,6 +37,8 @@ struct Command {
 /// fields and the subcommand's processing. Never throws for any input bytes;
 /// this is the entry point for fuzzing.
 LineOutcome process_line(const Command& command, const RawLine& line);
+/// The same, where only the text of a record is needed.
+LineOutcome process_line_text(const Command& command, const RawLine& line);
 /// The same for a line given as text (too long when above kMaxLineBytes).
 LineOutcome process_line(const Command& command, std::string_view line);
 
@@ -43,6 +48,9 @@ struct InputItem {
   RawLine line;
   std::size_t number = 0;
   std::string where;
+  /// Set when the input itself failed here (a file that cannot be opened or
+  /// read): there is no line, only this report.
+  std::optional<std::string> failure;
 };
 
 /// Yields the next input item, or empty at the end.
@@ -56,6 +64,30 @@ InputSource stream_source(std::streambuf& in);
 /// is one line too (and then gets a field-count error). `group` 0 takes all
 /// arguments as one line.
 InputSource argument_source(std::vector<std::string> arguments, std::size_t group);
+
+/// Where a subcommand's input comes from: its arguments, `group` at a time,
+/// or the lines of files ("-" is standard input).
+struct Inputs {
+  std::vector<std::string> arguments;
+  std::size_t group = 1;
+  std::vector<std::string> files;
+  /// Runs whenever reading a file would wait for more input (see LineReader).
+  std::function<void()> before_wait;
+};
+
+/// Every line of every file in order, numbered from 1 in each file: "line 7"
+/// on standard input, "pts.txt:7" in a file. A file that cannot be opened or
+/// read gives one item with its failure.
+InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait = {});
+
+/// The items of `inputs`: the argument groups, or the lines of the files.
+InputSource input_source(const Inputs& inputs);
+
+/// Reads every byte of every file of `inputs` in order, in blocks given to
+/// `block`. Returns the failures ("pts.bin: cannot open: ...") of files that
+/// could not be read.
+std::vector<std::string> read_bytes(const Inputs& inputs,
+                                    const std::function<void(std::string_view block)>& block);
 
 /// Output settings of a run.
 struct RunOptions {

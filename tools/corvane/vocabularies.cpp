@@ -323,15 +323,20 @@ Command make_flags_command(const FlagVocabulary& vocabulary) {
   return c;
 }
 
-void list_vocabularies(std::ostream& out, Format format) {
+namespace {
+
+void list(std::ostream& out, Format format, bool with_enumerations) {
   std::vector<Record> rows;
   std::size_t width = 0;
-  for (const EnumVocabulary& v : enum_vocabularies()) width = std::max(width, v.name.size());
+  for (const EnumVocabulary& v : enum_vocabularies()) {
+    if (with_enumerations) width = std::max(width, v.name.size());
+  }
   for (const FlagVocabulary& v : flag_vocabularies()) width = std::max(width, v.name.size());
   const auto pad = [width](std::string_view s) {
     return std::string(s) + std::string(width + 2 - s.size(), ' ');
   };
   for (const EnumVocabulary& v : enum_vocabularies()) {
+    if (!with_enumerations) break;
     Record r;
     r.fields["vocabulary"] = std::string(v.name);
     r.fields["kind"] = "enumeration";
@@ -360,6 +365,12 @@ void list_vocabularies(std::ostream& out, Format format) {
   }
   write_table(out, format, {"vocabulary", "kind", "members", "bits", "default"}, rows);
 }
+
+}  // namespace
+
+void list_vocabularies(std::ostream& out, Format format) { list(out, format, true); }
+
+void list_flag_sets(std::ostream& out, Format format) { list(out, format, false); }
 
 void list_members(std::ostream& out, Format format, const EnumVocabulary& v) {
   std::vector<Record> rows;

@@ -84,6 +84,8 @@ Command make_flags_command(const FlagVocabulary& vocabulary);
 
 /// The list of vocabularies (enumerations, then flag sets).
 void list_vocabularies(std::ostream& out, Format format);
+/// The list of flag sets alone.
+void list_flag_sets(std::ostream& out, Format format);
 /// Every member of an enumeration with its value.
 void list_members(std::ostream& out, Format format, const EnumVocabulary& vocabulary);
 /// The flag table of a flag set.
