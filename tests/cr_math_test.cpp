@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "corvane/math.hpp"
 #include "corvane/position.hpp"
@@ -94,6 +95,10 @@ TEST(CrMath, NanRule) {
   EXPECT_EQ(bits(Quaternion{kInf, 0, 0, 0}.normalize().w), kCanonicalNanBits);
   EXPECT_EQ(bits(Quaternion::from_rotation_matrix({kInf, 0, 0, 0, -kInf, 0, 0, 0, 0}).x),
             kCanonicalNanBits);
+  // The span forms follow the same rule on every vector path.
+  std::vector<Quaternion> huge(37, Quaternion{kInf, 0, 0, 0}), unit(37);
+  corvane::normalize(huge, unit);
+  for (const Quaternion& q : unit) EXPECT_EQ(bits(q.w), kCanonicalNanBits);
   const float heading = origin.heading_to(Vector3{from_bits(0x7FC12345u), 1, 0});
   EXPECT_EQ(bits(heading) & 0x7FFFFFFFu, 0x7FC12345u);
 }
