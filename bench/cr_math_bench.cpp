@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench_inputs.hpp"
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 namespace corvane::detail {
 

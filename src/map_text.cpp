@@ -9,9 +9,9 @@
 #include <tuple>
 
 #include "corvane/position.hpp"
-#include "decimal_to_float.hpp"
-#include "fixed_text.hpp"
 #include "map_text_magnitude.hpp"
+#include "text/decimal_to_float.hpp"
+#include "text/fixed_point.hpp"
 
 namespace corvane {
 namespace {
@@ -268,8 +268,9 @@ float angle_value(const Number& number, bool negative) noexcept {
   const double high = std::min(band.high, edge);
   const double inside_middle = (band.low + high) / 2;
   const float shown = map_degrees_at(locate_axis(negative ? -inside_middle : inside_middle));
-  if (prints_as(shown, number, negative)) return shown;
-  return with_sign(high < band.high ? static_cast<float>(inside_middle) : plain);
+  // No position prints the text (only the edge's own value may lie in the
+  // part inside): the plain middle, which prints as the text.
+  return prints_as(shown, number, negative) ? shown : with_sign(plain);
 }
 
 // Latitude (N or S) or longitude (E or W): its number, blanks, its letter.

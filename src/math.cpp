@@ -11,7 +11,8 @@
 #endif
 
 #include "debug_text.hpp"
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
+#include "text/unpadded.hpp"
 #include "heading.hpp"
 #include "nan_rule.hpp"
 
@@ -336,60 +337,35 @@ Vector3 Triangle::closest_point(const Vector3& p) const noexcept {
 
 // ---- Debug texts -----------------------------------------------------------
 
-namespace {
+namespace detail {
 
-detail::FixedText<detail::kMaxVector3DebugChars> vector3_text(const Vector3& v) noexcept {
-  detail::FixedText<detail::kMaxVector3DebugChars> text;
-  detail::append_debug(text, v);
-  return text;
+template <class Out>
+constexpr void append_debug(Out& out, const Plane& p) {
+  append_struct(out, "Plane", field("normal", p.normal), field("d", p.d));
 }
 
-detail::FixedText<detail::kMaxQuaternionDebugChars> quaternion_text(const Quaternion& q) noexcept {
-  detail::FixedText<detail::kMaxQuaternionDebugChars> text;
-  detail::append_debug(text, q);
-  return text;
+template <class Out>
+constexpr void append_debug(Out& out, const Triangle& t) {
+  append_struct(out, "Triangle", field("v0", t.v0), field("v1", t.v1), field("v2", t.v2));
 }
 
-using PlaneText = detail::FixedText<detail::kMaxVector3DebugChars + 32 + detail::kMaxShortestFloatChars>;
-PlaneText plane_text(const Plane& p) noexcept {
-  PlaneText text;
-  text << "Plane { normal: ";
-  detail::append_debug(text, p.normal);
-  text << ", d: ";
-  text.append_float(p.d) << " }";
-  return text;
-}
-
-using TriangleText = detail::FixedText<3 * detail::kMaxVector3DebugChars + 32>;
-TriangleText triangle_text(const Triangle& t) noexcept {
-  TriangleText text;
-  text << "Triangle { v0: ";
-  detail::append_debug(text, t.v0);
-  text << ", v1: ";
-  detail::append_debug(text, t.v1);
-  text << ", v2: ";
-  detail::append_debug(text, t.v2);
-  text << " }";
-  return text;
-}
-
-}  // namespace
+}  // namespace detail
 
 std::ostream& operator<<(std::ostream& os, const Vector3& v) {
-  return detail::write_text(os, vector3_text(v));
+  return detail::write_unpadded(os, detail::debug_text(v).view());
 }
-std::string debug_string(const Vector3& v) { return detail::to_string(vector3_text(v)); }
+std::string debug_string(const Vector3& v) { return std::string(detail::debug_text(v).view()); }
 std::ostream& operator<<(std::ostream& os, const Quaternion& q) {
-  return detail::write_text(os, quaternion_text(q));
+  return detail::write_unpadded(os, detail::debug_text(q).view());
 }
-std::string debug_string(const Quaternion& q) { return detail::to_string(quaternion_text(q)); }
+std::string debug_string(const Quaternion& q) { return std::string(detail::debug_text(q).view()); }
 std::ostream& operator<<(std::ostream& os, const Plane& p) {
-  return detail::write_text(os, plane_text(p));
+  return detail::write_unpadded(os, detail::debug_text(p).view());
 }
-std::string debug_string(const Plane& p) { return detail::to_string(plane_text(p)); }
+std::string debug_string(const Plane& p) { return std::string(detail::debug_text(p).view()); }
 std::ostream& operator<<(std::ostream& os, const Triangle& t) {
-  return detail::write_text(os, triangle_text(t));
+  return detail::write_unpadded(os, detail::debug_text(t).view());
 }
-std::string debug_string(const Triangle& t) { return detail::to_string(triangle_text(t)); }
+std::string debug_string(const Triangle& t) { return std::string(detail::debug_text(t).view()); }
 
 }  // namespace corvane

@@ -10,7 +10,7 @@
 #include <cstddef>
 
 #include "corvane/math.hpp"
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 namespace corvane::detail {
 

@@ -14,7 +14,7 @@
 
 #include "corvane/math.hpp"
 #include "corvane/position.hpp"
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 namespace {
 

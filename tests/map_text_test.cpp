@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "corvane/position.hpp"
-#include "decimal_to_float.hpp"
+#include "text/decimal_to_float.hpp"
 
 namespace {
 
@@ -111,6 +111,9 @@ TEST(MapText, ReadsWhatIsWrittenAndWhatPeopleType) {
       // The world's edge: the middle of the part of the band inside it.
       {"103N, 102W", 102.65f, -101.75f, 0.0f, 0, 0},
       {"102.7N, 101.9W", 102.75f, -101.95f, 0.0f, 1, 1},
+      // No position prints "102.0S" (the corner prints 101.9S): the plain
+      // middle, outside the world.
+      {"102.0S, 0E", -102.05f, 0.25f, 0.0f, 1, 0},
       // Outside the world: map coordinates all the same.
       {"500.5N, 99999.99E", 500.55f, 99999.99f, 0.0f, 1, 2},
       {"0.01234567891S, 1000.00W, 1000.0z", -0.01234567891f, -1000.0f, 1000.0f, 11, 2},

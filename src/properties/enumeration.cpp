@@ -4,12 +4,12 @@
 // (values not ascending, a name missing) fails the library's own build.
 #include "corvane/properties/enumeration.hpp"
 
-#include <bit>
 #include <ostream>
 #include <string>
 
 #include "corvane/properties/vocabularies.hpp"
-#include "debug_text.hpp"
+#include "text/hex.hpp"
+#include "text/unpadded.hpp"
 
 namespace corvane {
 
@@ -23,8 +23,8 @@ static_assert([] {
 namespace detail {
 
 std::ostream& write_member(std::ostream& os, std::string_view name, std::uint32_t raw) {
-  if (!name.empty()) return write_text(os, name);
-  return write_text(os, std::to_string(raw));
+  if (!name.empty()) return write_unpadded(os, name);
+  return write_unpadded(os, std::to_string(raw));
 }
 
 std::string member_text(std::string_view name, std::uint32_t raw) {
@@ -45,18 +45,16 @@ std::string flag_set_text(std::span<const flag_entry> table, std::uint32_t bits)
   }
   if (walk.remaining != 0 || out.empty()) {
     if (!out.empty()) out += " | ";
-    FixedText<10> hex;
-    hex << "0x";
-    const int digits = static_cast<int>(std::bit_width(walk.remaining) + 3) / 4;
-    hex.append_hex(walk.remaining, digits == 0 ? 1 : digits);
-    out += hex.view();
+    char hex[2 + 8] = {'0', 'x'};
+    const char* end = write_hex(hex + 2, walk.remaining, hex_digit_count(walk.remaining));
+    out.append(hex, static_cast<std::size_t>(end - hex));
   }
   return out;
 }
 
 std::ostream& write_flag_set(std::ostream& os, std::span<const flag_entry> table,
                              std::uint32_t bits) {
-  return write_text(os, flag_set_text(table, bits));
+  return write_unpadded(os, flag_set_text(table, bits));
 }
 
 }  // namespace detail

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "bitdump.hpp"
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 namespace bitdump {
 

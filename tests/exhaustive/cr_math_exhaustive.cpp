@@ -27,7 +27,7 @@
 #include <thread>
 #include <vector>
 
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 namespace corvane::detail {
 namespace {

@@ -14,7 +14,25 @@
 #include <string>
 #include <system_error>
 
+#include "text/hex.hpp"
+
 namespace corvane::cli {
+
+char lower_ascii(char c) noexcept {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return lower_ascii(x) == lower_ascii(y);
+         });
+}
+
+bool starts_like_number(std::string_view token) noexcept {
+  if (token.empty()) return false;
+  const char c = token.front();
+  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+}
 
 namespace {
 
@@ -216,10 +234,9 @@ std::string quote(std::string_view token) {
     if (b >= 0x20 && b < 0x7F && ch != '\\') {
       out.push_back(ch);
     } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out.push_back(kHex[b >> 4]);
-      out.push_back(kHex[b & 0xF]);
+      char escape[4] = {'\\', 'x'};
+      detail::write_hex(escape + 2, b, 2);
+      out.append(escape, sizeof escape);
     }
     ++shown;
   }

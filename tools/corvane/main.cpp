@@ -32,6 +32,7 @@ int run(const Invocation& inv) {
   }
   Inputs inputs;
   inputs.group = inv.subcommand->group;
+  inputs.grouping = inv.subcommand->grouping;
   if (kind == InputKind::Arguments) {
     inputs.arguments = inv.arguments;
   } else {

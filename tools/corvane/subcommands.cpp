@@ -108,7 +108,7 @@ std::vector<Subcommand> build_table() {
   {
     Subcommand s;
     s.name = "coords";
-    s.summary = "Map coordinates of positions (ID X Y Z), from arguments or one per stdin line";
+    s.summary = "Map coordinates of positions (ID X Y Z), from arguments, files or stdin";
     s.footer = R"(Examples:
   $ corvane coords 0xDA550000 84 108 0
   33.5S, 72.7E, 0.0Z
@@ -130,6 +130,32 @@ std::vector<Subcommand> build_table() {
       return just(make_coords_command(std::get<std::size_t>(precision)));
     };
     s.presets = {{"coords-p0", "-p 0"}, {"coords-p3", "-p 3"}};
+    table.push_back(std::move(s));
+  }
+
+  {
+    Subcommand s;
+    s.name = "locate";
+    s.summary = "Positions (ID X Y Z) of map texts: the inverse of coords";
+    s.footer = R"(A map text is what coords writes, at any precision ("33.55S, 72.75E, 0.0Z"),
+or typed: without the altitude, blanks instead of commas, lower-case letters.
+It stands for the band of positions that print it and is located in the
+middle of that band, so coords gives the same text back.
+Examples:
+  $ corvane locate "33.5S, 72.7E, 0.0Z"
+  0xDA55001D 84.0 107.99927 0.0
+  $ corvane locate 42n 33e
+  0xA8B40031 144.0 0.0 0.0
+  $ corvane locate "33.55S, 72.75E" | corvane coords -p 2)";
+    s.input_name = "text";
+    s.input_help = "Map texts (one per argument, or split at blanks); '-' or none reads stdin";
+    s.grouping = &map_text_groups;
+    s.looks_like_input = [](std::string_view arg) {
+      return starts_like_number(arg) || equal_ignoring_case(arg.substr(0, 7), "indoors");
+    };
+    s.prepare = [](const OptionValues&, const std::optional<std::string>&, InputKind) {
+      return just(make_locate_command());
+    };
     table.push_back(std::move(s));
   }
 

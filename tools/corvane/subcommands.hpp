@@ -93,6 +93,8 @@ struct Subcommand {
   /// Fields per item when input comes from arguments (4 for "ID X Y Z"); 0
   /// joins all arguments into one item, 1 takes them one at a time.
   std::size_t group = 1;
+  /// When set, groups the input arguments instead of `group`.
+  ArgumentGrouping grouping = nullptr;
   /// Whether --format and -E apply.
   bool streams = true;
   /// Whether an argument reads as input rather than as a file name; null:

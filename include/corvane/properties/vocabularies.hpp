@@ -50,10 +50,10 @@ using all_vocabularies =
 
 /// True for the types of `all_vocabularies`.
 template <class V>
-concept Vocabulary = Enumeration<V> || FlagSetType<V>;
+concept VocabularyType = Enumeration<V> || FlagSetType<V>;
 
 /// The C++ name of a vocabulary type ("SpellCategory", "CoverageMask").
-template <Vocabulary V>
+template <VocabularyType V>
 inline constexpr std::string_view vocabulary_name_v = [] {
   if constexpr (Enumeration<V>) {
     return enumeration_traits<V>::type_name;

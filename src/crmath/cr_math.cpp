@@ -9,7 +9,7 @@
 // evaluate again in double-double (error about 2^-100) and round that. The
 // exhaustive checks under tests/exhaustive/ compare every float argument with
 // a quad-precision reference.
-#include "cr_math.hpp"
+#include "crmath/cr_math.hpp"
 
 #include <cfloat>
 #include <cmath>

@@ -1,7 +1,7 @@
 // A double-precision estimate decides the rounding unless it lies too close to
 // the halfway point between two floats; only then is the decimal compared,
 // digit by digit, with the exact decimal expansion of that halfway point.
-#include "decimal_to_float.hpp"
+#include "text/decimal_to_float.hpp"
 
 #include <array>
 #include <bit>
