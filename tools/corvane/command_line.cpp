@@ -75,7 +75,8 @@ struct Parser {
             sub->add_option(std::string(o.names), st.options.texts[key], std::string(o.help));
         if (!o.default_value.empty()) option->capture_default_str();
         if (!o.choices.empty()) {
-          option->check(CLI::IsMember(std::vector<std::string>(o.choices.begin(), o.choices.end())));
+          option->check(
+              CLI::IsMember(std::vector<std::string>(o.choices.begin(), o.choices.end())));
         }
       } else {
         st.options.flags[key] = false;
@@ -178,8 +179,7 @@ std::string explain_parse_error(const CLI::ParseError& e, const std::vector<std:
     if (arg == "--") after_dashes = true;
     if (after_dashes || !looks_like_option(arg)) continue;
     const std::vector<std::string> known =
-        sub != nullptr ? option_names(*sub)
-                       : std::vector<std::string>{"-h", "--help", "--version"};
+        sub != nullptr ? option_names(*sub) : std::vector<std::string>{"-h", "--help", "--version"};
     if (is_known_option(known, arg)) continue;
     const std::string typed = arg.substr(0, arg.find('='));
     const std::vector<std::string_view> candidates(known.begin(), known.end());

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
-#include <utility>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "text/hex.hpp"
 
@@ -177,7 +177,9 @@ std::string replace_malformed(std::string_view text) {
 
 namespace {
 
-constexpr bool is_blank(char c) noexcept { return c == ' ' || c == '\t'; }
+constexpr bool is_blank(char c) noexcept {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view s) noexcept {
   while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -275,9 +277,7 @@ std::variant<float, Error> parse_f32(std::string_view token, std::string_view wh
                                      NonFinite non_finite) {
   const std::string name(what);
   if (token.empty()) return Error{"missing " + name};
-  const auto not_a_number = [&] {
-    return Error{name + " " + quote(token) + " is not a number"};
-  };
+  const auto not_a_number = [&] { return Error{name + " " + quote(token) + " is not a number"}; };
   std::string_view s = token;
   if (s.front() == '+') {
     s.remove_prefix(1);

@@ -28,7 +28,9 @@ bool OptionValues::given(std::string_view name) const {
 
 namespace {
 
-std::variant<Action, Error> just(Command command) { return Action{std::move(command)}; }
+std::variant<Action, Error> just(Command command) {
+  return Action{std::move(command)};
+}
 
 std::variant<std::size_t, Error> precision_option(const OptionValues& options) {
   const std::string& text = options.text("precision");
@@ -49,7 +51,7 @@ Subcommand position_subcommand(std::string_view name, std::string_view summary,
   s.summary = summary;
   s.footer = footer;
   s.input_name = "position";
-  s.input_help = "ID X Y Z, repeated; '-' or none reads stdin";
+  s.input_help = "ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
   s.group = 4;
   s.prepare = [make](const OptionValues&, const std::optional<std::string>&, InputKind) {
     return just(make());
@@ -59,8 +61,7 @@ Subcommand position_subcommand(std::string_view name, std::string_view summary,
 
 /// enum and flags: a listing without a vocabulary or without input, lookups
 /// otherwise.
-std::variant<Action, Error> vocabulary_action(bool is_enum,
-                                              const std::optional<std::string>& lead,
+std::variant<Action, Error> vocabulary_action(bool is_enum, const std::optional<std::string>& lead,
                                               InputKind input) {
   if (!lead) {
     if (is_enum) {
@@ -72,7 +73,8 @@ std::variant<Action, Error> vocabulary_action(bool is_enum,
   if (const auto* error = std::get_if<Error>(&ref)) return *error;
   if (const auto* const* e = std::get_if<const EnumVocabulary*>(&ref)) {
     if (!is_enum) {
-      return Error{std::string((*e)->name) + " is an enumeration, not a flag set; use 'corvane enum'"};
+      return Error{std::string((*e)->name) +
+                   " is an enumeration, not a flag set; use 'corvane enum'"};
     }
     const EnumVocabulary* v = *e;
     if (input == InputKind::None) {
@@ -119,9 +121,11 @@ std::vector<Subcommand> build_table() {
     s.options = {{"-p,--precision",
                   "Digits after the point for latitude and longitude (1 is the map text players "
                   "see; it leans downwards)",
-                  true, "1", {}}};
+                  true,
+                  "1",
+                  {}}};
     s.input_name = "position";
-    s.input_help = "ID X Y Z, repeated; '-' or none reads stdin";
+    s.input_help = "ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
     s.group = 4;
     s.prepare = [](const OptionValues& options, const std::optional<std::string>&,
                    InputKind) -> std::variant<Action, Error> {
@@ -148,7 +152,9 @@ Examples:
   0xA8B40031 144.0 0.0 0.0
   $ corvane locate "33.55S, 72.75E" | corvane coords -p 2)";
     s.input_name = "text";
-    s.input_help = "Map texts (one per argument, or split at blanks); '-' or none reads stdin";
+    s.input_help =
+        "Map texts (one per argument, or split at blanks), or files ('-' is stdin); none reads "
+        "stdin";
     s.grouping = &map_text_groups;
     s.looks_like_input = [](std::string_view arg) {
       return starts_like_number(arg) || equal_ignoring_case(arg.substr(0, 7), "indoors");
@@ -162,7 +168,7 @@ Examples:
   table.push_back(position_subcommand("inspect", "Everything the library knows about a position",
                                       "Example:\n  $ corvane inspect 0xA9B40019 -50 -10 94",
                                       &make_inspect_command));
-  table.back().input_help = "ID X Y Z; '-' or none reads stdin";
+  table.back().input_help = "ID X Y Z, or files ('-' is stdin); none reads stdin";
 
   table.push_back(position_subcommand(
       "rebucket", "Move positions into the landblock that contains their offset",
@@ -182,7 +188,8 @@ Examples:
       "Headings are radians in [0, 2pi): 0 west, pi/2 north, pi east, 3pi/2 south.",
       &make_measure_command));
   table.back().input_name = "positions";
-  table.back().input_help = "ID X Y Z ID X Y Z, repeated; '-' or none reads stdin";
+  table.back().input_help =
+      "ID X Y Z ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
   table.back().group = 8;
 
   {
@@ -199,7 +206,8 @@ Examples:
     s.lead_name = "vocabulary";
     s.lead_help = "An enumeration, e.g. SpellCategory";
     s.input_name = "values";
-    s.input_help = "Values (decimal or 0x hex) or exact names; '-' reads one per stdin line";
+    s.input_help =
+        "Values (decimal or 0x hex) or exact names, or files of one per line ('-' is stdin)";
     s.lead_choices = &enum_vocabulary_names;
     s.prepare = [](const OptionValues&, const std::optional<std::string>& lead, InputKind input) {
       return vocabulary_action(true, lead, input);
@@ -221,7 +229,8 @@ Examples:
     s.lead_help = "A flag set, e.g. CoverageMask";
     s.input_name = "terms";
     s.input_help =
-        "Masks and flag names, all joined into one mask; '-' reads one mask per stdin line";
+        "Masks and flag names, all joined into one mask, or files of one mask per line ('-' is "
+        "stdin)";
     s.group = 0;
     s.lead_choices = &flag_vocabulary_names;
     s.prepare = [](const OptionValues&, const std::optional<std::string>& lead, InputKind input) {
@@ -244,12 +253,17 @@ Examples:
   $ seq 100000 109999 | corvane fingerprint --whole
   $ corvane fingerprint --binary f32 --canon lossless weights.bin)";
     s.options = {
-        {"--canon", "How floats are canonicalised: sixdp or lossless", true, "sixdp",
+        {"--canon",
+         "How floats are canonicalised: sixdp or lossless",
+         true,
+         "sixdp",
          {"sixdp", "lossless"}},
         {"--explain", "Show each word's canonical bits and the running hash", false, "", {}},
-        {"--whole", "One fingerprint of every value of the input, not one per line", false, "",
-         {}},
-        {"--binary", "Read raw little-endian 32-bit words (f32 or u32) instead of text", true, "",
+        {"--whole", "One fingerprint of every value of the input, not one per line", false, "", {}},
+        {"--binary",
+         "Read raw little-endian 32-bit words (f32 or u32) instead of text",
+         true,
+         "",
          {"f32", "u32"}}};
     s.input_name = "values";
     s.input_help =
@@ -302,16 +316,16 @@ Example:
                  {"--extent", "Part of the world drawn: around the positions, or all of it", true,
                   "data", {"data", "world"}}};
     s.input_name = "positions";
-    s.input_help = "ID X Y Z, repeated; none or '-' reads stdin";
+    s.input_help = "ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
     s.group = 4;
     s.streams = false;
     s.prepare = [](const OptionValues& options, const std::optional<std::string>&, InputKind) {
       const std::string path = options.text("output");
       const PlotOptions plot{!options.flag("no-labels"),
                              options.text("extent") == "world" ? Extent::World : Extent::Data};
-      return std::variant<Action, Error>{Action{WholeRun{
-          [path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
-                       std::ostream& err) -> int {
+      return std::variant<Action, Error>{
+          Action{WholeRun{[path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
+                                       std::ostream& err) -> int {
             std::size_t failed = 0;
             const std::vector<PlotPoint> points =
                 read_plot_points(input_source(inputs), err, failed);
