@@ -12,12 +12,10 @@
 
 #include "debug_text.hpp"
 #include "fixed_text.hpp"
+#include "map_text_magnitude.hpp"
 
 namespace corvane {
 namespace {
-
-// The downward lean of the one-digit map text (bits 0x3D4CCCCD).
-constexpr float kOneDigitShift = 0.05f;
 
 float clamp_local(float v) noexcept {
   if (v < 0.0f) return 0.0f;
@@ -99,18 +97,6 @@ detail::FixedText<kMaxCoordinatesDebugChars> coordinates_text(
   return outdoor_text(*coordinates.outdoor());
 }
 
-// The magnitude printed before a hemisphere letter. At one digit it is moved
-// down by 0.05 so that the text leans downwards (33.55 reads 33.5); a
-// magnitude below 0.05 would go negative and reads 0.0 instead. NaN stays NaN.
-float display_magnitude(float degrees, std::size_t precision) noexcept {
-  float magnitude = std::fabs(degrees);
-  if (precision == 1) {
-    magnitude = magnitude - kOneDigitShift;
-    if (magnitude < 0.0f) magnitude = 0.0f;
-  }
-  return magnitude;
-}
-
 // Bound of the map text's characters other than the 2 * precision digits.
 std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
   // "N, ", "E, " and "Z" besides the numbers.
@@ -150,8 +136,8 @@ char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
 }
 
 std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
-  const float lat = display_magnitude(outdoor.lat, precision);
-  const float lon = display_magnitude(outdoor.lon, precision);
+  const float lat = detail::map_text_magnitude(outdoor.lat, precision);
+  const float lon = detail::map_text_magnitude(outdoor.lon, precision);
   const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
   if (precision > (std::numeric_limits<std::size_t>::max() - head) / 2) {
     throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
@@ -165,6 +151,19 @@ std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size
 }
 
 }  // namespace
+
+float detail::map_text_magnitude(float degrees, std::size_t precision) noexcept {
+  // The downward lean of the one-digit text (bits 0x3D4CCCCD); a magnitude
+  // below it would go negative and reads 0.0, so that no minus sign stands
+  // before a hemisphere letter.
+  constexpr float kOneDigitShift = 0.05f;
+  float magnitude = std::fabs(degrees);
+  if (precision == 1) {
+    magnitude = magnitude - kOneDigitShift;
+    if (magnitude < 0.0f) magnitude = 0.0f;
+  }
+  return magnitude;
+}
 
 // ---- WorldPosition -------------------------------------------------------------
 
@@ -256,8 +255,8 @@ std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) 
     end = write_indoor_text(text.data(), in->landblock);
   } else {
     const auto& outdoor = *coordinates.outdoor();
-    const float lat = display_magnitude(outdoor.lat, 1);
-    const float lon = display_magnitude(outdoor.lon, 1);
+    const float lat = detail::map_text_magnitude(outdoor.lat, 1);
+    const float lon = detail::map_text_magnitude(outdoor.lon, 1);
     assert(map_text_head_bound(lat, lon, outdoor.alt) + 2 <= text.size());
     end = write_map_text(text.data(), outdoor, lat, lon, 1);
   }
@@ -275,8 +274,8 @@ void append_map_text(std::string& out, std::span<const WorldCoordinates> coordin
     std::size_t item = kIndoorTextChars;
     if (const auto* outdoor = coordinate.outdoor()) {
       const std::size_t head =
-          map_text_head_bound(display_magnitude(outdoor->lat, precision),
-                              display_magnitude(outdoor->lon, precision), outdoor->alt);
+          map_text_head_bound(detail::map_text_magnitude(outdoor->lat, precision),
+                              detail::map_text_magnitude(outdoor->lon, precision), outdoor->alt);
       if (precision > (kMax - head) / 2) {
         throw std::length_error("corvane::append_map_text: precision");
       }
@@ -296,8 +295,8 @@ void append_map_text(std::string& out, std::span<const WorldCoordinates> coordin
       end = write_indoor_text(end, in->landblock);
     } else {
       const auto& outdoor = *coordinate.outdoor();
-      end = write_map_text(end, outdoor, display_magnitude(outdoor.lat, precision),
-                           display_magnitude(outdoor.lon, precision), precision);
+      end = write_map_text(end, outdoor, detail::map_text_magnitude(outdoor.lat, precision),
+                           detail::map_text_magnitude(outdoor.lon, precision), precision);
     }
     *end++ = separator;
   }

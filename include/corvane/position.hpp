@@ -20,6 +20,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -50,6 +51,8 @@ inline constexpr float METRES_PER_MAP_DEGREE = 240.0f;
 /// latitude = world y / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES (longitude
 /// likewise from x), so the corner lies at 102S, 102W.
 inline constexpr float MAP_ORIGIN_DEGREES = 102.0f;
+
+struct ParsedMapText;
 
 /// Map coordinates, the player-facing form of a WorldPosition: an interior
 /// cell number, or latitude and longitude in map degrees (240 m each; 0, 0 is
@@ -114,6 +117,48 @@ struct CORVANE_EXPORT WorldCoordinates {
   /// by a std::string throws std::length_error (as std::string itself does);
   /// one that exceeds the available memory throws std::bad_alloc.
   [[nodiscard]] std::string to_string_with_precision(std::size_t precision) const;
+
+  /// Reads a map text back: what to_string_with_precision writes at any
+  /// precision ("33.55S, 72.75E, 0.0Z", "42N, 33E, 94.0Z", "Indoors [01AD]"),
+  /// and what people type: no altitude ("33.5S, 72.7E" reads altitude 0),
+  /// blanks, a comma or nothing between the parts, blanks before a letter,
+  /// lower-case letters, one to four hexadecimal digits indoors, blanks around
+  /// the whole text. Empty for anything else; parse() says why.
+  ///
+  /// A text stands for the band of values that print as it, and reads as the
+  /// middle of that band, so that a reader's estimate is not biased:
+  /// - "33.55S" (two digits or more): 33.55 south, the decimal itself.
+  /// - "33.5S": 33.55 south. The one-digit text leans downwards; it stands
+  ///   for 33.5 to 33.6.
+  /// - A zero before its letter stands for half a band: "0N" is 0.25 north,
+  ///   "0.00S" 0.0025 south ("0.0N" is 0.05 north, as above).
+  /// - Where the band reaches across the world's edge, the middle of the part
+  ///   inside: "103N" is about 102.65 north, "102S" 101.75 south.
+  /// Inside the world, where positions print the text (up to six digits), the
+  /// value read is the one shown by the position nearest that middle, within
+  /// 2^-16 degrees of it ("33.55S" reads -33.550003): locating it finds that
+  /// very position. Otherwise it is the float nearest the middle.
+  /// Latitude and longitude carry no sign (their letter gives the direction)
+  /// and must stay below 100000 in magnitude; the altitude may carry a minus
+  /// sign ("-0.0Z" reads -0.0) and reads as the nearest float, any finite
+  /// one. Non-finite numbers ("inf", "nan") are rejected. Each part may have
+  /// its own number of digits.
+  ///
+  /// Whatever parses prints back (latitude and longitude at the precision
+  /// they were written with) to a text that parses to the same latitude and
+  /// longitude, and to the same altitude where that had at most one digit
+  /// after the point. Allocates nothing.
+  [[nodiscard]] static std::optional<WorldCoordinates> from_string(std::string_view text) noexcept;
+
+  /// from_string with the details: the digits written after the point, or
+  /// which part of the text was rejected, why, and where.
+  [[nodiscard]] static ParsedMapText parse(std::string_view text) noexcept;
+
+  /// How far outdoor coordinates lie outside the world, in map degrees: 0
+  /// inside (latitude and longitude each from 102S/W to the largest value a
+  /// position in the world converts to, about 102.8N/E), otherwise the larger
+  /// of the two excesses; NaN when either is NaN. 0 for Indoor.
+  [[nodiscard]] float degrees_outside_world() const noexcept;
 
   /// Same variant and every field equal.
   friend constexpr bool operator==(const WorldCoordinates&,
@@ -198,10 +243,53 @@ struct CORVANE_EXPORT WorldPosition {
   /// and altitude z. Id 0 converts as landblock (0, 0).
   [[nodiscard]] WorldCoordinates to_world_coords() const noexcept;
 
+  /// The outdoor position whose map coordinates these are: the landblock and
+  /// the offset inside it (x and y in [0, 192)) from latitude and longitude,
+  /// z from the altitude, the cell as derived_outdoor_cell_id gives it, the
+  /// identity rotation. Its to_world_coords() is the latitude and longitude
+  /// nearest to the ones given that any position gives, on the same side of
+  /// 0, and among those positions the one nearest to the exact inverse.
+  /// Empty for Indoor (its cell word names no landblock), and for latitude or
+  /// longitude outside the world or NaN (degrees_outside_world() says how far).
+  ///
+  /// With from_string, for every outdoor position p whose offset lies in its
+  /// landblock and whose z is finite: the text of p at precision k, read and
+  /// located, gives a position whose text at precision k is the same, and
+  /// which lies in the middle of the positions that print that text.
+  [[nodiscard]] static std::optional<WorldPosition> from_world_coords(
+      const WorldCoordinates& coordinates) noexcept;
+
   /// Id, offset and rotation equal (float equality for the components).
   friend constexpr bool operator==(const WorldPosition& a, const WorldPosition& b) noexcept {
     return a.landblock_id == b.landblock_id && a.coords == b.coords && a.rotation == b.rotation;
   }
+};
+
+/// Why a map text was rejected by WorldCoordinates::parse.
+struct CORVANE_EXPORT MapTextError {
+  /// The part of the text at fault.
+  enum class Part : std::uint8_t { Text, Latitude, Longitude, Altitude, Indoor };
+
+  Part part = Part::Text;
+  /// What was wrong ("expected N or S"), static text; empty when nothing was.
+  std::string_view reason;
+  /// Byte offset in the text where it went wrong.
+  std::size_t offset = 0;
+
+  /// "latitude: expected N or S (at character 6)", the offset counted from 1.
+  [[nodiscard]] std::string message() const;
+};
+
+/// What WorldCoordinates::parse read.
+struct ParsedMapText {
+  /// The coordinates; empty when the text was rejected.
+  std::optional<WorldCoordinates> coordinates;
+  /// Digits after the decimal point of latitude and longitude as written (0
+  /// without a point, and for Indoor): the precision to print them back at.
+  std::size_t lat_precision = 0;
+  std::size_t lon_precision = 0;
+  /// Why the text was rejected; reason is empty when it was read.
+  MapTextError error;
 };
 
 // ---- Many positions at once ---------------------------------------------------
