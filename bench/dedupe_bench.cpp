@@ -1,8 +1,10 @@
 // dedupe_events per event on batches of 10^3 to 10^7 events (30 % keyless,
-// keys drawn from a tenth as many distinct object ids as there are events),
-// against the same steps with std::unordered_set and absl::flat_hash_set as
-// the key set, and against the plain reverse walk with each of them. Copying
-// the batch in is excluded from the time.
+// keys drawn from a tenth as many distinct object ids as there are events):
+// on plain events, whose keys it asks for ahead of the walk, and on the same
+// events with a destructor of their own, whose keys it must ask for one at a
+// time; against the same steps with std::unordered_set and
+// absl::flat_hash_set as the key set, and against the plain reverse walk with
+// each of them. Copying the batch in is excluded from the time.
 #include <benchmark/benchmark.h>
 
 #include <absl/container/flat_hash_set.h>
@@ -12,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <type_traits>
 #include <utility>
 #include <unordered_set>
 #include <vector>
@@ -52,6 +55,19 @@ struct UpdateEvent {
   }
 };
 
+// The same event with a destructor of its own: destroying one runs the
+// caller's code, so dedupe_events must finish with each event before it asks
+// the next for its key (the walk one key at a time).
+struct ObservedUpdateEvent : UpdateEvent {
+  ObservedUpdateEvent() = default;
+  explicit ObservedUpdateEvent(const UpdateEvent& e) : UpdateEvent(e) {}
+  ObservedUpdateEvent(const ObservedUpdateEvent&) = default;
+  ObservedUpdateEvent(ObservedUpdateEvent&&) noexcept = default;
+  ObservedUpdateEvent& operator=(const ObservedUpdateEvent&) = default;
+  ObservedUpdateEvent& operator=(ObservedUpdateEvent&&) noexcept = default;
+  ~ObservedUpdateEvent() {}
+};
+
 using AbslGuidSet = absl::flat_hash_set<corvane::Guid, std::hash<corvane::Guid>>;
 
 // The batch of `events` events, made once per size from the suite's seed.
@@ -77,15 +93,30 @@ const std::vector<UpdateEvent>& batch(std::size_t events) {
   return out;
 }
 
-template <class Dedupe>
+// The same batch as events of type Event.
+template <class Event>
+const std::vector<Event>& batch_of(std::size_t events) {
+  if constexpr (std::is_same_v<Event, UpdateEvent>) {
+    return batch(events);
+  } else {
+    static std::map<std::size_t, std::vector<Event>> batches;
+    auto& out = batches[events];
+    if (out.empty()) {
+      for (const UpdateEvent& e : batch(events)) out.emplace_back(e);
+    }
+    return out;
+  }
+}
+
+template <class Event = UpdateEvent, class Dedupe>
 void run(benchmark::State& state, Dedupe dedupe) {
-  const auto& master = batch(static_cast<std::size_t>(state.range(0)));
+  const auto& master = batch_of<Event>(static_cast<std::size_t>(state.range(0)));
   std::size_t survivors = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<UpdateEvent> events = master;
+    std::vector<Event> events = master;
     state.ResumeTiming();
-    const std::vector<UpdateEvent> result = dedupe(std::move(events));
+    const std::vector<Event> result = dedupe(std::move(events));
     survivors = result.size();
     benchmark::DoNotOptimize(result.data());
   }
@@ -128,10 +159,9 @@ std::vector<UpdateEvent> plain_walk(std::vector<UpdateEvent> events) {
   return out;
 }
 
-// What the cache misses of a large key set cost: the same walk with
-// absl::flat_hash_set, asking each event for its key kAhead events before it
-// is needed and prefetching the key's slot. Not a baseline: an estimate of
-// how flat the per-event cost can get, for the notes.
+// The plain walk with absl::flat_hash_set, asking each event for its key
+// kAhead events before it is needed and prefetching the key's slot: the peer
+// of what dedupe_events does for plain events.
 template <std::size_t kAhead>
 std::vector<UpdateEvent> prefetching_walk(std::vector<UpdateEvent> events) {
   std::vector<UpdateEvent> out;
@@ -155,6 +185,16 @@ std::vector<UpdateEvent> prefetching_walk(std::vector<UpdateEvent> events) {
 
 void BM_DedupeEvents(benchmark::State& state) {
   run(state, [](std::vector<UpdateEvent> e) { return corvane::dedupe_events(std::move(e)); });
+}
+
+// dedupe_events on the same batch of events whose destruction is the
+// caller's code: keys are asked for one at a time.
+void BM_DedupeEventsOneAtATime(benchmark::State& state) {
+  static_assert(!corvane::detail::may_ask_keys_ahead_v<ObservedUpdateEvent> &&
+                corvane::detail::may_ask_keys_ahead_v<UpdateEvent>);
+  run<ObservedUpdateEvent>(state, [](std::vector<ObservedUpdateEvent> e) {
+    return corvane::dedupe_events(std::move(e));
+  });
 }
 
 // dedupe_events' steps with std::unordered_set as the key set.
@@ -181,6 +221,7 @@ void sizes(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(BM_DedupeEvents)->Apply(sizes);
+BENCHMARK(BM_DedupeEventsOneAtATime)->Apply(sizes);
 BENCHMARK(BM_DedupeEventsUnorderedSet)->Apply(sizes);
 BENCHMARK(BM_DedupeEventsAbsl)->Apply(sizes);
 BENCHMARK(BM_PlainUnorderedSetWalk)->Apply(sizes);

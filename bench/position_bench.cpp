@@ -16,7 +16,7 @@
 #include "alloc_counter.hpp"
 #include "bench_inputs.hpp"
 #include "corvane/position.hpp"
-#include "fixed_text.hpp"
+#include "text/fixed_point.hpp"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // float in the order written, and nothing is fused into a multiply-add.
 #include "corvane/position.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cmath>
@@ -11,8 +12,10 @@
 #include <stdexcept>
 
 #include "debug_text.hpp"
-#include "fixed_text.hpp"
 #include "map_text_magnitude.hpp"
+#include "text/fixed_point.hpp"
+#include "text/hex.hpp"
+#include "text/unpadded.hpp"
 
 namespace corvane {
 namespace {
@@ -54,59 +57,58 @@ float world_metres(std::uint8_t landblock, float offset) noexcept {
   return static_cast<float>(landblock) * LANDBLOCK_LENGTH + offset;
 }
 
+}  // namespace
+
 // ---- text --------------------------------------------------------------------
 
-constexpr std::size_t kMaxPositionDebugChars =
-    32 + 10 + detail::kMaxVector3DebugChars + detail::kMaxQuaternionDebugChars + 16;
+namespace detail {
 
-detail::FixedText<kMaxPositionDebugChars> position_text(const WorldPosition& p) noexcept {
-  detail::FixedText<kMaxPositionDebugChars> text;
-  text << "WorldPosition { landblock_id: ";
-  detail::append_debug(text, p.landblock_id);
-  text << ", coords: ";
-  detail::append_debug(text, p.coords);
-  text << ", rotation: ";
-  detail::append_debug(text, p.rotation);
-  text << " }";
+template <class Out>
+constexpr void append_debug(Out& out, const WorldPosition& p) {
+  append_struct(out, "WorldPosition", field("landblock_id", p.landblock_id),
+                field("coords", p.coords), field("rotation", p.rotation));
+}
+
+template <class Out>
+constexpr void append_debug(Out& out, const WorldCoordinates::Indoor& indoor) {
+  append_struct(out, "Indoor", field("landblock", indoor.landblock));
+}
+
+template <class Out>
+constexpr void append_debug(Out& out, const WorldCoordinates::Outdoor& outdoor) {
+  append_struct(out, "Outdoor", field("lat", outdoor.lat), field("lon", outdoor.lon),
+                field("alt", outdoor.alt));
+}
+
+}  // namespace detail
+
+namespace {
+
+// Either alternative's debug text: sized for the longer of the two.
+using CoordinatesDebugText =
+    detail::StackText<std::max(detail::max_debug_chars<WorldCoordinates::Indoor>(),
+                               detail::max_debug_chars<WorldCoordinates::Outdoor>())>;
+
+CoordinatesDebugText coordinates_text(const WorldCoordinates& coordinates) noexcept {
+  CoordinatesDebugText text;
+  if (const auto* indoor = coordinates.indoor()) {
+    detail::append_debug(text, *indoor);
+  } else {
+    detail::append_debug(text, *coordinates.outdoor());
+  }
   return text;
 }
 
-constexpr std::size_t kMaxCoordinatesDebugChars = 24 + 3 * detail::kMaxShortestFloatChars;
-
-detail::FixedText<kMaxCoordinatesDebugChars> indoor_text(
-    const WorldCoordinates::Indoor& indoor) noexcept {
-  detail::FixedText<kMaxCoordinatesDebugChars> text;
-  text << "Indoor { landblock: ";
-  text.append_decimal(indoor.landblock) << " }";
-  return text;
-}
-
-detail::FixedText<kMaxCoordinatesDebugChars> outdoor_text(
-    const WorldCoordinates::Outdoor& outdoor) noexcept {
-  detail::FixedText<kMaxCoordinatesDebugChars> text;
-  text << "Outdoor { lat: ";
-  text.append_float(outdoor.lat) << ", lon: ";
-  text.append_float(outdoor.lon) << ", alt: ";
-  text.append_float(outdoor.alt) << " }";
-  return text;
-}
-
-detail::FixedText<kMaxCoordinatesDebugChars> coordinates_text(
-    const WorldCoordinates& coordinates) noexcept {
-  if (const auto* indoor = coordinates.indoor()) return indoor_text(*indoor);
-  return outdoor_text(*coordinates.outdoor());
-}
+// "N, ", "E, " and "Z" besides the three numbers.
+constexpr std::size_t kMapTextLetters = 7;
+// The longest text form (precision 1: the altitude's precision too).
+constexpr std::size_t kMaxTextFormChars = 3 * detail::max_fixed_chars(1) + kMapTextLetters;
 
 // Bound of the map text's characters other than the 2 * precision digits.
 std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
-  // "N, ", "E, " and "Z" besides the numbers.
   return detail::fixed_chars_bound(lat, 0) + detail::fixed_chars_bound(lon, 0) +
-         detail::fixed_chars_bound(alt, 1) + 7;
+         detail::fixed_chars_bound(alt, 1) + kMapTextLetters;
 }
-
-// The longest text form (precision 1): three numbers of at most 42 characters
-// and the letters and separators.
-constexpr std::size_t kMaxTextFormChars = 3 * 42 + 7;
 
 // `lat` and `lon` are the display magnitudes; the letters follow the signs of
 // the coordinates themselves.
@@ -130,7 +132,7 @@ constexpr std::size_t kIndoorTextChars = 14;
 // "Indoors [01AD]".
 char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
   std::memcpy(out, "Indoors [", 9);
-  for (int i = 0; i < 4; ++i) out[9 + i] = detail::kUpperHexDigits[(cell >> (12 - 4 * i)) & 0xF];
+  detail::write_hex(out + 9, cell, 4);
   out[13] = ']';
   return out + kIndoorTextChars;
 }
@@ -229,11 +231,11 @@ WorldCoordinates WorldPosition::to_world_coords() const noexcept {
 }
 
 std::ostream& operator<<(std::ostream& os, const WorldPosition& position) {
-  return detail::write_text(os, position_text(position));
+  return detail::write_unpadded(os, detail::debug_text(position).view());
 }
 
 std::string debug_string(const WorldPosition& position) {
-  return detail::to_string(position_text(position));
+  return std::string(detail::debug_text(position).view());
 }
 
 // ---- WorldCoordinates ----------------------------------------------------------
@@ -257,10 +259,9 @@ std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) 
     const auto& outdoor = *coordinates.outdoor();
     const float lat = detail::map_text_magnitude(outdoor.lat, 1);
     const float lon = detail::map_text_magnitude(outdoor.lon, 1);
-    assert(map_text_head_bound(lat, lon, outdoor.alt) + 2 <= text.size());
     end = write_map_text(text.data(), outdoor, lat, lon, 1);
   }
-  return detail::write_text(
+  return detail::write_unpadded(
       os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
@@ -304,23 +305,23 @@ void append_map_text(std::string& out, std::span<const WorldCoordinates> coordin
 }
 
 std::string debug_string(const WorldCoordinates& coordinates) {
-  return detail::to_string(coordinates_text(coordinates));
+  return std::string(coordinates_text(coordinates).view());
 }
 
 std::ostream& operator<<(std::ostream& os, const WorldCoordinates::Indoor& indoor) {
-  return detail::write_text(os, indoor_text(indoor));
+  return detail::write_unpadded(os, detail::debug_text(indoor).view());
 }
 
 std::string debug_string(const WorldCoordinates::Indoor& indoor) {
-  return detail::to_string(indoor_text(indoor));
+  return std::string(detail::debug_text(indoor).view());
 }
 
 std::ostream& operator<<(std::ostream& os, const WorldCoordinates::Outdoor& outdoor) {
-  return detail::write_text(os, outdoor_text(outdoor));
+  return detail::write_unpadded(os, detail::debug_text(outdoor).view());
 }
 
 std::string debug_string(const WorldCoordinates::Outdoor& outdoor) {
-  return detail::to_string(outdoor_text(outdoor));
+  return std::string(detail::debug_text(outdoor).view());
 }
 
 }  // namespace corvane

@@ -319,14 +319,18 @@ TEST(FormatFloat, ShortestTextReadsBackToTheSameBits) {
   EXPECT_EQ(format_float(84.0f), "84.0");
   EXPECT_EQ(format_float(-0.0f), "-0.0");
   EXPECT_EQ(format_float(7.1f), "7.1");
-  EXPECT_EQ(format_float(1e20f), "1e+20");
-  EXPECT_EQ(format_float(std::nanf("")), "nan");
+  EXPECT_EQ(format_float(1e20f), "1e20");
+  EXPECT_EQ(format_float(7212154486784.0f), "7212154500000.0");
+  EXPECT_EQ(format_float(std::nanf("")), "NaN");
   EXPECT_EQ(format_float(-std::numeric_limits<float>::infinity()), "-inf");
   std::mt19937 rng(7);
   for (int i = 0; i < 200000; ++i) {
     const float v = std::bit_cast<float>(static_cast<std::uint32_t>(rng()));
-    if (!std::isfinite(v)) continue;
+    // Every float the tool writes is the library's own text of it.
     const std::string text = format_float(v);
+    EXPECT_EQ("Vector3 { x: " + text + ", y: 0.0, z: 0.0 }",
+              corvane::debug_string(corvane::Vector3{v, 0.0f, 0.0f}));
+    if (!std::isfinite(v)) continue;
     EXPECT_EQ(bits(ok(parse_f32(text, "x", NonFinite::Reject))), bits(v)) << text;
     // The JSON number prints as the same text, and the double it holds
     // narrows back to the same float.
@@ -468,6 +472,34 @@ TEST(Coords, AgreesWithTheLibraryOnRandomPositions) {
     EXPECT_EQ(r.text, p.to_world_coords().to_string_with_precision(3));
     EXPECT_EQ(r.fields["indoors"].get<bool>(), p.is_indoors());
   }
+}
+
+TEST(Locate, CoordsOfALocatedTextGivesTheSameTextAtEveryPrecision) {
+  // Outdoor positions all over the world, offsets inside their landblock:
+  // their map text, located by the tool and converted back by the tool,
+  // reads the same, whether the text is one argument or typed in pieces.
+  std::mt19937 rng(8);
+  std::uniform_real_distribution<float> offset(0.0f, 191.99f), height(-100.0f, 500.0f);
+  const Command locate = make_locate_command();
+  for (int i = 0; i < 700; ++i) {
+    const std::uint32_t id = (static_cast<std::uint32_t>(rng()) & 0xFFFF0000u) | 1u;
+    const WorldPosition p{Guid{id}, Vector3{offset(rng), offset(rng), height(rng)},
+                          Quaternion::identity()};
+    const std::size_t precision = static_cast<std::size_t>(i % 7);
+    const std::string text = run_line(make_coords_command(precision), format_position(p));
+    const std::string located = run_line(locate, text);
+    ASSERT_FALSE(located.starts_with("ERROR")) << text << ": " << located;
+    EXPECT_EQ(run_line(make_coords_command(precision), located), text) << located;
+  }
+  EXPECT_EQ(run_line(locate, "Indoors [01AD]").rfind("ERROR: map text 'Indoors [01AD]' is indoors", 0), 0u);
+  EXPECT_NE(run_line(locate, "150N, 0E").find("outside the world"), std::string::npos);
+  EXPECT_NE(run_line(locate, "33.5Q, 72.7E").find("latitude"), std::string::npos);
+
+  const auto groups = [](std::vector<std::string> args) { return map_text_groups(args); };
+  using Sizes = std::vector<std::size_t>;
+  EXPECT_EQ(groups({"33.5S, 72.7E, 0.0Z", "42N 33E"}), (Sizes{1, 1}));
+  EXPECT_EQ(groups({"33.5S,", "72.7E,", "0.0Z", "42n", "33e", "Indoors", "[01AD]"}), (Sizes{3, 2, 2}));
+  EXPECT_EQ(groups({"33.5S, 72.7E", "42N, 33E, 94.0Z", "x"}), (Sizes{1, 1, 1}));
 }
 
 TEST(Rebucket, ResultsAndTheirTextReadBackExactly) {
@@ -767,7 +799,9 @@ TEST(Plot, ReadsGoodLinesAndReportsBadOnes) {
 
 TEST(Commands, EveryNameGivesACommandAndUnknownNamesNone) {
   for (const std::string& name : command_names()) EXPECT_TRUE(command_named(name)) << name;
-  EXPECT_EQ(command_names().size(), 9 + all_enumerations::size + all_flag_sets::size);
+  // coords (and two presets), locate, inspect, rebucket, normalize, measure,
+  // fingerprint (two presets), and enum and flags for each vocabulary.
+  EXPECT_EQ(command_names().size(), 10 + all_enumerations::size + all_flag_sets::size);
   for (const char* bad : {"", "plot", "coords-p61", "coords-p", "coords-px", "enum:", "enum:CoverageMask",
                           "flags:SpellCategory"}) {
     EXPECT_FALSE(command_named(bad)) << bad;

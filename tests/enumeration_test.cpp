@@ -20,24 +20,33 @@
 
 namespace corvane {
 
+// Test-only vocabularies spell their traits out by hand, as the declarer
+// would from a list.
+
 // A sparse enumeration touching 0 and the largest 32-bit value: hashed lookup.
-#define CORVANE_TEST_SPARSE_MEMBERS(X) \
-  X(Zero, 0)                           \
-  X(Seven, 7)                          \
-  X(Big, 0x80000000u)                  \
-  X(AlmostMax, 0xFFFFFFFEu)            \
-  X(Max, 0xFFFFFFFFu)
-enum class TestSparse : std::uint32_t { CORVANE_TEST_SPARSE_MEMBERS(CORVANE_DETAIL_ENUMERATOR) };
-CORVANE_DETAIL_ENUMERATION_TRAITS(TestSparse, CORVANE_TEST_SPARSE_MEMBERS)
+enum class TestSparse : std::uint32_t {
+  Zero = 0,
+  Seven = 7,
+  Big = 0x80000000u,
+  AlmostMax = 0xFFFFFFFEu,
+  Max = 0xFFFFFFFFu
+};
+template <>
+struct enumeration_traits<TestSparse> {
+  static constexpr std::string_view type_name = "TestSparse";
+  static constexpr std::uint32_t values[] = {0, 7, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu};
+  static constexpr char names[] = "Zero\0Seven\0Big\0AlmostMax\0Max\0";
+};
 
 // A dense 8-bit enumeration ending at the largest 8-bit value.
-#define CORVANE_TEST_BYTE_MEMBERS(X) \
-  X(Low, 250)                        \
-  X(Mid, 252)                        \
-  X(High, 255)
-enum class TestByte : std::uint8_t { CORVANE_TEST_BYTE_MEMBERS(CORVANE_DETAIL_ENUMERATOR) };
-CORVANE_DETAIL_ENUMERATION_TRAITS(TestByte, CORVANE_TEST_BYTE_MEMBERS,
-                                  static constexpr TestByte default_member = TestByte::Mid;)
+enum class TestByte : std::uint8_t { Low = 250, Mid = 252, High = 255 };
+template <>
+struct enumeration_traits<TestByte> {
+  static constexpr std::string_view type_name = "TestByte";
+  static constexpr std::uint8_t values[] = {250, 252, 255};
+  static constexpr char names[] = "Low\0Mid\0High\0";
+  static constexpr TestByte default_member = TestByte::Mid;
+};
 
 // 700 members spread over the whole 32-bit range, built at compile time: the
 // size the machinery is designed for, on the hashed path.
@@ -70,26 +79,25 @@ struct enumeration_traits<TestWide> {
 
 // Flags that overlap, a flag without a name, a value-0 constant and a
 // multi-bit flag, in an order that makes the walk's rules matter.
-#define CORVANE_TEST_FLAGS(X) \
-  X(EMPTY, 0x0, "")           \
-  X(A, 0x1, "Alpha")          \
-  X(B, 0x2, "")               \
-  X(AB, 0x3, "Alpha Beta")    \
-  X(PAIR, 0x18, "Pair")       \
-  X(HIGH, 0x80000000u, "")
-#define CORVANE_DETAIL_FLAG_SET TestFlags
 class TestFlags : public FlagSet<TestFlags> {
  public:
-  CORVANE_TEST_FLAGS(CORVANE_DETAIL_FLAG_DECLARE)
+  static const TestFlags EMPTY, A, B, AB, PAIR, HIGH;
 };
-CORVANE_TEST_FLAGS(CORVANE_DETAIL_FLAG_DEFINE)
-#undef CORVANE_DETAIL_FLAG_SET
+inline constexpr TestFlags TestFlags::EMPTY = from_bits_retain(0x0);
+inline constexpr TestFlags TestFlags::A = from_bits_retain(0x1);
+inline constexpr TestFlags TestFlags::B = from_bits_retain(0x2);
+inline constexpr TestFlags TestFlags::AB = from_bits_retain(0x3);
+inline constexpr TestFlags TestFlags::PAIR = from_bits_retain(0x18);
+inline constexpr TestFlags TestFlags::HIGH = from_bits_retain(0x80000000u);
 template <>
 struct flag_set_traits<TestFlags> {
   static constexpr std::string_view type_name = "TestFlags";
   // The unnamed entry (0x4) must never be yielded.
   static constexpr std::array flags = {
-      CORVANE_TEST_FLAGS(CORVANE_DETAIL_FLAG_ENTRY) flag_entry{"", 0x4, ""}};
+      flag_entry{"EMPTY", 0x0, ""},   flag_entry{"A", 0x1, "Alpha"},
+      flag_entry{"B", 0x2, ""},       flag_entry{"AB", 0x3, "Alpha Beta"},
+      flag_entry{"PAIR", 0x18, "Pair"}, flag_entry{"HIGH", 0x80000000u, ""},
+      flag_entry{"", 0x4, ""}};
   static constexpr bool has_display_names = true;
 };
 
@@ -252,6 +260,46 @@ TEST(Enumeration, NonMemberValueFromACastIsWrittenAsItsNumber) {
   std::ostringstream os;
   os << static_cast<TestByte>(251);
   EXPECT_EQ(os.str(), "251");
+}
+
+TEST(Enumeration, EveryVocabularyWritesANonMemberAsItsNumber) {
+  // The smallest value that is no member, EmoteCategory's 39 included.
+  auto check = [&]<class E>() {
+    using U = std::underlying_type_t<E>;
+    U raw = 0;
+    while (from_repr<E>(raw).has_value()) ++raw;
+    std::ostringstream os;
+    os << static_cast<E>(raw);
+    EXPECT_EQ(os.str(), std::to_string(raw)) << enumeration_traits<E>::type_name;
+    EXPECT_EQ(debug_string(static_cast<E>(raw)), std::to_string(raw));
+  };
+  for_each_type(all_enumerations{}, check);
+  for_each_type(test_enumerations{}, check);
+}
+
+TEST(Enumeration, TheVocabularyListHoldsEveryVocabularyOnce) {
+  static_assert(all_vocabularies::size == 18);
+  std::vector<std::string_view> enumerations;
+  std::vector<std::string_view> flag_sets;
+  for_each_vocabulary([&]<class V>(std::string_view type_name) {
+    if constexpr (Enumeration<V>) {
+      EXPECT_EQ(type_name, enumeration_traits<V>::type_name);
+      enumerations.push_back(type_name);
+    } else {
+      EXPECT_EQ(type_name, flag_set_traits<V>::type_name);
+      flag_sets.push_back(type_name);
+    }
+  });
+  std::set<std::string_view> unique(enumerations.begin(), enumerations.end());
+  unique.insert(flag_sets.begin(), flag_sets.end());
+  EXPECT_EQ(unique.size(), 18u);
+  // The lists of one kind hold the same types in the same order.
+  std::vector<std::string_view> listed;
+  for_each_vocabulary<all_enumerations>([&]<class E>(std::string_view n) { listed.push_back(n); });
+  EXPECT_EQ(listed, enumerations);
+  listed.clear();
+  for_each_vocabulary<all_flag_sets>([&]<class F>(std::string_view n) { listed.push_back(n); });
+  EXPECT_EQ(listed, flag_sets);
 }
 
 TEST(Enumeration, StreamIgnoresWidthAndFillAndKeepsOtherSettings) {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "fixed_text.hpp"
+#include "text/fixed_point.hpp"
 
 namespace {
 
@@ -66,6 +66,7 @@ std::string write_fixed(float value, std::size_t precision, bool through_to_char
   const auto written = static_cast<std::size_t>(end - text.data());
   EXPECT_LE(written, bound) << bits(value) << " at " << precision;
   EXPECT_LE(bound, written + 3) << "loose bound for " << bits(value);
+  EXPECT_LE(bound, corvane::detail::max_fixed_chars(precision)) << bits(value);
   text.resize(written);
   return text;
 }

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -391,6 +392,69 @@ void check_moved_never_copied() {
 TEST(DedupeEvents, EventsAreMovedNeverCopied) {
   check_moved_never_copied<CopyableEvent>();
   check_moved_never_copied<ConstIdEvent>();
+}
+
+// ---------------------------------------------------------------------------
+// Batches large enough that the key set outgrows the core's cache
+
+// A plain event that records each dedupe_key call: still trivially copyable,
+// so the walk may ask for its keys ahead, and the log shows whether it still
+// asks each event once, from the last to the first.
+template <class KeyType>
+struct LoggedEvent {
+  using Key = KeyType;
+  int id = 0;
+  std::optional<Key> key;
+  std::vector<int>* asked = nullptr;
+  std::optional<Key> dedupe_key() const {
+    asked->push_back(id);
+    return key;
+  }
+};
+
+static_assert(corvane::detail::may_ask_keys_ahead_v<LoggedEvent<int>> &&
+              corvane::detail::may_ask_keys_ahead_v<LoggedEvent<corvane::Guid>> &&
+              corvane::detail::may_ask_keys_ahead_v<LoggedEvent<float>>);
+static_assert(!corvane::detail::may_ask_keys_ahead_v<RecordingEvent<true>> &&
+              !corvane::detail::may_ask_keys_ahead_v<CopyableEvent> &&
+              !corvane::detail::may_ask_keys_ahead_v<StringEvent>);
+
+template <class Key, class MakeKey>
+void check_large_batch(MakeKey make_key) {
+  std::mt19937 rng(2024);
+  constexpr int kEvents = 150'000;
+  constexpr unsigned kDistinct = 70'000;  // enough to take the table past the cache
+  std::vector<int> asked;
+  std::vector<LoggedEvent<Key>> events;
+  for (int i = 0; i < kEvents; ++i) {
+    std::optional<Key> key;
+    if (rng() % 10 >= 3) key = make_key(static_cast<unsigned>(rng() % kDistinct));
+    events.push_back({i, key, &asked});
+  }
+  // Survivors by the rule: keyless, or the last event with its key.
+  std::unordered_map<Key, int> last;
+  for (const auto& e : events) {
+    if (e.key) last[*e.key] = e.id;
+  }
+  std::vector<int> expected;
+  for (const auto& e : events) {
+    if (!e.key || last.at(*e.key) == e.id) expected.push_back(e.id);
+  }
+
+  const auto result = dedupe_events(std::move(events));
+  std::vector<int> ids;
+  for (const auto& e : result) ids.push_back(e.id);
+  EXPECT_EQ(ids, expected);
+  ASSERT_EQ(asked.size(), static_cast<std::size_t>(kEvents));
+  for (int i = 0; i < kEvents; ++i) ASSERT_EQ(asked[static_cast<std::size_t>(i)], kEvents - 1 - i) << i;
+}
+
+TEST(DedupeEventsAgainstReference, LargeBatchesAskEachKeyOnceLastFirst) {
+  // Zero is a key like any other (the integer set keeps it apart from its
+  // empty slots); -0.0 and 0.0 are equal keys.
+  check_large_batch<int>([](unsigned k) { return static_cast<int>(k) - 1000; });
+  check_large_batch<corvane::Guid>([](unsigned k) { return corvane::Guid{k * 0x9E37'79B9u}; });
+  check_large_batch<float>([](unsigned k) { return k == 1 ? -0.0f : static_cast<float>(k) * 0.25f; });
 }
 
 // ---------------------------------------------------------------------------

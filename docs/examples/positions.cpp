@@ -1,6 +1,7 @@
 // Guide example: world positions and the map text shown to players. Each
 // "// prints:" comment is checked against the output.
 #include <iostream>
+#include <optional>
 
 #include "corvane/position.hpp"
 
@@ -27,6 +28,15 @@ int main() {
   const WorldPosition cellar{Guid{0x016C0155}, Vector3{}, Quaternion::identity()};
   std::cout << cellar.to_world_coords() << '\n';  // prints: Indoors [0155]
   // [map-text]
+
+  // [map-text-back]
+  // "33.5S" stands for 33.5 to 33.6 south: it reads as the middle.
+  const auto read = corvane::WorldCoordinates::from_string("33.5s 72.7e");
+  const std::optional<WorldPosition> found = WorldPosition::from_world_coords(*read);
+  std::cout << found->to_world_coords() << '\n';  // prints: 33.5S, 72.7E, 0.0Z
+  std::cout << corvane::WorldCoordinates::parse("33.5, 72.7E").error.message() << '\n';
+  // prints: latitude: expected N or S (at character 5)
+  // [map-text-back]
 
   // [distances]
   // Same id: measured in the landblock. Different ids: in world space.

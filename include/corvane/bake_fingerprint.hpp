@@ -15,10 +15,6 @@
 
 namespace corvane {
 
-#define CORVANE_FLOAT_CANON_MEMBERS(X) \
-  X(SixDp, 0)                          \
-  X(Lossless, 1)
-
 /// How a float is canonicalised before it is folded into a fingerprint, stored
 /// in one byte. It has the operations of every enumeration (from_repr, name,
 /// members, operator<<); no default member is fixed.
@@ -27,9 +23,8 @@ namespace corvane {
 ///             Scenery quaternions use it so that tiny export noise does not
 ///             change the fingerprint.
 ///   Lossless  the value's own bits; only -0 is merged into +0.
-enum class FloatCanon : std::uint8_t { CORVANE_FLOAT_CANON_MEMBERS(CORVANE_DETAIL_ENUMERATOR) };
-
-CORVANE_DETAIL_ENUMERATION_TRAITS(FloatCanon, CORVANE_FLOAT_CANON_MEMBERS)
+#define CORVANE_ENUMERATION (FloatCanon, std::uint8_t, float_canon)
+#include "corvane/properties/declare_vocabulary.inc"
 
 /// The 64-bit FNV offset basis: the fingerprint of an empty sequence.
 inline constexpr std::uint64_t FNV1A_OFFSET_BASIS = 0xcbf29ce484222325u;

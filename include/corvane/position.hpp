@@ -132,12 +132,13 @@ struct CORVANE_EXPORT WorldCoordinates {
   ///   for 33.5 to 33.6.
   /// - A zero before its letter stands for half a band: "0N" is 0.25 north,
   ///   "0.00S" 0.0025 south ("0.0N" is 0.05 north, as above).
-  /// - Where the band reaches across the world's edge, the middle of the part
-  ///   inside: "103N" is about 102.65 north, "102S" 101.75 south.
-  /// Inside the world, where positions print the text (up to six digits), the
-  /// value read is the one shown by the position nearest that middle, within
-  /// 2^-16 degrees of it ("33.55S" reads -33.550003): locating it finds that
-  /// very position. Otherwise it is the float nearest the middle.
+  /// Where positions print the text (inside the world, up to six digits),
+  /// the middle is that of the part of the band inside the world ("103N" is
+  /// about 102.65 north, "102S" 101.75 south), and the value read is the one
+  /// shown by the position nearest it, within 2^-16 degrees ("33.55S" reads
+  /// -33.550003): locating it finds that very position. Otherwise the value
+  /// read is the float nearest the middle ("102.0S", which no position
+  /// prints, reads -102.05, just outside the world).
   /// Latitude and longitude carry no sign (their letter gives the direction)
   /// and must stay below 100000 in magnitude; the altitude may carry a minus
   /// sign ("-0.0Z" reads -0.0) and reads as the nearest float, any finite

@@ -41,7 +41,10 @@ concept Deduplicable =
 ///
 /// Time is linear in the batch (one key, one hash lookup and at most one
 /// insertion per event); extra memory is the result and one entry per
-/// distinct key.
+/// distinct key. For events that are trivially copyable, with keys of an
+/// arithmetic type or Guid, nothing but the dedupe_key calls is observable,
+/// and the walk asks for keys a few events ahead of itself (in the same order)
+/// so that the cost per event grows less once the key set outgrows the caches.
 template <Deduplicable E>
 std::vector<E> dedupe_events(std::vector<E> events);
 
@@ -49,7 +52,15 @@ std::vector<E> dedupe_events(std::vector<E> events);
 
 template <Deduplicable E>
 std::vector<E> dedupe_events(std::vector<E> events) {
-  return detail::dedupe_one_at_a_time(events);
+  // Where moving and destroying an event and hashing its key run none of the
+  // caller's code, keys are asked for ahead of the walk so that the key set's
+  // cache misses overlap; the caller sees the same dedupe_key calls in the
+  // same order either way.
+  if constexpr (detail::may_ask_keys_ahead_v<E>) {
+    return detail::dedupe_asking_ahead(events);
+  } else {
+    return detail::dedupe_one_at_a_time(events);
+  }
 }
 
 }  // namespace corvane

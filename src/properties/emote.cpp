@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
+#include <string>
 
 namespace corvane {
 namespace {
@@ -60,26 +62,6 @@ constexpr std::array<std::uint64_t, 2> kUserVisible = visible_bits({
 });
 static_assert(members<EmoteType>().size() <= 128, "the bitmap covers values 0 to 127");
 
-// One string with NUL separators plus offsets: no relocation per name.
-#define CORVANE_DETAIL_DISPLAY(member, value, display) display "\0"
-constexpr char kDisplayNames[] = CORVANE_EMOTE_CATEGORY_MEMBERS(CORVANE_DETAIL_DISPLAY);
-#undef CORVANE_DETAIL_DISPLAY
-
-constexpr std::size_t kCategories = members<EmoteCategory>().size();
-static_assert(repr(members<EmoteCategory>().back()) + 1 == kCategories,
-              "display names are indexed by value");
-
-constexpr std::array<std::uint16_t, kCategories + 1> kDisplayOffsets = [] {
-  std::array<std::uint16_t, kCategories + 1> offsets{};
-  std::size_t count = 0;
-  for (std::size_t i = 0; i + 1 < sizeof(kDisplayNames); ++i) {
-    if (kDisplayNames[i] == '\0') offsets[++count] = static_cast<std::uint16_t>(i + 1);
-  }
-  return offsets;
-}();
-static_assert(kDisplayOffsets[kCategories] + 1 == sizeof(kDisplayNames),
-              "one display name per member");
-
 }  // namespace
 
 bool is_user_visible(EmoteType type) noexcept {
@@ -87,11 +69,9 @@ bool is_user_visible(EmoteType type) noexcept {
   return v < 128 && ((kUserVisible[v / 64] >> (v % 64)) & 1u) != 0;
 }
 
-std::string_view display_name(EmoteCategory category) noexcept {
-  const std::uint32_t v = repr(category);
-  if (v >= kCategories) return {};
-  return {kDisplayNames + kDisplayOffsets[v],
-          static_cast<std::size_t>(kDisplayOffsets[v + 1] - kDisplayOffsets[v] - 1)};
+std::ostream& operator<<(std::ostream& os, EmoteCategory category) {
+  // Written as a string is: padded to the width, unlike the other enumerations.
+  return os << debug_string(category);
 }
 
 }  // namespace corvane

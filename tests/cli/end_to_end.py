@@ -124,6 +124,16 @@ STREAMING = {
         (b"\x00", False),
         (b"129", True),
     ]),
+    "locate": (["locate"], [
+        (b"33.5S, 72.7E, 0.0Z", True),
+        (b"42n 33e", True),
+        (b"33.55S,72.75E,-5.0Z  # market", True),
+        (b"Indoors [01AD]", False),  # a cell, but no landblock
+        (b"150N, 0E", False),  # outside the world
+        (b"33.5Q, 72.7E", False),
+        (b"\xff", False),
+        (b"0.0N, 0.0E", True),
+    ]),
     "fingerprint": (["fingerprint"], [
         (b"0.7071068 7", True),
         (b"nan inf -inf -0.0 bits:0x7FC00001 u:5 f:5 -1", True),
@@ -286,6 +296,23 @@ finally:
     proc.stderr.close()
 check(proc.returncode == 1, "interactive run exit status")
 
+# Input that never makes the tool wait (a file) is answered in large writes,
+# not one per line.
+import shutil
+if shutil.which("strace"):
+    with tempfile.TemporaryDirectory() as d:
+        path = os.path.join(d, "many.txt")
+        with open(path, "wb") as f:
+            f.write(b"0xDA550000 84 108 0\n" * 20000)
+        trace = os.path.join(d, "trace")
+        subprocess.run(["strace", "-e", "trace=write,writev", "-o", trace, CORVANE, "coords", path],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        with open(trace) as f:
+            writes = sum(1 for l in f if l.startswith(("write(1,", "writev(1,")))
+        check(0 < writes < 100, "20000 lines from a file took %d writes" % writes)
+else:
+    print("strace not installed: the write count is not checked", file=sys.stderr)
+
 # A line without a final newline, and an empty input.
 check(out_of(["coords"], b"0xDA550000 84 108 0") == "33.5S, 72.7E, 0.0Z\n", "last line without newline")
 check(out_of(["coords"], b"") == "", "empty input")
@@ -352,6 +379,22 @@ if os.path.exists("/dev/full"):
             proc = subprocess.run([CORVANE] + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
         check(proc.returncode == 1 and b"cannot write" in proc.stderr,
               "%s > /dev/full: exit %d, %r" % (args, proc.returncode, proc.stderr))
+
+# ---------------------------------------------------------------------------
+# locate: map text in, ID X Y Z out; coords reads it back to the same text.
+
+positions = out_of(["locate", "33.5S, 72.7E, 0.0Z", "42.0N,", "33.5E", "0.0Z", "1.2N 4.5E"])
+check(out_of(["coords", "-"], positions.encode()) == "33.5S, 72.7E, 0.0Z\n42.0N, 33.5E, 0.0Z\n1.2N, 4.5E, 0.0Z\n",
+      "locate | coords at precision 1: %r" % positions)
+check(out_of(["coords", "-p", "2", "-"], out_of(["locate", "42.05N,", "33.55E"]).encode()) == "42.05N, 33.55E, 0.0Z\n",
+      "locate | coords -p 2")
+rows = list(csv.DictReader(io.StringIO(out_of(["locate", "--format", "csv", "33.5S 72.7E 12.5Z"]))))
+check(len(rows) == 1 and rows[0]["alt"] == "12.5" and rows[0]["z"] == "12.5" and abs(float(rows[0]["lat"]) + 33.55) < 1e-5,
+      "locate csv %r" % rows)
+check(out_of(["locate", "-E"], b"42n 33e\n").startswith("42n 33e\t0x"), "locate -E")
+code, out, err = run(["locate", "Indoors [01AD]", "150N, 0E"])
+check(code == 1 and lines(out)[0].startswith("ERROR: ") and lines(out)[1].startswith("ERROR: ")
+      and b"argument 2: map text '150N, 0E' lies" in err, "locate errors in place: %r" % err)
 
 # ---------------------------------------------------------------------------
 # File arguments: every streaming subcommand reads files in order, "-" for
@@ -427,7 +470,7 @@ for sub in ("coords", "fingerprint", "plot"):
 # Every example in the help that shows its output prints exactly that.
 import shlex
 examples_checked = 0
-for sub in ("coords", "inspect", "rebucket", "normalize", "measure", "enum", "flags", "fingerprint", "plot"):
+for sub in ("coords", "locate", "inspect", "rebucket", "normalize", "measure", "enum", "flags", "fingerprint", "plot"):
     help_lines = lines(run(["help", sub])[1])
     for i, line in enumerate(help_lines):
         if not line.startswith("  $ corvane ") or any(c in line for c in "|<>"):

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "fixed_text.hpp"
+#include "text/fixed_point.hpp"
 
 int main() {
   std::uint64_t checked = 0;

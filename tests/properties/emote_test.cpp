@@ -137,5 +137,12 @@ TEST(EmoteCategory, DisplayPadsLikeAStringWhileDebugStaysBare) {
   EXPECT_EQ(shown([](std::ostream& os) { os << std::setw(8) << EmoteType::Say; }), "Say");
 }
 
+TEST(EmoteCategory, NonMemberWritesItsNumberPaddedLikeAName) {
+  std::ostringstream os;
+  os << std::setw(5) << static_cast<EmoteCategory>(39) << '|' << static_cast<EmoteCategory>(40);
+  EXPECT_EQ(os.str(), "   39|40");
+  EXPECT_EQ(debug_string(static_cast<EmoteCategory>(39)), "39");
+}
+
 }  // namespace
 }  // namespace corvane

@@ -1,8 +1,9 @@
 #include "output.hpp"
 
 #include <charconv>
-#include <cmath>
-#include <system_error>
+
+#include "text/hex.hpp"
+#include "text/shortest_float.hpp"
 
 namespace corvane::cli {
 
@@ -14,13 +15,8 @@ std::optional<Format> parse_format(std::string_view name) noexcept {
 }
 
 std::string format_float(float v) {
-  if (std::isnan(v)) return "nan";
-  if (std::isinf(v)) return v < 0 ? "-inf" : "inf";
-  char buf[64];
-  const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
-  std::string text(buf, ec == std::errc{} ? ptr : buf);
-  if (text.find_first_of(".e") == std::string::npos) text += ".0";
-  return text;
+  char text[detail::kMaxShortestFloatChars];
+  return {text, detail::write_shortest_float(text, v)};
 }
 
 nlohmann::ordered_json json_float(float v) {
@@ -35,18 +31,16 @@ nlohmann::ordered_json json_float(float v) {
 }
 
 std::string hex32(std::uint32_t value, int digits) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "0x";
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
-    out.push_back(shift >= 32 ? '0' : kHex[(value >> shift) & 0xFu]);
-  }
+  std::string out(2 + static_cast<std::size_t>(digits), '0');
+  out[1] = 'x';
+  detail::write_hex(out.data() + 2, value, static_cast<std::size_t>(digits));
   return out;
 }
 
 std::string hex64(std::uint64_t value) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out = "0x";
-  for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(value >> shift) & 0xFu]);
+  std::string out(2 + 16, '0');
+  out[1] = 'x';
+  detail::write_hex(out.data() + 2, value, 16, detail::HexCase::Lower);
   return out;
 }
 
@@ -76,7 +70,8 @@ std::string csv_cell(const nlohmann::ordered_json& value) {
 void write_table(std::ostream& out, Format format, const std::vector<std::string>& columns,
                  const std::vector<Record>& rows) {
   if (format == Format::Csv) {
-    for (std::size_t i = 0; i < columns.size(); ++i) out << (i ? "," : "") << csv_escape(columns[i]);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      out << (i ? "," : "") << csv_escape(columns[i]);
     out << '\n';
   }
   for (const Record& row : rows) {

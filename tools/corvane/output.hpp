@@ -37,9 +37,9 @@ struct Passthrough {};
 /// What one input line gives.
 using LineOutcome = std::variant<Passthrough, Record, Error>;
 
-/// The shortest decimal that reads back as `v` ("7.1", "1e+20"), with ".0"
-/// added to an integral value ("84.0", "-0.0"); "nan", "inf", "-inf".
-/// The parsers of this tool read every such text back to the same float.
+/// The library's debug text of a float: the shortest decimal that reads back
+/// as `v` ("7.1", "84.0", "-0.0", "7212154500000.0", "1e20"); "NaN", "inf",
+/// "-inf". The parsers of this tool read every such text back to the same float.
 std::string format_float(float v);
 
 /// `v` as a JSON number that prints as a short decimal reading back to the

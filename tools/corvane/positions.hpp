@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "corvane/position.hpp"
 #include "input.hpp"
@@ -42,6 +43,13 @@ Command make_inspect_command();
 Command make_rebucket_command();
 /// Positions with their outdoor cell number derived from the offset.
 Command make_normalize_command();
+/// Map texts located: the outdoor position whose map coordinates a text
+/// gives, written as "ID X Y Z" (so that coords reads it back to the same
+/// text at the precision it was written with).
+Command make_locate_command();
+/// Map texts given as arguments, in groups of one text each: a quoted text
+/// is one argument, and "33.5S, 72.7E, 0.0Z" typed unquoted is three.
+std::vector<std::size_t> map_text_groups(const std::vector<std::string>& arguments);
 /// Distance, heading and landblock distance between two positions.
 Command make_measure_command();
 

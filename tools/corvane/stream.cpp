@@ -70,14 +70,23 @@ InputSource stream_source(std::streambuf& in) {
 }
 
 InputSource argument_source(std::vector<std::string> arguments, std::size_t group) {
+  if (group == 0) group = arguments.empty() ? 1 : arguments.size();
+  std::vector<std::size_t> sizes;
+  for (std::size_t at = 0; at < arguments.size(); at += group) {
+    sizes.push_back(std::min(group, arguments.size() - at));
+  }
+  return argument_source(std::move(arguments), std::move(sizes));
+}
+
+InputSource argument_source(std::vector<std::string> arguments, std::vector<std::size_t> sizes) {
   auto args = std::make_shared<std::vector<std::string>>(std::move(arguments));
+  auto groups = std::make_shared<std::vector<std::size_t>>(std::move(sizes));
   auto next = std::make_shared<std::size_t>(0);
   auto number = std::make_shared<std::size_t>(0);
-  if (group == 0) group = args->empty() ? 1 : args->size();
-  return [args, next, number, group]() -> std::optional<InputItem> {
-    if (*next >= args->size()) return std::nullopt;
+  return [args, groups, next, number]() -> std::optional<InputItem> {
+    if (*number >= groups->size() || *next >= args->size()) return std::nullopt;
     const std::size_t first = *next;
-    const std::size_t last = std::min(first + group, args->size());
+    const std::size_t last = std::min(first + (*groups)[*number], args->size());
     InputItem item;
     for (std::size_t i = first; i < last; ++i) {
       if (i > first) item.line.text += ' ';
@@ -89,9 +98,9 @@ InputSource argument_source(std::vector<std::string> arguments, std::size_t grou
     }
     *next = last;
     item.number = ++*number;
-    item.where = last - first == 1 ? "argument " + std::to_string(first + 1)
-                                   : "arguments " + std::to_string(first + 1) + "-" +
-                                         std::to_string(last);
+    item.where = last - first == 1
+                     ? "argument " + std::to_string(first + 1)
+                     : "arguments " + std::to_string(first + 1) + "-" + std::to_string(last);
     return item;
   };
 }
@@ -176,6 +185,9 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
 
 InputSource input_source(const Inputs& inputs) {
   if (!inputs.files.empty()) return file_source(inputs.files, inputs.before_wait);
+  if (inputs.grouping != nullptr) {
+    return argument_source(inputs.arguments, inputs.grouping(inputs.arguments));
+  }
   return argument_source(inputs.arguments, inputs.group);
 }
 
@@ -197,7 +209,8 @@ std::vector<std::string> read_bytes(const Inputs& inputs,
       } else if (got < 0 && errno == EINTR) {
         continue;
       } else {
-        if (got < 0) failures.push_back(file_label(name) + ": cannot read: " + std::strerror(errno));
+        if (got < 0)
+          failures.push_back(file_label(name) + ": cannot read: " + std::strerror(errno));
         break;
       }
     }
@@ -226,8 +239,8 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       continue;
     }
     const bool text_only = options.format == Format::Text && !options.echo;
-    const LineOutcome outcome = text_only ? process_line_text(command, item->line)
-                                          : process_line(command, item->line);
+    const LineOutcome outcome =
+        text_only ? process_line_text(command, item->line) : process_line(command, item->line);
     if (std::holds_alternative<Passthrough>(outcome)) {
       writer.passthrough(item->line.text);
       continue;
@@ -250,8 +263,8 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
 std::optional<Error> expect_fields(std::span<const std::string_view> fields, std::size_t count,
                                    std::string_view layout) {
   if (fields.size() == count) return std::nullopt;
-  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) +
-               "), got " + std::to_string(fields.size())};
+  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) + "), got " +
+               std::to_string(fields.size())};
 }
 
 }  // namespace corvane::cli

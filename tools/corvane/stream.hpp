@@ -64,12 +64,20 @@ InputSource stream_source(std::streambuf& in);
 /// is one line too (and then gets a field-count error). `group` 0 takes all
 /// arguments as one line.
 InputSource argument_source(std::vector<std::string> arguments, std::size_t group);
+/// The same with groups of the given sizes, in order (their sum is the
+/// number of arguments).
+InputSource argument_source(std::vector<std::string> arguments, std::vector<std::size_t> sizes);
+
+/// Splits arguments into the groups that make one item each.
+using ArgumentGrouping = std::vector<std::size_t> (*)(const std::vector<std::string>& arguments);
 
 /// Where a subcommand's input comes from: its arguments, `group` at a time,
 /// or the lines of files ("-" is standard input).
 struct Inputs {
   std::vector<std::string> arguments;
   std::size_t group = 1;
+  /// When set, groups the arguments instead of `group`.
+  ArgumentGrouping grouping = nullptr;
   std::vector<std::string> files;
   /// Runs whenever reading a file would wait for more input (see LineReader).
   std::function<void()> before_wait;

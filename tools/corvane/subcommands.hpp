@@ -93,6 +93,8 @@ struct Subcommand {
   /// Fields per item when input comes from arguments (4 for "ID X Y Z"); 0
   /// joins all arguments into one item, 1 takes them one at a time.
   std::size_t group = 1;
+  /// When set, groups the input arguments instead of `group`.
+  ArgumentGrouping grouping = nullptr;
   /// Whether --format and -E apply.
   bool streams = true;
   /// Whether an argument reads as input rather than as a file name; null:
@@ -100,9 +102,8 @@ struct Subcommand {
   bool (*looks_like_input)(std::string_view argument) = nullptr;
   /// The action for these options and leading argument (empty when none was
   /// given), or what is wrong with them (a usage error).
-  std::function<std::variant<Action, Error>(const OptionValues& options,
-                                            const std::optional<std::string>& lead,
-                                            InputKind input)>
+  std::function<std::variant<Action, Error>(
+      const OptionValues& options, const std::optional<std::string>& lead, InputKind input)>
       prepare;
   /// Named presets for the by-name lookup: ("coords-p3", "-p 3").
   std::vector<std::pair<std::string_view, std::string_view>> presets;

@@ -17,6 +17,10 @@ namespace corvane::detail {
 /// Linear probing over slots that hold the key next to 31 bits of its mixed
 /// hash (the tag: computed once per key, never again on growth), at most half
 /// full. Keys must move without throwing, so that growth cannot fail half way.
+///
+/// The tag can be computed apart from the lookup (`tag_of`, then
+/// `probe(key, tag)`), and `prefetch(tag)` starts loading the key's home slot,
+/// so that a caller who knows keys in advance overlaps their cache misses.
 template <class Key, class Hash = std::hash<Key>, class KeyEqual = std::equal_to<Key>>
 class FlatKeySet {
   static_assert(std::is_nothrow_move_constructible_v<Key>,
@@ -38,6 +42,9 @@ class FlatKeySet {
   /// The number of keys held.
   std::size_t size() const noexcept { return size_; }
 
+  /// Bytes of slots in the table.
+  std::size_t table_bytes() const noexcept { return capacity_ * sizeof(Slot); }
+
   /// Whether an equal key is held.
   bool contains(const Key& key) const {
     if (size_ == 0) return false;
@@ -52,12 +59,34 @@ class FlatKeySet {
     return true;
   }
 
+  /// The key's tag: the top 31 bits of its mixed hash, with the occupied bit.
+  /// std::hash of an integer is the identity in common standard libraries;
+  /// the multiplication (Fibonacci hashing) spreads such keys over the top
+  /// bits, which pick the slot.
+  std::uint32_t tag_of(const Key& key) const {
+    const auto h = static_cast<std::uint64_t>(hash_(key)) * 0x9E37'79B9'7F4A'7C15u;
+    return static_cast<std::uint32_t>(h >> (64 - kIndexBits)) | kOccupied;
+  }
+
+  /// Starts loading the home slot of a key with this tag into the cache. Only
+  /// a hint: the slot moves if the table grows before the lookup.
+  void prefetch(std::uint32_t tag) const noexcept {
+#if defined(__GNUC__)
+    if (capacity_ != 0) __builtin_prefetch(&slots_[home_of(tag)]);
+#else
+    static_cast<void>(tag);
+#endif
+  }
+
   /// Looks `key` up. When it is absent the result names the free slot that
   /// insert_at fills; the table grows here, before the lookup, so that the
   /// slot stays valid until insert_at as long as nothing else is inserted.
-  Probe probe(const Key& key) {
+  Probe probe(const Key& key) { return probe(key, tag_of(key)); }
+
+  /// probe(key) with the key's tag computed beforehand by tag_of(key).
+  Probe probe(const Key& key, std::uint32_t tag) {
     if (2 * (size_ + 1) > capacity_) grow();
-    return locate(key, tag_of(key));
+    return locate(key, tag);
   }
 
   /// Inserts `key` at the free slot named by the last probe(key).
@@ -83,14 +112,6 @@ class FlatKeySet {
       Key key;
     };
   };
-
-  // std::hash of an integer is the identity in common standard libraries;
-  // the multiplication (Fibonacci hashing) spreads such keys over the top
-  // bits, which pick the slot.
-  std::uint32_t tag_of(const Key& key) const {
-    const auto h = static_cast<std::uint64_t>(hash_(key)) * 0x9E37'79B9'7F4A'7C15u;
-    return static_cast<std::uint32_t>(h >> (64 - kIndexBits)) | kOccupied;
-  }
 
   std::size_t home_of(std::uint32_t tag) const noexcept {
     return static_cast<std::size_t>((tag & ~kOccupied) >> shift_);

@@ -1,11 +1,5 @@
-// The machinery shared by every property vocabulary: typed enumerations with
-// fixed wire values, and flag sets (32-bit masks with a table of named flags).
-//
-// Enumerations. A vocabulary is an `enum class` plus a specialisation of
-// `enumeration_traits<E>` holding the member values in ascending order and the
-// member names as one concatenated string. Both are expanded from a single
-// member list (`X(Name, value)` lines), so a name and its value are written
-// once. From that, everything here is derived at compile time:
+// What every property vocabulary offers: typed enumerations with fixed wire
+// values, and flag sets (32-bit masks with a table of named flags).
 //
 //   corvane::from_repr<SpellType>(3)      -> std::optional<SpellType>{Boost}
 //   corvane::repr(SpellType::Boost)       -> 3u
@@ -14,42 +8,55 @@
 //   corvane::members<SpellType>()         -> every member, ascending
 //   std::cout << SpellType::Boost         -> "Boost"
 //
-// `from_repr` and `name` are constant time for every vocabulary: a dense index
-// table over the value span when the span is small compared with the member
-// count, an open-addressing hash table otherwise; the choice is made per type at
-// compile time. Names are stored once, as one string with NUL separators plus an
-// offset table, so they need no relocation or allocation at start-up.
+//   CoverageMask::CHEST | CoverageMask::HEAD, .contains(...), .iter_names()
 //
-// Flag sets. `class CoverageMask : public FlagSet<CoverageMask>` plus a
-// specialisation of `flag_set_traits<CoverageMask>` listing the flags in table
-// order; see `FlagSet` below.
+// The vocabularies themselves are declared by the family headers (combat.hpp,
+// emote.hpp ...), each from its member list in corvane/properties/lists/; see
+// declare_vocabulary.inc. Every operation here is a constant-time lookup in
+// tables built at compile time and allocates nothing, except the text forms.
+//
+// Only <iosfwd> is needed for text: the stream operators and debug texts are
+// compiled into the library. `debug_string` returns a std::string, which a
+// caller that uses the result has included (<iosfwd> declares it).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
-#include <limits>
+#include <iosfwd>
 #include <optional>
-#include <ostream>
 #include <span>
-#include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
+
+#include "corvane/export.hpp"
 
 namespace corvane {
+
+namespace detail {
+template <class E>
+struct enumeration_table;
+template <class F, bool Display>
+class flag_name_view;
+/// std::string, needed complete only where a text function is called.
+template <class T>
+using text_for = std::conditional_t<sizeof(T) != 0, std::string, void>;
+}  // namespace detail
 
 // ---------------------------------------------------------------------------
 // Enumerations
 // ---------------------------------------------------------------------------
 
-/// Specialised once per enumeration vocabulary (never by users). Members:
+/// Specialised once per enumeration vocabulary, from its member list (never
+/// by users). Members:
 ///   `static constexpr std::string_view type_name`   the C++ type name
 ///   `static constexpr U values[]`                   member values, ascending
 ///   `static constexpr char names[]`                 names, each ended by '\0'
-/// (`values` and `names` may also be `std::array`s computed at compile time)
-/// and, only where the vocabulary fixes a default member,
-///   `static constexpr E default_member`.
+///   `static constexpr char display_names[]`         likewise, or "" for none
+/// (`values` and `names` may also be `std::array`s computed at compile time;
+/// `display_names` may be absent) and, only where the vocabulary fixes a
+/// default member, `static constexpr E default_member`.
 template <class E>
 struct enumeration_traits;
 
@@ -65,11 +72,225 @@ concept Enumeration = std::is_enum_v<E> && requires {
 template <Enumeration E>
 inline constexpr unsigned storage_bits_v = 8u * sizeof(std::underlying_type_t<E>);
 
+/// The member whose value is `raw`, or empty for any other number (holes,
+/// below the first member, past the last). Never clamps or reports.
+template <Enumeration E>
+[[nodiscard]] constexpr std::optional<E> from_repr(std::underlying_type_t<E> raw) noexcept;
+
+/// The wire value of `e` in its storage width, exactly.
+template <Enumeration E>
+[[nodiscard]] constexpr std::underlying_type_t<E> repr(E e) noexcept {
+  return static_cast<std::underlying_type_t<E>>(e);
+}
+
+/// The declared name of `e`, letter for letter; static text valid for the
+/// whole program. A value that is no member (only reachable through a cast)
+/// gives the empty view.
+template <Enumeration E>
+[[nodiscard]] constexpr std::string_view name(E e) noexcept;
+
+/// Every member in ascending order of value, as a contiguous range.
+template <Enumeration E>
+[[nodiscard]] constexpr std::span<const E, detail::enumeration_table<E>::size> members() noexcept {
+  return detail::enumeration_table<E>::members;
+}
+
+/// True when the vocabulary fixes a default member.
+template <class E>
+concept EnumerationWithDefault =
+    Enumeration<E> && requires { enumeration_traits<E>::default_member; };
+
+/// The fixed default member. Absent where the vocabulary fixes none (`E{}` is
+/// value 0, which is not even a member of every vocabulary).
+template <EnumerationWithDefault E>
+[[nodiscard]] constexpr E default_value() noexcept {
+  return enumeration_traits<E>::default_member;
+}
+
+/// True when the vocabulary's list gives every member a display name
+/// (`EmoteCategory`).
+template <class E>
+concept EnumerationWithDisplayNames =
+    Enumeration<E> && requires { enumeration_traits<E>::display_names; } &&
+    (std::size(enumeration_traits<E>::display_names) > 1);
+
+/// The player-facing name of `e` ("Heart Beat", "Un-Wield"); static text
+/// valid for the whole program. Empty for a value that is no member.
+template <EnumerationWithDisplayNames E>
+[[nodiscard]] constexpr std::string_view display_name(E e) noexcept;
+
+/// The debug text: the bare member name (a non-member value: its decimal number).
+template <Enumeration E>
+[[nodiscard]] detail::text_for<E> debug_string(E e);
+
+/// Writes the bare member name (a non-member value: its decimal number).
+/// Width, fill and alignment are ignored (the width is consumed, as by any
+/// formatted output); the stream's other settings are left as they were.
+/// `EmoteCategory` has its own padding overload, which this one yields to.
+template <Enumeration E>
+std::ostream& operator<<(std::ostream& os, E e);
+
+// ---------------------------------------------------------------------------
+// Flag sets
+// ---------------------------------------------------------------------------
+
+/// One named flag of a flag set: its name, its value (as a rule a single bit;
+/// 0 is allowed and is never yielded by `iter_names`) and an optional
+/// player-facing display name (empty where the vocabulary has none).
+struct flag_entry {
+  std::string_view name;
+  std::uint32_t value;
+  std::string_view display_name;
+};
+
+/// Specialised once per flag set, from its list (never by users). Members:
+///   `static constexpr std::string_view type_name`
+///   `static constexpr std::array<flag_entry, N> flags`   in table order
+///   `static constexpr bool has_display_names`
+template <class F>
+struct flag_set_traits;
+
+template <class F>
+class FlagSet;
+
+/// True for the flag sets of this library.
+template <class F>
+concept FlagSetType = std::is_base_of_v<FlagSet<F>, F> && requires {
+  flag_set_traits<F>::type_name;
+  flag_set_traits<F>::flags;
+};
+
+/// The one template behind every flag set (`class CoverageMask : public
+/// FlagSet<CoverageMask>`). A value is a 32-bit mask; bits that no named flag
+/// covers are kept by every operation except `from_bits_truncate` and never
+/// produce a name. Operations take only the same flag-set type: mixing two
+/// flag sets does not compile.
+template <class F>
+class FlagSet {
+ public:
+  /// The empty mask.
+  constexpr FlagSet() noexcept = default;
+
+  /// The raw 32-bit mask.
+  [[nodiscard]] constexpr std::uint32_t bits() const noexcept { return bits_; }
+
+  /// Exactly the bits of `raw`, named or not.
+  [[nodiscard]] static constexpr F from_bits_retain(std::uint32_t raw) noexcept {
+    F f{};
+    static_cast<FlagSet&>(f).bits_ = raw;
+    return f;
+  }
+  /// `raw` without the bits no named flag covers.
+  [[nodiscard]] static constexpr F from_bits_truncate(std::uint32_t raw) noexcept {
+    return from_bits_retain(raw & all_bits());
+  }
+  /// Every named flag (0 for an empty table).
+  [[nodiscard]] static constexpr F all() noexcept { return from_bits_retain(all_bits()); }
+
+  /// The union.
+  [[nodiscard]] friend constexpr F operator|(F a, F b) noexcept {
+    return from_bits_retain(a.bits() | b.bits());
+  }
+  /// Adds the bits of `other`.
+  constexpr F& operator|=(F other) noexcept {
+    bits_ |= other.bits();
+    return static_cast<F&>(*this);
+  }
+  /// True when every bit of `other` is set here; true for an empty `other`.
+  [[nodiscard]] constexpr bool contains(F other) const noexcept {
+    return (bits_ & other.bits()) == other.bits();
+  }
+  /// True when a bit is set in both; false when either is empty.
+  [[nodiscard]] constexpr bool intersects(F other) const noexcept {
+    return (bits_ & other.bits()) != 0;
+  }
+  /// These bits without those of `other`.
+  [[nodiscard]] constexpr F difference(F other) const noexcept {
+    return from_bits_retain(bits_ & ~other.bits());
+  }
+  /// Clears the bits of `other` here.
+  constexpr void remove(F other) noexcept { bits_ &= ~other.bits(); }
+  /// True when no bit is set.
+  [[nodiscard]] constexpr bool is_empty() const noexcept { return bits_ == 0; }
+
+  /// The named flags held, as a lazy forward range of (name, flag) pairs in
+  /// table order. A flag is yielded when all its bits are held and not all of
+  /// them were covered by flags yielded before it; a flag of value 0 and bits
+  /// no flag covers are never yielded. Allocates nothing.
+  [[nodiscard]] constexpr detail::flag_name_view<F, false> iter_names() const noexcept {
+    return detail::flag_name_view<F, false>(bits_);
+  }
+  /// The display names of exactly the flags `iter_names` yields, in the same
+  /// order (a flag without a display name passes its name through).
+  template <class G = F>
+    requires(flag_set_traits<G>::has_display_names)
+  [[nodiscard]] constexpr detail::flag_name_view<G, true> iter_display_names() const noexcept {
+    return detail::flag_name_view<G, true>(bits_);
+  }
+
+  /// Equal when the masks are equal.
+  [[nodiscard]] friend constexpr bool operator==(F a, F b) noexcept {
+    return a.bits() == b.bits();
+  }
+
+ private:
+  static constexpr std::uint32_t all_bits() noexcept {
+    std::uint32_t mask = 0;
+    for (const flag_entry& e : flag_set_traits<F>::flags) mask |= e.value;
+    return mask;
+  }
+
+  std::uint32_t bits_ = 0;
+};
+
+/// The text form of a flag-set value: the names `iter_names` yields joined by
+/// " | ", then any bits left over in hexadecimal ("CHEST | HEAD | 0x1"). The
+/// empty mask writes the name of the table's value-0 constant if it has one
+/// ("FULL"), "0x0" otherwise.
+template <FlagSetType F>
+[[nodiscard]] detail::text_for<F> debug_string(F f);
+
+/// Writes `debug_string(f)`, unpadded like an enumeration member.
+template <FlagSetType F>
+std::ostream& operator<<(std::ostream& os, F f);
+
+// ---------------------------------------------------------------------------
+// Implementation details follow.
+// ---------------------------------------------------------------------------
+
 namespace detail {
 
 inline constexpr std::uint16_t kNoIndex = 0xFFFF;
 
-template <Enumeration E>
+/// The offsets of `Count` names in `text`, each ended by '\0' (the final one
+/// by the literal's own terminator as well): name i is text[offsets[i]] up to
+/// offsets[i + 1] - 1. All zero when `text` does not hold exactly `Count` names.
+template <class Offset, std::size_t Count, class Text>
+constexpr std::array<Offset, Count + 1> split_names(const Text& text) {
+  std::array<Offset, Count + 1> offsets{};
+  std::size_t count = 0;
+  // The last byte is the literal's own terminator, not a separator.
+  for (std::size_t i = 0; i + 1 < std::size(text); ++i) {
+    if (text[i] == '\0') {
+      if (++count > Count) break;
+      offsets[count] = static_cast<Offset>(i + 1);
+    }
+  }
+  return count == Count ? offsets : std::array<Offset, Count + 1>{};
+}
+
+/// Name `i` of a text split by `split_names`.
+template <class Text, class Offsets>
+constexpr std::string_view name_in(const Text& text, const Offsets& offsets, std::size_t i) {
+  return std::string_view(std::data(text) + offsets[i],
+                          static_cast<std::size_t>(offsets[i + 1] - offsets[i] - 1));
+}
+
+/// The smallest offset type for a names text of `Length` bytes.
+template <std::size_t Length>
+using name_offset_t = std::conditional_t<(Length <= 0xFFFF), std::uint16_t, std::uint32_t>;
+
+template <class E>
 struct enumeration_table {
   using traits = enumeration_traits<E>;
   using underlying = std::underlying_type_t<E>;
@@ -95,26 +316,21 @@ struct enumeration_table {
   // 729 members), hash otherwise (RootElementId: 9 members over 1709 values).
   static constexpr bool dense = span <= 4 * size + 64;
 
-  using name_offset = std::conditional_t<(std::size(traits::names) <= 0xFFFF), std::uint16_t,
-                                         std::uint32_t>;
-
-  static constexpr std::array<name_offset, size + 1> make_name_offsets() {
-    std::array<name_offset, size + 1> offsets{};
-    std::size_t count = 0;
-    offsets[0] = 0;
-    // The last byte is the literal's own terminator, not a separator.
-    for (std::size_t i = 0; i + 1 < std::size(traits::names); ++i) {
-      if (traits::names[i] == '\0') {
-        ++count;
-        if (count > size) break;
-        offsets[count] = static_cast<name_offset>(i + 1);
-      }
-    }
-    // A name/value count mismatch leaves the last offset unset (zero).
-    return count == size ? offsets : std::array<name_offset, size + 1>{};
-  }
-  static constexpr std::array<name_offset, size + 1> name_offsets = make_name_offsets();
+  static constexpr auto name_offsets =
+      split_names<name_offset_t<std::size(traits::names)>, size>(traits::names);
   static_assert(name_offsets[size] != 0, "one name per member value");
+
+  static constexpr bool has_display_names = EnumerationWithDisplayNames<E>;
+  static constexpr auto display_offsets = [] {
+    if constexpr (has_display_names) {
+      constexpr auto& text = traits::display_names;
+      return split_names<name_offset_t<std::size(text)>, size>(text);
+    } else {
+      return std::array<std::uint16_t, 0>{};
+    }
+  }();
+  static_assert(!has_display_names || display_offsets[size] != 0,
+                "one display name per member value, or none");
 
   static constexpr std::array<E, size> make_members() {
     std::array<E, size> m{};
@@ -171,140 +387,42 @@ struct enumeration_table {
       }
     }
   }
+};
 
-  static constexpr std::string_view name_at(std::size_t i) noexcept {
-    return std::string_view(std::data(traits::names) + name_offsets[i],
-                            static_cast<std::size_t>(name_offsets[i + 1] - name_offsets[i] - 1));
+/// The text writers behind the templates above, compiled into the library.
+CORVANE_EXPORT std::ostream& write_member(std::ostream& os, std::string_view name,
+                                          std::uint32_t raw);
+CORVANE_EXPORT std::string member_text(std::string_view name, std::uint32_t raw);
+CORVANE_EXPORT std::ostream& write_flag_set(std::ostream& os, std::span<const flag_entry> table,
+                                            std::uint32_t bits);
+CORVANE_EXPORT std::string flag_set_text(std::span<const flag_entry> table, std::uint32_t bits);
+
+/// The walk of `iter_names` over a flag table: table position and the bits
+/// of the source not yet covered by a yielded flag.
+struct flag_walk {
+  static constexpr std::size_t kEnd = static_cast<std::size_t>(-1);
+
+  std::uint32_t source = 0;
+  std::uint32_t remaining = 0;
+  std::size_t position = 0;
+
+  /// The index of the next flag to yield, or kEnd.
+  constexpr std::size_t next(std::span<const flag_entry> table) noexcept {
+    while (position < table.size() && remaining != 0) {
+      const flag_entry& e = table[position++];
+      if (e.name.empty()) continue;
+      if ((source & e.value) == e.value && (remaining & e.value) != 0) {
+        remaining &= ~e.value;
+        return position - 1;
+      }
+    }
+    return kEnd;
   }
 };
 
-/// Writes `text` without padding, then consumes the width as every formatted
-/// output does, so a width meant for this value does not spill onto the next.
-inline std::ostream& write_unpadded(std::ostream& os, std::string_view text) {
-  os.write(text.data(), static_cast<std::streamsize>(text.size()));
-  os.width(0);
-  return os;
-}
-
-}  // namespace detail
-
-/// The member whose value is `raw`, or empty for any other number (holes,
-/// below the first member, past the last). Never clamps or reports.
-template <Enumeration E>
-[[nodiscard]] constexpr std::optional<E> from_repr(std::underlying_type_t<E> raw) noexcept {
-  const std::uint16_t i = detail::enumeration_table<E>::index_of(raw);
-  if (i == detail::kNoIndex) return std::nullopt;
-  return static_cast<E>(raw);
-}
-
-/// The wire value of `e` in its storage width, exactly.
-template <Enumeration E>
-[[nodiscard]] constexpr std::underlying_type_t<E> repr(E e) noexcept {
-  return static_cast<std::underlying_type_t<E>>(e);
-}
-
-/// The declared name of `e`, letter for letter; static text valid for the
-/// whole program. A value that is no member (only reachable through a cast)
-/// gives the empty view.
-template <Enumeration E>
-[[nodiscard]] constexpr std::string_view name(E e) noexcept {
-  using table = detail::enumeration_table<E>;
-  const std::uint16_t i = table::index_of(repr(e));
-  return i == detail::kNoIndex ? std::string_view{} : table::name_at(i);
-}
-
-/// Every member in ascending order of value, as a contiguous range.
-template <Enumeration E>
-[[nodiscard]] constexpr std::span<const E, detail::enumeration_table<E>::size> members() noexcept {
-  return detail::enumeration_table<E>::members;
-}
-
-/// True when the vocabulary fixes a default member.
-template <class E>
-concept EnumerationWithDefault =
-    Enumeration<E> && requires { enumeration_traits<E>::default_member; };
-
-/// The fixed default member. Absent where the vocabulary fixes none (`E{}` is
-/// value 0, which is not even a member of every vocabulary).
-template <EnumerationWithDefault E>
-[[nodiscard]] constexpr E default_value() noexcept {
-  return enumeration_traits<E>::default_member;
-}
-
-/// Writes the bare member name. Width, fill and alignment are ignored (the
-/// width is consumed, as by any formatted output); the stream's other settings
-/// are left as they were. A non-member value writes its decimal number.
-/// `EmoteCategory` has its own padding overload, which this one yields to.
-template <Enumeration E>
-std::ostream& operator<<(std::ostream& os, E e) {
-  const std::string_view n = name(e);
-  if (!n.empty()) return detail::write_unpadded(os, n);
-  const std::string digits = std::to_string(static_cast<std::uint64_t>(repr(e)));
-  return detail::write_unpadded(os, digits);
-}
-
-/// The debug text: the bare member name (a non-member value: its decimal number).
-template <Enumeration E>
-[[nodiscard]] std::string debug_string(E e) {
-  const std::string_view n = name(e);
-  if (!n.empty()) return std::string(n);
-  return std::to_string(static_cast<std::uint64_t>(repr(e)));
-}
-
-// Member-list plumbing. A vocabulary's list is written once as `X(Name, value)`
-// entries, either in a list macro or in an .inc file of `CORVANE_MEMBER(Name,
-// value)` lines, and expanded with these.
-// Entries may carry further columns (a display name), which these ignore.
-#define CORVANE_DETAIL_ENUMERATOR(member, value, ...) member = value,
-#define CORVANE_DETAIL_VALUE(member, value, ...) value,
-#define CORVANE_DETAIL_NAME(member, value, ...) #member "\0"
-
-/// Declares `enumeration_traits<Type>` from a list macro `LIST(X)`; the
-/// variadic part holds further members (the `default_member`, where fixed).
-#define CORVANE_DETAIL_ENUMERATION_TRAITS(Type, LIST, ...)                     \
-  template <>                                                                  \
-  struct enumeration_traits<Type> {                                            \
-    static constexpr std::string_view type_name = #Type;                       \
-    static constexpr std::underlying_type_t<Type> values[] = {                 \
-        LIST(CORVANE_DETAIL_VALUE)};                                           \
-    static constexpr char names[] = LIST(CORVANE_DETAIL_NAME);                 \
-    __VA_ARGS__                                                                \
-  };
-
-// ---------------------------------------------------------------------------
-// Flag sets
-// ---------------------------------------------------------------------------
-
-/// One named flag of a flag set: its name, its value (as a rule a single bit;
-/// 0 is allowed and is never yielded by `iter_names`) and an optional
-/// player-facing display name (empty where the vocabulary has none).
-struct flag_entry {
-  std::string_view name;
-  std::uint32_t value;
-  std::string_view display_name;
-};
-
-/// Specialised once per flag set (never by users). Members:
-///   `static constexpr std::string_view type_name`
-///   `static constexpr std::array<flag_entry, N> flags`   in table order
-///   `static constexpr bool has_display_names`
-template <class F>
-struct flag_set_traits;
-
-template <class F>
-class FlagSet;
-
-/// True for the flag sets of this library.
-template <class F>
-concept FlagSetType = std::is_base_of_v<FlagSet<F>, F> && requires {
-  flag_set_traits<F>::type_name;
-  flag_set_traits<F>::flags;
-};
-
-namespace detail {
-
-// The iterator of `iter_names` and `iter_display_names`: the walk over the
-// flag table keeps its table position and the remaining mask, nothing else.
+// The iterator of `iter_names` and `iter_display_names`. Dereferencing yields
+// a value, not a reference: a forward iterator for the ranges library, an
+// input iterator for the classic algorithms (both as C++20 derives them).
 template <class F, bool Display>
 class flag_name_iterator {
  public:
@@ -312,16 +430,10 @@ class flag_name_iterator {
       std::conditional_t<Display, std::string_view, std::pair<std::string_view, F>>;
   using reference = value_type;
   using difference_type = std::ptrdiff_t;
-  // Dereferencing yields a value, not a reference: a forward range for the
-  // ranges library, an input iterator for the classic algorithms.
-  using iterator_category = std::input_iterator_tag;
-  using iterator_concept = std::forward_iterator_tag;
 
   constexpr flag_name_iterator() noexcept = default;
   constexpr explicit flag_name_iterator(std::uint32_t source) noexcept
-      : source_(source), remaining_(source) {
-    advance();
-  }
+      : walk_{source, source, 0}, current_(walk_.next(table())) {}
 
   constexpr reference operator*() const noexcept {
     const flag_entry& e = table()[current_];
@@ -332,46 +444,30 @@ class flag_name_iterator {
     }
   }
   constexpr flag_name_iterator& operator++() noexcept {
-    advance();
+    current_ = walk_.next(table());
     return *this;
   }
   constexpr flag_name_iterator operator++(int) noexcept {
     flag_name_iterator old = *this;
-    advance();
+    ++*this;
     return old;
   }
   friend constexpr bool operator==(const flag_name_iterator& a,
                                    const flag_name_iterator& b) noexcept {
-    return a.current_ == b.current_ && (a.current_ == kEnd || a.source_ == b.source_);
-  }
-  friend constexpr bool operator==(const flag_name_iterator& a, std::default_sentinel_t) noexcept {
-    return a.current_ == kEnd;
+    return a.current_ == b.current_ &&
+           (a.current_ == flag_walk::kEnd || a.walk_.source == b.walk_.source);
   }
 
   /// The bits of the source not covered by a flag yielded so far.
-  constexpr std::uint32_t remaining() const noexcept { return remaining_; }
+  constexpr std::uint32_t remaining() const noexcept { return walk_.remaining; }
 
  private:
-  static constexpr const auto& table() noexcept { return flag_set_traits<F>::flags; }
-  static constexpr std::size_t kEnd = (std::numeric_limits<std::size_t>::max)();
-
-  constexpr void advance() noexcept {
-    while (position_ < table().size() && remaining_ != 0) {
-      const flag_entry& e = table()[position_++];
-      if (e.name.empty()) continue;
-      if ((source_ & e.value) == e.value && (remaining_ & e.value) != 0) {
-        remaining_ &= ~e.value;
-        current_ = position_ - 1;
-        return;
-      }
-    }
-    current_ = kEnd;
+  static constexpr std::span<const flag_entry> table() noexcept {
+    return flag_set_traits<F>::flags;
   }
 
-  std::uint32_t source_ = 0;
-  std::uint32_t remaining_ = 0;
-  std::size_t position_ = 0;
-  std::size_t current_ = kEnd;
+  flag_walk walk_{};
+  std::size_t current_ = flag_walk::kEnd;
 };
 
 template <class F, bool Display>
@@ -386,151 +482,71 @@ class flag_name_view {
   std::uint32_t source_;
 };
 
+/// A flag table from the columns of a flag set's list.
+template <std::size_t N, std::size_t NamesLength, std::size_t DisplayLength>
+constexpr std::array<flag_entry, N> make_flag_table(const std::uint32_t (&values)[N],
+                                                    const char (&names)[NamesLength],
+                                                    const char (&display)[DisplayLength]) {
+  const auto name_offsets = split_names<std::uint32_t, N>(names);
+  const auto display_offsets = split_names<std::uint32_t, N>(display);
+  std::array<flag_entry, N> table{};
+  for (std::size_t i = 0; i < N; ++i) {
+    table[i] = {name_in(names, name_offsets, i), values[i],
+                DisplayLength > 1 ? name_in(display, display_offsets, i)
+                                  : std::string_view(display, 0)};
+  }
+  return table;
+}
+
+/// True when `text` holds one name per flag, or is "" where `optional`.
+template <std::size_t N, std::size_t Length>
+constexpr bool names_per_flag(const char (&text)[Length], bool optional) {
+  return (optional && Length == 1) || split_names<std::uint32_t, N>(text)[N] != 0;
+}
+
 }  // namespace detail
 
-/// The one template behind every flag set (`class CoverageMask : public
-/// FlagSet<CoverageMask>`). A value is a 32-bit mask; bits that no named flag
-/// covers are kept by every operation except `from_bits_truncate` and never
-/// produce a name. Operations take only the same flag-set type: mixing two
-/// flag sets does not compile.
-template <class F>
-class FlagSet {
- public:
-  /// The empty mask.
-  constexpr FlagSet() noexcept = default;
-
-  /// The raw 32-bit mask.
-  [[nodiscard]] constexpr std::uint32_t bits() const noexcept { return bits_; }
-
-  /// Exactly the bits of `raw`, named or not.
-  [[nodiscard]] static constexpr F from_bits_retain(std::uint32_t raw) noexcept {
-    F f{};
-    static_cast<FlagSet&>(f).bits_ = raw;
-    return f;
-  }
-  /// `raw` without the bits no named flag covers.
-  [[nodiscard]] static constexpr F from_bits_truncate(std::uint32_t raw) noexcept {
-    return from_bits_retain(raw & all_bits());
-  }
-  /// Every named flag (0 for an empty table).
-  [[nodiscard]] static constexpr F all() noexcept { return from_bits_retain(all_bits()); }
-
-  /// The union.
-  [[nodiscard]] friend constexpr F operator|(F a, F b) noexcept {
-    return from_bits_retain(a.bits() | b.bits());
-  }
-  /// Adds the bits of `other`.
-  constexpr F& operator|=(F other) noexcept {
-    bits_ |= other.bits();
-    return self();
-  }
-  /// True when every bit of `other` is set here; true for an empty `other`.
-  [[nodiscard]] constexpr bool contains(F other) const noexcept {
-    return (bits_ & other.bits()) == other.bits();
-  }
-  /// True when a bit is set in both; false when either is empty.
-  [[nodiscard]] constexpr bool intersects(F other) const noexcept {
-    return (bits_ & other.bits()) != 0;
-  }
-  /// These bits without those of `other`.
-  [[nodiscard]] constexpr F difference(F other) const noexcept {
-    return from_bits_retain(bits_ & ~other.bits());
-  }
-  /// Clears the bits of `other` here.
-  constexpr void remove(F other) noexcept { bits_ &= ~other.bits(); }
-  /// True when no bit is set.
-  [[nodiscard]] constexpr bool is_empty() const noexcept { return bits_ == 0; }
-
-  /// The named flags held, as a lazy forward range of (name, flag) pairs in
-  /// table order. A flag is yielded when all its bits are held and not all of
-  /// them were covered by flags yielded before it; a flag of value 0 and bits
-  /// no flag covers are never yielded. Allocates nothing.
-  [[nodiscard]] constexpr detail::flag_name_view<F, false> iter_names() const noexcept {
-    return detail::flag_name_view<F, false>(bits_);
-  }
-  /// The display names of exactly the flags `iter_names` yields, in the same
-  /// order (a flag without a display name passes its name through).
-  template <class G = F>
-    requires(flag_set_traits<G>::has_display_names)
-  [[nodiscard]] constexpr detail::flag_name_view<G, true> iter_display_names() const noexcept {
-    return detail::flag_name_view<G, true>(bits_);
-  }
-
-  /// Equal when the masks are equal.
-  [[nodiscard]] friend constexpr bool operator==(F a, F b) noexcept {
-    return a.bits() == b.bits();
-  }
-
- private:
-  static constexpr std::uint32_t all_bits() noexcept {
-    std::uint32_t mask = 0;
-    for (const flag_entry& e : flag_set_traits<F>::flags) mask |= e.value;
-    return mask;
-  }
-  constexpr F& self() noexcept { return static_cast<F&>(*this); }
-
-  std::uint32_t bits_ = 0;
-};
-
-/// Appends the text form of a flag-set value to `out`: the names `iter_names`
-/// yields joined by " | ", then any bits left over in hexadecimal
-/// ("CHEST | HEAD | 0x1"). The empty mask writes the name of the table's
-/// value-0 constant if it has one ("FULL"), "0x0" otherwise.
-template <FlagSetType F>
-[[nodiscard]] std::string debug_string(F f) {
-  std::string out;
-  auto names = f.iter_names();
-  auto it = names.begin();
-  std::uint32_t left = 0;
-  for (; it != names.end(); ++it) {
-    if (!out.empty()) out += " | ";
-    out += (*it).first;
-  }
-  left = it.remaining();
-  if (f.is_empty()) {
-    for (const flag_entry& e : flag_set_traits<F>::flags) {
-      if (e.value == 0 && !e.name.empty()) return std::string(e.name);
-    }
-  }
-  if (left != 0 || out.empty()) {
-    if (!out.empty()) out += " | ";
-    char hex[11] = {'0', 'x'};
-    int n = 2;
-    bool started = false;
-    for (int shift = 28; shift >= 0; shift -= 4) {
-      const unsigned digit = (left >> shift) & 0xFu;
-      if (digit != 0 || started || shift == 0) {
-        started = true;
-        hex[n++] = "0123456789ABCDEF"[digit];
-      }
-    }
-    out.append(hex, static_cast<std::size_t>(n));
-  }
-  return out;
+template <Enumeration E>
+constexpr std::optional<E> from_repr(std::underlying_type_t<E> raw) noexcept {
+  if (detail::enumeration_table<E>::index_of(raw) == detail::kNoIndex) return std::nullopt;
+  return static_cast<E>(raw);
 }
 
-/// Writes `debug_string(f)`, unpadded like an enumeration member.
+template <Enumeration E>
+constexpr std::string_view name(E e) noexcept {
+  using table = detail::enumeration_table<E>;
+  const std::uint16_t i = table::index_of(repr(e));
+  return i == detail::kNoIndex ? std::string_view{}
+                               : detail::name_in(table::traits::names, table::name_offsets, i);
+}
+
+template <EnumerationWithDisplayNames E>
+constexpr std::string_view display_name(E e) noexcept {
+  using table = detail::enumeration_table<E>;
+  const std::uint16_t i = table::index_of(repr(e));
+  return i == detail::kNoIndex
+             ? std::string_view{}
+             : detail::name_in(table::traits::display_names, table::display_offsets, i);
+}
+
+template <Enumeration E>
+detail::text_for<E> debug_string(E e) {
+  return detail::member_text(name(e), repr(e));
+}
+
+template <Enumeration E>
+std::ostream& operator<<(std::ostream& os, E e) {
+  return detail::write_member(os, name(e), repr(e));
+}
+
+template <FlagSetType F>
+detail::text_for<F> debug_string(F f) {
+  return detail::flag_set_text(flag_set_traits<F>::flags, f.bits());
+}
+
 template <FlagSetType F>
 std::ostream& operator<<(std::ostream& os, F f) {
-  return detail::write_unpadded(os, debug_string(f));
+  return detail::write_flag_set(os, flag_set_traits<F>::flags, f.bits());
 }
-
-// Flag-set plumbing: a list macro `LIST(X)` of `X(NAME, value, "Display name")`
-// entries declares the named constants in the class, defines them and builds
-// the traits table. `CORVANE_DETAIL_FLAG_SET` names the class being defined.
-#define CORVANE_DETAIL_FLAG_DECLARE(flag, value, display) \
-  static const CORVANE_DETAIL_FLAG_SET flag;
-#define CORVANE_DETAIL_FLAG_DEFINE(flag, value, display)                 \
-  inline constexpr CORVANE_DETAIL_FLAG_SET CORVANE_DETAIL_FLAG_SET::flag = \
-      CORVANE_DETAIL_FLAG_SET::from_bits_retain(value);
-#define CORVANE_DETAIL_FLAG_ENTRY(flag, value, display) flag_entry{#flag, value, display},
-
-#define CORVANE_DETAIL_FLAG_SET_TRAITS(Type, LIST, DISPLAY)                     \
-  template <>                                                                  \
-  struct flag_set_traits<Type> {                                               \
-    static constexpr std::string_view type_name = #Type;                       \
-    static constexpr std::array flags = {LIST(CORVANE_DETAIL_FLAG_ENTRY)};     \
-    static constexpr bool has_display_names = DISPLAY;                         \
-  };
 
 }  // namespace corvane

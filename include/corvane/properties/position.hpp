@@ -8,44 +8,10 @@
 
 namespace corvane {
 
-#define CORVANE_PROPERTY_POSITION_MEMBERS(X) \
-  X(Location, 1)                             \
-  X(Destination, 2)                          \
-  X(Instantiation, 3)                        \
-  X(Sanctuary, 4)                            \
-  X(Home, 5)                                 \
-  X(ActivationMove, 6)                       \
-  X(Target, 7)                               \
-  X(LinkedPortalOne, 8)                      \
-  X(LastPortal, 9)                           \
-  X(PortalStorm, 10)                         \
-  X(CrashAndTurn, 11)                        \
-  X(PortalSummonLoc, 12)                     \
-  X(HouseBoot, 13)                           \
-  X(LastOutsideDeath, 14)                    \
-  X(LinkedLifestone, 15)                     \
-  X(LinkedPortalTwo, 16)                     \
-  X(Save1, 17)                               \
-  X(Save2, 18)                               \
-  X(Save3, 19)                               \
-  X(Save4, 20)                               \
-  X(Save5, 21)                               \
-  X(Save6, 22)                               \
-  X(Save7, 23)                               \
-  X(Save8, 24)                               \
-  X(Save9, 25)                               \
-  X(RelativeDestination, 26)                 \
-  X(TeleportedCharacter, 27)
-
 /// A stored-position slot, 32-bit on the wire: 27 members, 1 to 27 (no member
 /// of value 0, so `PropertyPosition{}` is not a member). Default `Location`.
-enum class PropertyPosition : std::uint32_t {
-  CORVANE_PROPERTY_POSITION_MEMBERS(CORVANE_DETAIL_ENUMERATOR)
-};
-
-CORVANE_DETAIL_ENUMERATION_TRAITS(PropertyPosition, CORVANE_PROPERTY_POSITION_MEMBERS,
-                                  static constexpr PropertyPosition default_member =
-                                      PropertyPosition::Location;)
+#define CORVANE_ENUMERATION (PropertyPosition, std::uint32_t, property_position, Location)
+#include "corvane/properties/declare_vocabulary.inc"
 
 /// True for the slots a recall brings the player back to: `Sanctuary`,
 /// `LinkedPortalOne`, `LastPortal`, `LinkedLifestone`, `LinkedPortalTwo`.

@@ -1,9 +1,10 @@
-// Internal: fixed-point text of floats, byte for byte what printf's "%.*f"
-// gives (the exact value rounded to the digits asked for, ties to even, a
-// negative value keeping its sign when it rounds to zero), for any precision.
+// Fixed-point text of floats, byte for byte what printf's "%.*f" gives (the
+// exact value rounded to the digits asked for, ties to even, a negative value
+// keeping its sign when it rounds to zero), for any precision.
 #pragma once
 
 #include <cstddef>
+#include <limits>
 
 namespace corvane::detail {
 
@@ -14,9 +15,19 @@ inline constexpr std::size_t kMaxExactFractionDigits = 149;
 /// Largest precision served by the integer fast path.
 inline constexpr std::size_t kMaxFastFixedPrecision = 9;
 
+/// Integer digits of the largest float (3.4e38).
+inline constexpr std::size_t kMaxFloatIntegerDigits = std::numeric_limits<float>::max_exponent10 + 1;
+
+/// Most characters write_fixed writes for any float at `precision`: a sign,
+/// the integer digits, the point and the fraction. A compile-time capacity.
+constexpr std::size_t max_fixed_chars(std::size_t precision) noexcept {
+  return 1 + kMaxFloatIntegerDigits + 1 + precision;
+}
+
 /// An upper bound of the characters write_fixed writes for `value` at
-/// `precision`, at most three above the exact count, or 0 when it would exceed
-/// the range of std::size_t.
+/// `precision`, at most three above the exact count and never above
+/// max_fixed_chars(precision), or 0 when it would exceed the range of
+/// std::size_t.
 [[nodiscard]] std::size_t fixed_chars_bound(float value, std::size_t precision) noexcept;
 
 /// Writes `value` with `precision` digits after the point (no point for 0) at

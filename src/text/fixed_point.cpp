@@ -1,4 +1,4 @@
-#include "fixed_text.hpp"
+#include "text/fixed_point.hpp"
 
 #include <array>
 #include <bit>
@@ -19,12 +19,17 @@ constexpr std::array<std::uint64_t, kMaxFastFixedPrecision + 1> kPowersOf10 = {
 // rounded magnitude of a float below 2^k has at most floor(k*log10 2) + 1 of
 // them, since it is at most 2^k). 0.30103 is slightly above log10 2, so the
 // integer estimate never falls short.
+constexpr std::size_t integer_digits_bound(int k) noexcept {
+  return k <= 0 ? 1u : static_cast<std::size_t>(k * 30103 / 100000 + 1);
+}
+// The largest finite float is below 2^128.
+static_assert(integer_digits_bound(128) == kMaxFloatIntegerDigits);
+
 std::size_t integer_chars_bound(float value) noexcept {
   const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
   const int biased_exponent = static_cast<int>((bits >> 23) & 0xFFu);
   const int k = biased_exponent - 126;  // |value| < 2^k for normal numbers
-  const std::size_t digits = k <= 0 ? 1u : static_cast<std::size_t>(k * 30103 / 100000 + 1);
-  return 1u + digits;
+  return 1u + integer_digits_bound(k);
 }
 
 char* write_non_finite(char* out, float value) noexcept {

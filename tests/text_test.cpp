@@ -1,5 +1,3 @@
-#include "float_text.hpp"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -7,7 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
 #include <string>
+
+#include "text/hex.hpp"
+#include "text/shortest_float.hpp"
+#include "text/stack_text.hpp"
 
 namespace corvane::detail {
 namespace {
@@ -61,6 +64,7 @@ TEST(ShortestFloat, RoundTripsAndIsShortestOnRandomPatterns) {
     const float v = from_bits(state);
     if (!std::isfinite(v)) continue;
     const std::string text = shortest(v);
+    ASSERT_LE(text.size(), kMaxShortestFloatChars) << text;
 
     float back = 0.0f;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), back);
@@ -106,8 +110,28 @@ TEST(ShortestFloat, RoundTripsAndIsShortestOnRandomPatterns) {
   }
 }
 
-TEST(FixedText, BuildsTextWithoutAllocating) {
-  FixedText<64> text;
+// Against the C library's "%0*llX": every width, both cases, the digit count.
+TEST(Hex, MatchesPrintfAtEveryWidth) {
+  std::mt19937_64 rng(11);
+  for (int i = 0; i < 20'000; ++i) {
+    const std::uint64_t v = rng() >> (rng() % 64);
+    char upper[32], lower[32], bare[32];
+    std::snprintf(upper, sizeof upper, "%024llX", static_cast<unsigned long long>(v));
+    std::snprintf(lower, sizeof lower, "%024llx", static_cast<unsigned long long>(v));
+    const int bare_length = std::snprintf(bare, sizeof bare, "%llX", static_cast<unsigned long long>(v));
+    ASSERT_EQ(hex_digit_count(v), static_cast<std::size_t>(bare_length)) << bare;
+    for (std::size_t digits = 0; digits <= 24; ++digits) {
+      char out[24];
+      ASSERT_EQ(std::string_view(out, write_hex(out, v, digits)),
+                std::string_view(upper + 24 - digits, digits));
+      ASSERT_EQ(std::string_view(out, write_hex(out, v, digits, HexCase::Lower)),
+                std::string_view(lower + 24 - digits, digits));
+    }
+  }
+}
+
+TEST(StackText, BuildsTextWithoutAllocating) {
+  StackText<64> text;
   text << "a: ";
   text.append_float(0.5f) << ", n: ";
   text.append_decimal(0) << '/';

@@ -1,7 +1,8 @@
-#include "float_text.hpp"
+#include "text/shortest_float.hpp"
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace corvane::detail {
 

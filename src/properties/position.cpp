@@ -1,7 +1,0 @@
-#include "corvane/properties/position.hpp"
-
-namespace corvane {
-
-static_assert(members<PropertyPosition>().size() == 27);
-
-}  // namespace corvane
