@@ -23,7 +23,7 @@
 #include "corvane/bake_fingerprint.hpp"
 #include "corvane/math.hpp"
 #include "corvane/position.hpp"
-#include "fixed_text.hpp"
+#include "text/fixed_point.hpp"
 
 namespace {
 
