@@ -46,8 +46,8 @@ std::string input_file(const char* name, MakeLine line) {
 
 /// Outdoor positions "0xLLLLCCCC X Y Z", offsets inside their landblock.
 const std::string& positions() {
-  static const std::string path =
-      input_file("corvane_cli_bench_positions.txt", [](std::mt19937& rng, char* buf, std::size_t n) {
+  static const std::string path = input_file(
+      "corvane_cli_bench_positions.txt", [](std::mt19937& rng, char* buf, std::size_t n) {
         std::uniform_real_distribution<double> offset(0.0, 192.0), height(-50.0, 300.0);
         const unsigned landblock = static_cast<unsigned>(rng() % 0x10000u);
         const unsigned cell = 1 + static_cast<unsigned>(rng() % 64u);

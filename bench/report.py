@@ -544,7 +544,7 @@ def write_markdown(path, medians, cvs, contexts, env, build_dir, extra_sections)
         out.append("")
     out.append("## Targets not met or not measured in this run")
     out.append("")
-    out.append(f"{targets[1]} of {targets[0]} rows with a target meet it (release preset build); the "
+    out.append(f"{targets[1]} of {targets[0]} rows with a target meet it (bench preset build); the "
                f"others, with the notes above giving the measured reason. \"Short by less than the "
                f"noise\" means the ratio misses the target by less than the combined standard error "
                f"of the two medians (estimated from the repetitions' spread): another run may meet it.")
@@ -678,7 +678,7 @@ def main():
         for k, v in c_cvs.items():
             cvs["clang:" + k] = v
         extra.append((f"For comparison: the same geometry rows built with {version} (library and benchmark; "
-                      f"not the release preset, so these do not count toward the targets)",
+                      f"not the bench preset, so these do not count toward the targets)",
                       [(w, "clang:" + o, "clang:" + b if b else None, k, t, None)
                        for w, o, b, k, t, _ in rows], False))
     write_markdown(args.markdown, medians, cvs, contexts, env, args.build, extra)

@@ -43,10 +43,14 @@ float map_degrees_at(const AxisPlace& place) noexcept {
   return map_degrees_at(place.landblock, place.offset);
 }
 
-float world_min_degrees() noexcept { return map_degrees_at(0, 0.0f); }
+float world_min_degrees() noexcept {
+  return map_degrees_at(0, 0.0f);
+}
 // About 102.8: the offset just below 192 in the last landblock rounds to the
 // world's far edge.
-float world_max_degrees() noexcept { return map_degrees_at(kLastLandblock, kLastOffset); }
+float world_max_degrees() noexcept {
+  return map_degrees_at(kLastLandblock, kLastOffset);
+}
 
 float degrees_outside(float degrees) noexcept {
   if (std::isnan(degrees)) return degrees;
@@ -92,8 +96,7 @@ AxisPlace locate_axis(double degrees) noexcept {
   for (int i = 0; i < 7 && metres <= kWorldMetres; ++i) {
     const AxisPlace place = place_of(metres);
     const float shown = map_degrees_at(place.landblock, place.offset);
-    const Candidate candidate{(shown >= 0.0f) != (degrees >= 0.0f),
-                              std::fabs(shown - degrees),
+    const Candidate candidate{(shown >= 0.0f) != (degrees >= 0.0f), std::fabs(shown - degrees),
                               std::fabs(static_cast<double>(metres) - ideal), place};
     if (std::tie(candidate.other_side, candidate.degrees_off, candidate.metres_off) <
         std::tie(best.other_side, best.degrees_off, best.metres_off)) {
@@ -127,8 +130,12 @@ constexpr std::size_t kMaxSnappedDigits = 6;
 constexpr std::array<double, kMaxSnappedDigits + 1> kUnits = {1.0,  1e-1, 1e-2, 1e-3,
                                                               1e-4, 1e-5, 1e-6};
 
-bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
-char lower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool is_digit(char c) noexcept {
+  return c >= '0' && c <= '9';
+}
+char lower(char c) noexcept {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 bool all_zeros(std::string_view digits) noexcept {
   return std::all_of(digits.begin(), digits.end(), [](char c) { return c == '0'; });
 }
@@ -214,9 +221,9 @@ bool prints_as(float degrees, const Number& number, bool negative) noexcept {
   const float magnitude = detail::map_text_magnitude(degrees, digits);
   std::array<char, 64> text{};
   if (detail::fixed_chars_bound(magnitude, digits) > text.size()) return false;
-  const std::string_view written(text.data(), static_cast<std::size_t>(
-                                                  detail::write_fixed(text.data(), magnitude, digits) -
-                                                  text.data()));
+  const std::string_view written(
+      text.data(),
+      static_cast<std::size_t>(detail::write_fixed(text.data(), magnitude, digits) - text.data()));
   const std::size_t point = std::min(written.find('.'), written.size());
   const std::string_view fraction = written.substr(std::min(point + 1, written.size()));
   return without_leading_zeros(written.substr(0, point)) == without_leading_zeros(number.integer) &&
@@ -284,8 +291,8 @@ bool read_angle(Cursor& in, bool latitude, float& value, std::size_t& precision,
   const std::size_t start = in.pos();
   Number number;
   if (!read_number(in, part, number, problem)) return false;
-  const std::string_view significant = number.integer.substr(
-      std::min(number.integer.find_first_not_of('0'), number.integer.size()));
+  const std::string_view significant =
+      number.integer.substr(std::min(number.integer.find_first_not_of('0'), number.integer.size()));
   if (significant.size() > kMaxIntegerDigits) {
     return problem.report(part, "out of range: 100000 degrees or more", start);
   }
@@ -299,11 +306,11 @@ bool read_angle(Cursor& in, bool latitude, float& value, std::size_t& precision,
     const char other_second = latitude ? 'w' : 's';
     const bool swapped = lower(in.peek()) == other_first || lower(in.peek()) == other_second;
     if (latitude) {
-      return problem.report(part, swapped ? "expected N or S: latitude comes first" : "expected N or S",
-                            letter);
+      return problem.report(
+          part, swapped ? "expected N or S: latitude comes first" : "expected N or S", letter);
     }
-    return problem.report(part, swapped ? "expected E or W: longitude comes second" : "expected E or W",
-                          letter);
+    return problem.report(
+        part, swapped ? "expected E or W: longitude comes second" : "expected E or W", letter);
   }
   value = angle_value(number, is_negative);
   precision = number.fraction.size();
@@ -317,9 +324,11 @@ bool read_altitude(Cursor& in, float& value, Problem& problem) noexcept {
   if (!read_number(in, Part::Altitude, number, problem)) return false;
   const float magnitude = detail::decimal_to_float(
       {{number.integer, number.fraction, {}}, -static_cast<std::int64_t>(number.fraction.size())});
-  if (std::isinf(magnitude)) return problem.report(Part::Altitude, "out of range for a float", start);
+  if (std::isinf(magnitude))
+    return problem.report(Part::Altitude, "out of range for a float", start);
   in.skip_blanks();
-  if (!in.take('z')) return problem.report(Part::Altitude, "expected Z after the altitude", in.pos());
+  if (!in.take('z'))
+    return problem.report(Part::Altitude, "expected Z after the altitude", in.pos());
   value = negative ? -magnitude : magnitude;
   return true;
 }
@@ -339,7 +348,8 @@ bool read_indoor(Cursor& in, std::uint16_t& cell, Problem& problem) noexcept {
     value = value * 16 + static_cast<unsigned>(is_digit(c) ? c - '0' : lower(c) - 'a' + 10);
   }
   in.skip_blanks();
-  if (!in.take(']')) return problem.report(Part::Indoor, "expected ] after the cell number", in.pos());
+  if (!in.take(']'))
+    return problem.report(Part::Indoor, "expected ] after the cell number", in.pos());
   cell = static_cast<std::uint16_t>(value);
   return true;
 }
@@ -421,8 +431,8 @@ std::optional<WorldPosition> WorldPosition::from_world_coords(
 
 std::string MapTextError::message() const {
   if (reason.empty()) return {};
-  static constexpr std::string_view kPartNames[] = {"map text", "latitude", "longitude",
-                                                    "altitude", "indoor cell"};
+  static constexpr std::string_view kPartNames[] = {"map text", "latitude", "longitude", "altitude",
+                                                    "indoor cell"};
   std::string text(kPartNames[static_cast<std::size_t>(part)]);
   text += ": ";
   text += reason;

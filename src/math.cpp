@@ -6,13 +6,19 @@
 #include <cmath>
 #include <ostream>
 
-#if defined(__SSE2__)
+// The rotation matrix is computed in SSE2 lanes where the target has them,
+// unless the build asks for the portable path (CORVANE_PORTABLE_MATH, which
+// CI builds too, so that both paths stay tested on x86-64).
+#if defined(__SSE2__) && !defined(CORVANE_PORTABLE_MATH)
+#define CORVANE_ROTATION_LANES 1
 #include <emmintrin.h>
+#else
+#define CORVANE_ROTATION_LANES 0
 #endif
 
 #include "debug_text.hpp"
-#include "text/unpadded.hpp"
 #include "heading.hpp"
+#include "text/unpadded.hpp"
 
 namespace corvane {
 
@@ -62,7 +68,7 @@ Quaternion Quaternion::normalize() const noexcept {
 
 namespace {
 
-#if defined(__SSE2__)
+#if CORVANE_ROTATION_LANES
 
 // The three columns of the rotation matrix in lanes 0 to 2 (lane 3 is
 // scratch). Each lane performs exactly the scalar operations written in the
@@ -126,7 +132,7 @@ RotationCoefficients rotation_coefficients(const Quaternion& q) noexcept {
 }  // namespace
 
 Vector3 Quaternion::rotate_vector(const Vector3& v) const noexcept {
-#if defined(__SSE2__)
+#if CORVANE_ROTATION_LANES
   // Lane i: (v.x * m_i0 + v.y * m_i1) + v.z * m_i2, as in the portable version.
   const RotationColumns m = rotation_columns(*this);
   const __m128 r = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(v.x), m.c0),
@@ -145,7 +151,7 @@ Vector3 Quaternion::rotate_vector(const Vector3& v) const noexcept {
 }
 
 std::array<float, 9> Quaternion::to_rotation_matrix() const noexcept {
-#if defined(__SSE2__)
+#if CORVANE_ROTATION_LANES
   const RotationColumns m = rotation_columns(*this);
   alignas(16) float c[12];
   _mm_store_ps(c, m.c0);
@@ -158,6 +164,11 @@ std::array<float, 9> Quaternion::to_rotation_matrix() const noexcept {
 #endif
 }
 
+// Shoemake's conversion (K. Shoemake, "Quaternion Calculus and Fast
+// Animation", SIGGRAPH 1987 course notes): from the trace when it is
+// positive, otherwise from the largest diagonal entry, so that the component
+// taken from the square root is never small and the other three are found by
+// dividing by it. Here s is four times that component.
 Quaternion Quaternion::from_rotation_matrix(const std::array<float, 9>& m) noexcept {
   const float m00 = m[0], m10 = m[1], m20 = m[2];
   const float m01 = m[3], m11 = m[4], m21 = m[5];
@@ -181,6 +192,11 @@ Quaternion Quaternion::from_rotation_matrix(const std::array<float, 9>& m) noexc
   return q.normalize();
 }
 
+// Spherical linear interpolation (K. Shoemake, "Animating Rotation with
+// Quaternion Curves", SIGGRAPH 1985): from * sin((1 - t) omega) / sin omega +
+// to * sin(t omega) / sin omega, with cos omega = from . to. Negating `to` for
+// the shorter arc and blending linearly when the two nearly coincide are the
+// usual additions; the result is normalised.
 Quaternion Quaternion::slerp(const Quaternion& from, const Quaternion& to_in, float t) noexcept {
   // 0.0002f is the pattern 0x3951B717.
   static constexpr float kNearlyIdentical = 0.0002f;
@@ -278,9 +294,13 @@ std::optional<float> Triangle::z_at_xy(float x, float y) const noexcept {
   return -((x * p->normal.x + y * p->normal.y) + p->d) / p->normal.z;
 }
 
+// Ericson's ClosestPtPointTriangle (C. Ericson, Real-Time Collision Detection,
+// Morgan Kaufmann 2005, section 5.1.5): the Voronoi regions of the vertices,
+// then of the edges, then the face, told apart by the dot products d1 to d6
+// and the barycentric terms va, vb, vc, in the book's order and names.
 Vector3 Triangle::closest_point(const Vector3& p) const noexcept {
-  // Region tests in a fixed order (vertices, edges, face); the first that
-  // holds gives the answer. A NaN fails every test and ends on the face.
+  // The first region test that holds gives the answer. A NaN fails every test
+  // and ends on the face.
   const Vector3& a = v0;
   const Vector3& b = v1;
   const Vector3& c = v2;

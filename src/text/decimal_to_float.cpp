@@ -174,8 +174,7 @@ float decimal_to_float(const DecimalDigits& decimal) noexcept {
   if (scientific > 39) return kInfinity;  // at least 1e39
   if (scientific < -45) return 0.0f;      // below 1e-46, under half the smallest subnormal
 
-  const double estimate =
-      scale_by_power_of_ten(static_cast<double>(leading), scientific - taken);
+  const double estimate = scale_by_power_of_ten(static_cast<double>(leading), scientific - taken);
   // The two floats around the estimate, 2^128 standing for the one past the
   // largest.
   const float nearest = static_cast<float>(estimate);
@@ -203,8 +202,7 @@ float decimal_to_float(const DecimalDigits& decimal) noexcept {
   } else {
     order = compare_exactly(decimal, scientific, halfway);
   }
-  const bool below_is_even =
-      (std::bit_cast<std::uint32_t>(static_cast<float>(below)) & 1u) == 0;
+  const bool below_is_even = (std::bit_cast<std::uint32_t>(static_cast<float>(below)) & 1u) == 0;
   const double chosen = order < 0 || (order == 0 && below_is_even) ? below : above;
   return chosen >= kPastLargestFloat ? kInfinity : static_cast<float>(chosen);
 }

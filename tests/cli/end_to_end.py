@@ -296,6 +296,23 @@ finally:
     proc.stderr.close()
 check(proc.returncode == 1, "interactive run exit status")
 
+# Input that never makes the tool wait (a file) is answered in large writes,
+# not one per line.
+import shutil
+if shutil.which("strace"):
+    with tempfile.TemporaryDirectory() as d:
+        path = os.path.join(d, "many.txt")
+        with open(path, "wb") as f:
+            f.write(b"0xDA550000 84 108 0\n" * 20000)
+        trace = os.path.join(d, "trace")
+        subprocess.run(["strace", "-e", "trace=write,writev", "-o", trace, CORVANE, "coords", path],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        with open(trace) as f:
+            writes = sum(1 for l in f if l.startswith(("write(1,", "writev(1,")))
+        check(0 < writes < 100, "20000 lines from a file took %d writes" % writes)
+else:
+    print("strace not installed: the write count is not checked", file=sys.stderr)
+
 # A line without a final newline, and an empty input.
 check(out_of(["coords"], b"0xDA550000 84 108 0") == "33.5S, 72.7E, 0.0Z\n", "last line without newline")
 check(out_of(["coords"], b"") == "", "empty input")

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <deque>
-#include <memory>
 
 #include <CLI/CLI.hpp>
 
@@ -19,11 +18,14 @@ namespace {
 constexpr const char* kMainFooter = R"(Examples:
   corvane coords 0xDA550000 84 108 0          map text of a position: 33.5S, 72.7E, 0.0Z
   corvane coords -p 2 < positions.txt         one map text per input line
+  corvane locate "33.5S, 72.7E"               the position of a map text
+  corvane coords a.txt b.txt                  files as input ('-' is stdin)
   corvane inspect 0xA9B40019 84 7.1 94        everything about one position
   corvane measure 0 10 10 0 0x01000000 10 10 0
   corvane enum SpellCategory 519              which spell category is 519
   corvane flags CoverageMask 0x1C00           what a coverage mask means
   corvane fingerprint --explain 0.7071068 7   the fingerprint of values
+  corvane fingerprint --whole < values.txt    one fingerprint of a whole stream
   corvane plot -o map.svg < positions.txt     draw positions on the world map
   corvane help coords                         the options and examples of one subcommand
 
@@ -73,7 +75,8 @@ struct Parser {
             sub->add_option(std::string(o.names), st.options.texts[key], std::string(o.help));
         if (!o.default_value.empty()) option->capture_default_str();
         if (!o.choices.empty()) {
-          option->check(CLI::IsMember(std::vector<std::string>(o.choices.begin(), o.choices.end())));
+          option->check(
+              CLI::IsMember(std::vector<std::string>(o.choices.begin(), o.choices.end())));
         }
       } else {
         st.options.flags[key] = false;
@@ -101,15 +104,15 @@ struct Parser {
   }
 };
 
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+/// "-inf" and "-nan" look like options to any parser.
+bool is_negative_non_finite(std::string_view arg) noexcept {
+  return equal_ignoring_case(arg, "-inf") || equal_ignoring_case(arg, "-infinity") ||
+         equal_ignoring_case(arg, "-nan");
 }
 
 bool looks_like_option(const std::string& arg) {
   if (arg.size() < 2 || arg[0] != '-') return false;
-  const std::string l = lower(arg);
-  if (l == "-inf" || l == "-infinity" || l == "-nan") return false;
+  if (is_negative_non_finite(arg)) return false;
   const unsigned char c = static_cast<unsigned char>(arg[1]);
   return arg[1] == '-' || std::isalpha(c) != 0;
 }
@@ -176,8 +179,7 @@ std::string explain_parse_error(const CLI::ParseError& e, const std::vector<std:
     if (arg == "--") after_dashes = true;
     if (after_dashes || !looks_like_option(arg)) continue;
     const std::vector<std::string> known =
-        sub != nullptr ? option_names(*sub)
-                       : std::vector<std::string>{"-h", "--help", "--version"};
+        sub != nullptr ? option_names(*sub) : std::vector<std::string>{"-h", "--help", "--version"};
     if (is_known_option(known, arg)) continue;
     const std::string typed = arg.substr(0, arg.find('='));
     const std::vector<std::string_view> candidates(known.begin(), known.end());
@@ -187,8 +189,7 @@ std::string explain_parse_error(const CLI::ParseError& e, const std::vector<std:
   }
   std::string message = e.what();
   for (const std::string& arg : args) {
-    const std::string l = lower(arg);
-    if (l == "-inf" || l == "-infinity" || l == "-nan") {
+    if (is_negative_non_finite(arg)) {
       message += " (put -- before values such as -inf: corvane coords -- 0 0 0 -inf)";
       break;
     }
@@ -270,11 +271,8 @@ InputKind input_kind(const Invocation& invocation) {
   const std::string& first = args.front();
   if (first == "-") return InputKind::Files;
   const auto looks_like_input = invocation.subcommand->looks_like_input;
-  const bool input = looks_like_input != nullptr
-                         ? looks_like_input(first)
-                         : (!first.empty() && (std::isdigit(static_cast<unsigned char>(first[0])) ||
-                                               first[0] == '-' || first[0] == '+' ||
-                                               first[0] == '.'));
+  const bool input =
+      looks_like_input != nullptr ? looks_like_input(first) : starts_like_number(first);
   if (input) return InputKind::Arguments;
   struct stat info {};
   const bool exists = ::stat(first.c_str(), &info) == 0;

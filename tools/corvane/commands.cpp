@@ -12,8 +12,8 @@ std::optional<Command> command_for(const std::vector<std::string>& words) {
   auto parsed = parse_command_line(words, ignored, ignored);
   auto* invocation = std::get_if<Invocation>(&parsed);
   if (invocation == nullptr) return std::nullopt;
-  auto action = invocation->subcommand->prepare(invocation->options, invocation->lead,
-                                                InputKind::Files);
+  auto action =
+      invocation->subcommand->prepare(invocation->options, invocation->lead, InputKind::Files);
   auto* command = std::get_if<Action>(&action);
   if (command == nullptr || !std::holds_alternative<Command>(*command)) return std::nullopt;
   return std::get<Command>(std::move(*command));

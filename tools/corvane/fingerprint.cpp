@@ -3,8 +3,8 @@
 #include <bit>
 #include <cctype>
 #include <charconv>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "output.hpp"
@@ -133,8 +133,8 @@ Command make_fingerprint_command(FloatCanon canon, bool explain) {
   c.name = "fingerprint";
   c.columns = {"canon", "count", "fingerprint"};
   if (explain) c.columns.push_back("words");
-  c.process = [canon, explain](std::span<const std::string_view> fields)
-      -> std::variant<Record, Error> {
+  c.process = [canon,
+               explain](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
     FingerprintFold fold(canon, explain);
     for (std::size_t i = 0; i < fields.size(); ++i) {
       auto parsed = parse_fingerprint_value(fields[i]);
@@ -158,8 +158,7 @@ int write_whole(std::ostream& out, Format format, const FingerprintFold& fold, b
   columns.emplace_back("error");
   Record r = fold.record();
   if (failed > 0) {
-    const std::string message = std::to_string(failed) +
-                                (failed == 1 ? " value" : " values") +
+    const std::string message = std::to_string(failed) + (failed == 1 ? " value" : " values") +
                                 " could not be read; no fingerprint";
     r.fields["fingerprint"] = nullptr;
     r.fields["error"] = message;

@@ -6,17 +6,33 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
-#include <utility>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "text/hex.hpp"
 
 namespace corvane::cli {
+
+char lower_ascii(char c) noexcept {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return lower_ascii(x) == lower_ascii(y);
+         });
+}
+
+bool starts_like_number(std::string_view token) noexcept {
+  if (token.empty()) return false;
+  const char c = token.front();
+  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+}
 
 namespace {
 
@@ -161,7 +177,9 @@ std::string replace_malformed(std::string_view text) {
 
 namespace {
 
-constexpr bool is_blank(char c) noexcept { return c == ' ' || c == '\t'; }
+constexpr bool is_blank(char c) noexcept {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view s) noexcept {
   while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -259,9 +277,7 @@ std::variant<float, Error> parse_f32(std::string_view token, std::string_view wh
                                      NonFinite non_finite) {
   const std::string name(what);
   if (token.empty()) return Error{"missing " + name};
-  const auto not_a_number = [&] {
-    return Error{name + " " + quote(token) + " is not a number"};
-  };
+  const auto not_a_number = [&] { return Error{name + " " + quote(token) + " is not a number"}; };
   std::string_view s = token;
   if (s.front() == '+') {
     s.remove_prefix(1);

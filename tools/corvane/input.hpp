@@ -16,6 +16,15 @@
 
 namespace corvane::cli {
 
+/// `c` in lower case, for ASCII letters; any other byte as it is.
+char lower_ascii(char c) noexcept;
+
+/// Whether `a` and `b` are equal, ASCII letters compared ignoring case.
+bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept;
+
+/// Whether `token` starts like a number: a digit, a sign or a point.
+bool starts_like_number(std::string_view token) noexcept;
+
 /// Longest input line accepted, in bytes (without its newline). Longer lines
 /// are reported as bad and skipped to their end without being kept in memory.
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;

@@ -53,8 +53,8 @@ int run(const Invocation& inv) {
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   try {
-    auto parsed = parse_command_line(std::vector<std::string>(argv + 1, argv + argc), std::cout,
-                                     std::cerr);
+    auto parsed =
+        parse_command_line(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     return run(std::get<Invocation>(parsed));
   } catch (const std::exception& e) {

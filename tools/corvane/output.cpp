@@ -70,7 +70,8 @@ std::string csv_cell(const nlohmann::ordered_json& value) {
 void write_table(std::ostream& out, Format format, const std::vector<std::string>& columns,
                  const std::vector<Record>& rows) {
   if (format == Format::Csv) {
-    for (std::size_t i = 0; i < columns.size(); ++i) out << (i ? "," : "") << csv_escape(columns[i]);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      out << (i ? "," : "") << csv_escape(columns[i]);
     out << '\n';
   }
   for (const Record& row : rows) {

@@ -1,6 +1,5 @@
 #include "positions.hpp"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,20 +16,10 @@ namespace {
 
 constexpr std::string_view kLayout = "ID X Y Z";
 
-bool equal_ignoring_case_ascii(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 std::string fixed(double value, int digits) {
   char buf[64];
-  const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
-                                       digits);
+  const auto [ptr, ec] =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, digits);
   return ec == std::errc{} ? std::string(buf, ptr) : format_float(static_cast<float>(value));
 }
 
@@ -153,8 +142,8 @@ Command make_coords_command(std::size_t precision) {
     r.fields["text"] = r.text;
     return r;
   };
-  c.process_text = [precision](std::span<const std::string_view> fields)
-      -> std::variant<Record, Error> {
+  c.process_text =
+      [precision](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
     auto parsed = one_position(fields);
     if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
     Record r;
@@ -167,10 +156,10 @@ Command make_coords_command(std::size_t precision) {
 Command make_inspect_command() {
   Command c;
   c.name = "inspect";
-  c.columns = {"id",           "x",          "y",            "z",
-               "landblock_x",  "landblock_y", "cell",        "indoors",
-               "derived_cell", "normalized",  "rebucketed",  "world_x",
-               "world_y",      "world_z",     "map",         "map_2dp",
+  c.columns = {"id",           "x",           "y",          "z",
+               "landblock_x",  "landblock_y", "cell",       "indoors",
+               "derived_cell", "normalized",  "rebucketed", "world_x",
+               "world_y",      "world_z",     "map",        "map_2dp",
                "coordinates",  "debug"};
   c.process = [](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
     auto parsed = one_position(fields);
@@ -216,8 +205,7 @@ Command make_inspect_command() {
     row("normalized", format_position(normalized) +
                           (normalized.landblock_id == p.landblock_id ? " (unchanged)" : ""));
     row("rebucketed", format_position(rebucketed) + (rebucketed == p ? " (unchanged)" : ""));
-    row("world", format_float(world.x) + ' ' + format_float(world.y) + ' ' +
-                     format_float(world.z));
+    row("world", format_float(world.x) + ' ' + format_float(world.y) + ' ' + format_float(world.z));
     row("map", map);
     row("map, 2 digits", map2);
     row("coordinates", debug_string(wc));
@@ -257,8 +245,7 @@ std::string_view bare(std::string_view token) noexcept {
 
 char last_letter(std::string_view token) noexcept {
   token = bare(token);
-  return token.empty() ? '\0'
-                       : static_cast<char>(std::toupper(static_cast<unsigned char>(token.back())));
+  return token.empty() ? '\0' : lower_ascii(token.back());
 }
 
 }  // namespace
@@ -271,16 +258,17 @@ std::vector<std::size_t> map_text_groups(const std::vector<std::string>& argumen
     const std::string_view arg = arguments[i];
     const char last = last_letter(arg);
     const bool whole_word = bare(arg).find_first_of(" \t,") == std::string_view::npos;
-    const bool next_is_altitude = i + 1 < arguments.size() && last_letter(arguments[i + 1]) == 'Z' &&
-                                  bare(arguments[i + 1]).find_first_of(" \t,") == std::string_view::npos;
+    const bool next_is_altitude =
+        i + 1 < arguments.size() && last_letter(arguments[i + 1]) == 'z' &&
+        bare(arguments[i + 1]).find_first_of(" \t,") == std::string_view::npos;
     // A text ends with its altitude, with its longitude unless an altitude
     // follows, or with the cell of an indoor text; anything else that is not
     // a latitude or the word "Indoors" ends a text too, so a stray word is
     // reported on its own.
     bool ends = true;
-    if (last == 'E' || last == 'W') ends = !next_is_altitude;
-    if (last == 'N' || last == 'S') ends = !whole_word || !(i + 1 < arguments.size());
-    if (equal_ignoring_case_ascii(bare(arg), "indoors")) ends = i + 1 == arguments.size();
+    if (last == 'e' || last == 'w') ends = !next_is_altitude;
+    if (last == 'n' || last == 's') ends = !whole_word || !(i + 1 < arguments.size());
+    if (equal_ignoring_case(bare(arg), "indoors")) ends = i + 1 == arguments.size();
     if (ends || i + 1 == arguments.size()) {
       sizes.push_back(count);
       count = 0;
@@ -297,11 +285,13 @@ Command make_locate_command() {
     if (fields.empty()) return Error{"no map text"};
     // The fields lie in one line: the text is everything from the first to
     // the last, as written (so positions in messages count in it).
-    const std::string_view text(fields.front().data(),
-                                static_cast<std::size_t>(fields.back().data() + fields.back().size() -
-                                                         fields.front().data()));
+    const std::string_view text(
+        fields.front().data(),
+        static_cast<std::size_t>(fields.back().data() + fields.back().size() -
+                                 fields.front().data()));
     const ParsedMapText parsed = WorldCoordinates::parse(text);
-    if (!parsed.coordinates) return Error{"map text " + quote(text) + ": " + parsed.error.message()};
+    if (!parsed.coordinates)
+      return Error{"map text " + quote(text) + ": " + parsed.error.message()};
     const WorldCoordinates& wc = *parsed.coordinates;
     if (wc.is_indoors()) {
       return Error{"map text " + quote(text) +
@@ -347,14 +337,13 @@ Command make_measure_command() {
     r.fields["distance"] = json_float(distance);
     r.fields["heading_rad"] = json_float(heading);
     r.fields["heading_deg"] = json_float(static_cast<float>(degrees));
-    r.fields["compass"] = compass.empty() ? nlohmann::ordered_json(nullptr)
-                                          : nlohmann::ordered_json(compass);
+    r.fields["compass"] =
+        compass.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(compass);
     r.fields["landblocks"] =
         landblocks ? nlohmann::ordered_json(*landblocks) : nlohmann::ordered_json(nullptr);
     r.text = "distance " + format_float(distance) + " m, heading " + format_float(heading) +
-             " rad (" + (std::isnan(degrees) ? std::string("nan") : fixed(degrees, 1)) +
-             " deg" + (compass.empty() ? std::string() : ", " + compass) +
-             "), landblock distance " +
+             " rad (" + (std::isnan(degrees) ? std::string("nan") : fixed(degrees, 1)) + " deg" +
+             (compass.empty() ? std::string() : ", " + compass) + "), landblock distance " +
              (landblocks ? std::to_string(*landblocks) : std::string("none"));
     return r;
   };

@@ -98,9 +98,9 @@ InputSource argument_source(std::vector<std::string> arguments, std::vector<std:
     }
     *next = last;
     item.number = ++*number;
-    item.where = last - first == 1 ? "argument " + std::to_string(first + 1)
-                                   : "arguments " + std::to_string(first + 1) + "-" +
-                                         std::to_string(last);
+    item.where = last - first == 1
+                     ? "argument " + std::to_string(first + 1)
+                     : "arguments " + std::to_string(first + 1) + "-" + std::to_string(last);
     return item;
   };
 }
@@ -209,7 +209,8 @@ std::vector<std::string> read_bytes(const Inputs& inputs,
       } else if (got < 0 && errno == EINTR) {
         continue;
       } else {
-        if (got < 0) failures.push_back(file_label(name) + ": cannot read: " + std::strerror(errno));
+        if (got < 0)
+          failures.push_back(file_label(name) + ": cannot read: " + std::strerror(errno));
         break;
       }
     }
@@ -238,8 +239,8 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       continue;
     }
     const bool text_only = options.format == Format::Text && !options.echo;
-    const LineOutcome outcome = text_only ? process_line_text(command, item->line)
-                                          : process_line(command, item->line);
+    const LineOutcome outcome =
+        text_only ? process_line_text(command, item->line) : process_line(command, item->line);
     if (std::holds_alternative<Passthrough>(outcome)) {
       writer.passthrough(item->line.text);
       continue;
@@ -262,8 +263,8 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
 std::optional<Error> expect_fields(std::span<const std::string_view> fields, std::size_t count,
                                    std::string_view layout) {
   if (fields.size() == count) return std::nullopt;
-  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) +
-               "), got " + std::to_string(fields.size())};
+  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) + "), got " +
+               std::to_string(fields.size())};
 }
 
 }  // namespace corvane::cli

@@ -1,6 +1,5 @@
 #include "subcommands.hpp"
 
-#include <cctype>
 #include <charconv>
 #include <fstream>
 
@@ -29,7 +28,9 @@ bool OptionValues::given(std::string_view name) const {
 
 namespace {
 
-std::variant<Action, Error> just(Command command) { return Action{std::move(command)}; }
+std::variant<Action, Error> just(Command command) {
+  return Action{std::move(command)};
+}
 
 std::variant<std::size_t, Error> precision_option(const OptionValues& options) {
   const std::string& text = options.text("precision");
@@ -50,7 +51,7 @@ Subcommand position_subcommand(std::string_view name, std::string_view summary,
   s.summary = summary;
   s.footer = footer;
   s.input_name = "position";
-  s.input_help = "ID X Y Z, repeated; '-' or none reads stdin";
+  s.input_help = "ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
   s.group = 4;
   s.prepare = [make](const OptionValues&, const std::optional<std::string>&, InputKind) {
     return just(make());
@@ -60,8 +61,7 @@ Subcommand position_subcommand(std::string_view name, std::string_view summary,
 
 /// enum and flags: a listing without a vocabulary or without input, lookups
 /// otherwise.
-std::variant<Action, Error> vocabulary_action(bool is_enum,
-                                              const std::optional<std::string>& lead,
+std::variant<Action, Error> vocabulary_action(bool is_enum, const std::optional<std::string>& lead,
                                               InputKind input) {
   if (!lead) {
     if (is_enum) {
@@ -73,7 +73,8 @@ std::variant<Action, Error> vocabulary_action(bool is_enum,
   if (const auto* error = std::get_if<Error>(&ref)) return *error;
   if (const auto* const* e = std::get_if<const EnumVocabulary*>(&ref)) {
     if (!is_enum) {
-      return Error{std::string((*e)->name) + " is an enumeration, not a flag set; use 'corvane enum'"};
+      return Error{std::string((*e)->name) +
+                   " is an enumeration, not a flag set; use 'corvane enum'"};
     }
     const EnumVocabulary* v = *e;
     if (input == InputKind::None) {
@@ -109,7 +110,7 @@ std::vector<Subcommand> build_table() {
   {
     Subcommand s;
     s.name = "coords";
-    s.summary = "Map coordinates of positions (ID X Y Z), from arguments or one per stdin line";
+    s.summary = "Map coordinates of positions (ID X Y Z), from arguments, files or stdin";
     s.footer = R"(Examples:
   $ corvane coords 0xDA550000 84 108 0
   33.5S, 72.7E, 0.0Z
@@ -120,9 +121,11 @@ std::vector<Subcommand> build_table() {
     s.options = {{"-p,--precision",
                   "Digits after the point for latitude and longitude (1 is the map text players "
                   "see; it leans downwards)",
-                  true, "1", {}}};
+                  true,
+                  "1",
+                  {}}};
     s.input_name = "position";
-    s.input_help = "ID X Y Z, repeated; '-' or none reads stdin";
+    s.input_help = "ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
     s.group = 4;
     s.prepare = [](const OptionValues& options, const std::optional<std::string>&,
                    InputKind) -> std::variant<Action, Error> {
@@ -149,17 +152,12 @@ Examples:
   0xA8B40031 144.0 0.0 0.0
   $ corvane locate "33.55S, 72.75E" | corvane coords -p 2)";
     s.input_name = "text";
-    s.input_help = "Map texts (one per argument, or split at blanks); '-' or none reads stdin";
+    s.input_help =
+        "Map texts (one per argument, or split at blanks), or files ('-' is stdin); none reads "
+        "stdin";
     s.grouping = &map_text_groups;
     s.looks_like_input = [](std::string_view arg) {
-      const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
-      if (arg.size() >= 7) {
-        std::string head(arg.substr(0, 7));
-        for (char& c : head) c = lower(c);
-        if (head == "indoors") return true;
-      }
-      return !arg.empty() && (std::isdigit(static_cast<unsigned char>(arg[0])) != 0 ||
-                              arg[0] == '-' || arg[0] == '+' || arg[0] == '.');
+      return starts_like_number(arg) || equal_ignoring_case(arg.substr(0, 7), "indoors");
     };
     s.prepare = [](const OptionValues&, const std::optional<std::string>&, InputKind) {
       return just(make_locate_command());
@@ -170,7 +168,7 @@ Examples:
   table.push_back(position_subcommand("inspect", "Everything the library knows about a position",
                                       "Example:\n  $ corvane inspect 0xA9B40019 -50 -10 94",
                                       &make_inspect_command));
-  table.back().input_help = "ID X Y Z; '-' or none reads stdin";
+  table.back().input_help = "ID X Y Z, or files ('-' is stdin); none reads stdin";
 
   table.push_back(position_subcommand(
       "rebucket", "Move positions into the landblock that contains their offset",
@@ -190,7 +188,8 @@ Examples:
       "Headings are radians in [0, 2pi): 0 west, pi/2 north, pi east, 3pi/2 south.",
       &make_measure_command));
   table.back().input_name = "positions";
-  table.back().input_help = "ID X Y Z ID X Y Z, repeated; '-' or none reads stdin";
+  table.back().input_help =
+      "ID X Y Z ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
   table.back().group = 8;
 
   {
@@ -207,7 +206,8 @@ Examples:
     s.lead_name = "vocabulary";
     s.lead_help = "An enumeration, e.g. SpellCategory";
     s.input_name = "values";
-    s.input_help = "Values (decimal or 0x hex) or exact names; '-' reads one per stdin line";
+    s.input_help =
+        "Values (decimal or 0x hex) or exact names, or files of one per line ('-' is stdin)";
     s.lead_choices = &enum_vocabulary_names;
     s.prepare = [](const OptionValues&, const std::optional<std::string>& lead, InputKind input) {
       return vocabulary_action(true, lead, input);
@@ -229,7 +229,8 @@ Examples:
     s.lead_help = "A flag set, e.g. CoverageMask";
     s.input_name = "terms";
     s.input_help =
-        "Masks and flag names, all joined into one mask; '-' reads one mask per stdin line";
+        "Masks and flag names, all joined into one mask, or files of one mask per line ('-' is "
+        "stdin)";
     s.group = 0;
     s.lead_choices = &flag_vocabulary_names;
     s.prepare = [](const OptionValues&, const std::optional<std::string>& lead, InputKind input) {
@@ -252,12 +253,17 @@ Examples:
   $ seq 100000 109999 | corvane fingerprint --whole
   $ corvane fingerprint --binary f32 --canon lossless weights.bin)";
     s.options = {
-        {"--canon", "How floats are canonicalised: sixdp or lossless", true, "sixdp",
+        {"--canon",
+         "How floats are canonicalised: sixdp or lossless",
+         true,
+         "sixdp",
          {"sixdp", "lossless"}},
         {"--explain", "Show each word's canonical bits and the running hash", false, "", {}},
-        {"--whole", "One fingerprint of every value of the input, not one per line", false, "",
-         {}},
-        {"--binary", "Read raw little-endian 32-bit words (f32 or u32) instead of text", true, "",
+        {"--whole", "One fingerprint of every value of the input, not one per line", false, "", {}},
+        {"--binary",
+         "Read raw little-endian 32-bit words (f32 or u32) instead of text",
+         true,
+         "",
          {"f32", "u32"}}};
     s.input_name = "values";
     s.input_help =
@@ -307,15 +313,15 @@ Example:
     s.options = {{"-o,--output", "Write the SVG to this file instead of stdout", true, "", {}},
                  {"--no-labels", "Draw the points without their map text", false, "", {}}};
     s.input_name = "positions";
-    s.input_help = "ID X Y Z, repeated; none or '-' reads stdin";
+    s.input_help = "ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
     s.group = 4;
     s.streams = false;
     s.prepare = [](const OptionValues& options, const std::optional<std::string>&, InputKind) {
       const std::string path = options.text("output");
       const PlotOptions plot{!options.flag("no-labels")};
-      return std::variant<Action, Error>{Action{WholeRun{
-          [path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
-                       std::ostream& err) -> int {
+      return std::variant<Action, Error>{
+          Action{WholeRun{[path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
+                                       std::ostream& err) -> int {
             std::size_t failed = 0;
             const std::vector<PlotPoint> points =
                 read_plot_points(input_source(inputs), err, failed);

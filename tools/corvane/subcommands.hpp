@@ -102,9 +102,8 @@ struct Subcommand {
   bool (*looks_like_input)(std::string_view argument) = nullptr;
   /// The action for these options and leading argument (empty when none was
   /// given), or what is wrong with them (a usage error).
-  std::function<std::variant<Action, Error>(const OptionValues& options,
-                                            const std::optional<std::string>& lead,
-                                            InputKind input)>
+  std::function<std::variant<Action, Error>(
+      const OptionValues& options, const std::optional<std::string>& lead, InputKind input)>
       prepare;
   /// Named presets for the by-name lookup: ("coords-p3", "-p 3").
   std::vector<std::pair<std::string_view, std::string_view>> presets;

@@ -78,15 +78,6 @@ std::vector<FlagVocabulary> make_flags(type_list<F...>) {
   return {make_flag_vocabulary<F>()...};
 }
 
-char lower(char c) noexcept {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
-}
-
 /// Optimal string alignment distance, ignoring case.
 std::size_t edit_distance(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
@@ -96,10 +87,10 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
   for (std::size_t i = 1; i <= n; ++i) {
     cur[0] = i;
     for (std::size_t j = 1; j <= m; ++j) {
-      const std::size_t cost = lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1;
+      const std::size_t cost = lower_ascii(a[i - 1]) == lower_ascii(b[j - 1]) ? 0 : 1;
       cur[j] = std::min({prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + cost});
-      if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) &&
-          lower(a[i - 2]) == lower(b[j - 1])) {
+      if (i > 1 && j > 1 && lower_ascii(a[i - 1]) == lower_ascii(b[j - 2]) &&
+          lower_ascii(a[i - 2]) == lower_ascii(b[j - 1])) {
         cur[j] = std::min(cur[j], prev2[j - 2] + 1);
       }
     }

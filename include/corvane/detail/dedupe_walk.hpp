@@ -76,7 +76,7 @@ void restore_arrival_order(std::vector<E>& out) {
   }
 }
 
-/// The walk as specified: each event is asked for its key, then kept or
+/// The plain walk: each event is asked for its key, then kept or
 /// destroyed, before the next (earlier) event is asked.
 template <class E>
 std::vector<E> dedupe_one_at_a_time(std::vector<E>& events) {
