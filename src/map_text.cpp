@@ -52,10 +52,8 @@ float world_max_degrees() noexcept {
   return map_degrees_at(kLastLandblock, kLastOffset);
 }
 
-float degrees_outside(float degrees) noexcept {
+float degrees_outside(float degrees, float low, float high) noexcept {
   if (std::isnan(degrees)) return degrees;
-  const float low = world_min_degrees();
-  const float high = world_max_degrees();
   if (degrees < low) return low - degrees;
   if (degrees > high) return degrees - high;
   return 0.0f;
@@ -82,8 +80,10 @@ AxisPlace place_of(float metres) noexcept {
 // around the exact inverse are tried one by one.
 AxisPlace locate_axis(double degrees) noexcept {
   const double ideal = (degrees + MAP_ORIGIN_DEGREES) * METRES_PER_MAP_DEGREE;
-  float metres = std::clamp(static_cast<float>(ideal), 0.0f, kWorldMetres);
-  for (int i = 0; i < 3 && metres > 0.0f; ++i) metres = std::nextafter(metres, 0.0f);
+  // The float nearest the exact inverse first, then its neighbours (for
+  // non-negative floats, neighbouring bit patterns).
+  const auto ideal_bits =
+      std::bit_cast<std::uint32_t>(std::clamp(static_cast<float>(ideal), 0.0f, kWorldMetres));
 
   struct Candidate {
     bool other_side;
@@ -93,7 +93,10 @@ AxisPlace locate_axis(double degrees) noexcept {
   };
   Candidate best{true, std::numeric_limits<double>::infinity(), 0.0, {0, 0.0f}};
   float best_degrees = 0.0f;
-  for (int i = 0; i < 7 && metres <= kWorldMetres; ++i) {
+  for (const int step : {0, -1, 1, -2, 2, -3, 3}) {
+    if (step < 0 && ideal_bits < static_cast<std::uint32_t>(-step)) continue;
+    const float metres = std::bit_cast<float>(ideal_bits + static_cast<std::uint32_t>(step));
+    if (metres > kWorldMetres) continue;
     const AxisPlace place = place_of(metres);
     const float shown = map_degrees_at(place.landblock, place.offset);
     const Candidate candidate{(shown >= 0.0f) != (degrees >= 0.0f), std::fabs(shown - degrees),
@@ -103,7 +106,8 @@ AxisPlace locate_axis(double degrees) noexcept {
       best = candidate;
       best_degrees = shown;
     }
-    metres = std::nextafter(metres, std::numeric_limits<float>::infinity());
+    // Showing the very degrees from the nearest float cannot be beaten.
+    if (step == 0 && !candidate.other_side && candidate.degrees_off == 0.0) break;
   }
   // Offsets are finer than world coordinates: take the one nearest the exact
   // inverse if it shows the same degrees.
@@ -410,8 +414,10 @@ std::optional<WorldCoordinates> WorldCoordinates::from_string(std::string_view t
 float WorldCoordinates::degrees_outside_world() const noexcept {
   const Outdoor* o = outdoor();
   if (o == nullptr) return 0.0f;
-  const float lat = degrees_outside(o->lat);
-  const float lon = degrees_outside(o->lon);
+  const float low = world_min_degrees();
+  const float high = world_max_degrees();
+  const float lat = degrees_outside(o->lat, low, high);
+  const float lon = degrees_outside(o->lon, low, high);
   if (std::isnan(lat) || std::isnan(lon)) return std::numeric_limits<float>::quiet_NaN();
   return std::max(lat, lon);
 }

@@ -31,11 +31,8 @@ std::size_t lossless_sse2(const float* in, std::uint32_t* out, std::size_t n) no
 std::size_t lossless_avx2(const float* in, std::uint32_t* out, std::size_t n) noexcept;
 std::size_t lossless_avx512(const float* in, std::uint32_t* out, std::size_t n) noexcept;
 
-/// Folds the records [first, first + lanes) side by side, for the lane count
-/// of the path (4 for AVX2, 8 for AVX-512); `starts` and `ends` give each
-/// record's words.
-void fold_group_avx2(const std::uint32_t* words, const std::size_t* starts,
-                     const std::size_t* ends, std::uint64_t* hashes) noexcept;
+/// Folds 16 records side by side; `starts` and `ends` give each record's
+/// words.
 void fold_group_avx512(const std::uint32_t* words, const std::size_t* starts,
                        const std::size_t* ends, std::uint64_t* hashes) noexcept;
 #endif

@@ -201,38 +201,13 @@ __attribute__((target("avx512f"))) std::size_t lossless_avx512(const float* in,
 // multiplies: h * 0x1b3 = lo(h) * 0x1b3 + ((hi(h) * 0x1b3) << 32), plus
 // h << 40. Two vectors of chains run interleaved to cover the multiplies'
 // latency; a lane whose record has ended keeps its hash (masked update).
+// With four lanes (AVX2) the three multiplies per step and the gathers lost
+// to eight plain 64-bit chains, so only AVX-512 has a kernel.
 
 namespace {
 
 constexpr long long kPrimeLow = 0x1b3;
 static_assert(FNV1A_PRIME == (std::uint64_t{1} << 40) + kPrimeLow);
-
-__attribute__((target("avx2"))) __m256i fold_byte_avx2(__m256i h, __m256i byte) noexcept {
-  const __m256i prime_low = _mm256_set1_epi64x(kPrimeLow);
-  h = _mm256_xor_si256(h, byte);
-  const __m256i low = _mm256_mul_epu32(h, prime_low);
-  const __m256i high = _mm256_slli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(h, 32), prime_low), 32);
-  return _mm256_add_epi64(_mm256_add_epi64(low, high), _mm256_slli_epi64(h, 40));
-}
-
-__attribute__((target("avx2"))) __m256i fold_word_avx2(__m256i h, __m256i word) noexcept {
-  const __m256i byte_mask = _mm256_set1_epi64x(0xFF);
-  h = fold_byte_avx2(h, _mm256_and_si256(word, byte_mask));
-  h = fold_byte_avx2(h, _mm256_and_si256(_mm256_srli_epi64(word, 8), byte_mask));
-  h = fold_byte_avx2(h, _mm256_and_si256(_mm256_srli_epi64(word, 16), byte_mask));
-  return fold_byte_avx2(h, _mm256_srli_epi64(word, 24));
-}
-
-// The next word of each of four records, 0 where a record has ended (the
-// masked gather reads nothing there).
-__attribute__((target("avx2"))) __m256i gather_words_avx2(const std::uint32_t* words,
-                                                         __m256i index, __m256i active) noexcept {
-  const __m128i active32 = _mm256_castsi256_si128(
-      _mm256_permutevar8x32_epi32(active, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
-  const __m128i gathered = _mm256_mask_i64gather_epi32(
-      _mm_setzero_si128(), reinterpret_cast<const int*>(words), index, active32, 4);
-  return _mm256_cvtepu32_epi64(gathered);
-}
 
 __attribute__((target("avx512f"))) __m512i fold_byte_avx512(__m512i h, __m512i byte) noexcept {
   const __m512i prime_low = _mm512_set1_epi64(kPrimeLow);
@@ -258,35 +233,6 @@ std::size_t longest_record(const std::size_t* starts, const std::size_t* ends,
 }
 
 }  // namespace
-
-__attribute__((target("avx2"))) void fold_group_avx2(const std::uint32_t* words,
-                                                     const std::size_t* starts,
-                                                     const std::size_t* ends,
-                                                     std::uint64_t* hashes) noexcept {
-  static_assert(sizeof(std::size_t) == sizeof(long long));
-  const auto* start_ptr = reinterpret_cast<const __m256i*>(starts);
-  const auto* end_ptr = reinterpret_cast<const __m256i*>(ends);
-  auto* hash_ptr = reinterpret_cast<__m256i*>(hashes);
-  const __m256i start_a = _mm256_loadu_si256(start_ptr);
-  const __m256i start_b = _mm256_loadu_si256(start_ptr + 1);
-  const __m256i length_a = _mm256_sub_epi64(_mm256_loadu_si256(end_ptr), start_a);
-  const __m256i length_b = _mm256_sub_epi64(_mm256_loadu_si256(end_ptr + 1), start_b);
-  __m256i h_a = _mm256_loadu_si256(hash_ptr);
-  __m256i h_b = _mm256_loadu_si256(hash_ptr + 1);
-  const std::size_t longest = longest_record(starts, ends, 8);
-  for (std::size_t j = 0; j < longest; ++j) {
-    const __m256i step = _mm256_set1_epi64x(static_cast<long long>(j));
-    // Lengths and indices stay far below 2^63, so the signed compare is exact.
-    const __m256i active_a = _mm256_cmpgt_epi64(length_a, step);
-    const __m256i active_b = _mm256_cmpgt_epi64(length_b, step);
-    const __m256i word_a = gather_words_avx2(words, _mm256_add_epi64(start_a, step), active_a);
-    const __m256i word_b = gather_words_avx2(words, _mm256_add_epi64(start_b, step), active_b);
-    h_a = _mm256_blendv_epi8(h_a, fold_word_avx2(h_a, word_a), active_a);
-    h_b = _mm256_blendv_epi8(h_b, fold_word_avx2(h_b, word_b), active_b);
-  }
-  _mm256_storeu_si256(hash_ptr, h_a);
-  _mm256_storeu_si256(hash_ptr + 1, h_b);
-}
 
 __attribute__((target("avx512f"))) void fold_group_avx512(const std::uint32_t* words,
                                                          const std::size_t* starts,

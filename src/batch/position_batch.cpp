@@ -13,31 +13,33 @@ namespace {
 
 // The scalar form of the map-degree kernels, for the portable path and the
 // elements after the last whole vector: the arithmetic of to_world_coords.
-void map_degrees_portable(const std::uint32_t* ids, const float* x, const float* y, float* lat,
-                          float* lon, std::size_t n) noexcept {
+void map_degrees_portable(const WorldPosition* in, float* lat, float* lon, std::size_t n) noexcept {
   for (std::size_t i = 0; i < n; ++i) {
-    const auto landblock_x = static_cast<float>(ids[i] >> 24);
-    const auto landblock_y = static_cast<float>((ids[i] >> 16) & 0xFFu);
-    lon[i] = (landblock_x * LANDBLOCK_LENGTH + x[i]) / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
-    lat[i] = (landblock_y * LANDBLOCK_LENGTH + y[i]) / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
+    const auto [landblock_x, landblock_y] = in[i].landblock_coords();
+    lon[i] = (static_cast<float>(landblock_x) * LANDBLOCK_LENGTH + in[i].coords.x) /
+                 METRES_PER_MAP_DEGREE -
+             MAP_ORIGIN_DEGREES;
+    lat[i] = (static_cast<float>(landblock_y) * LANDBLOCK_LENGTH + in[i].coords.y) /
+                 METRES_PER_MAP_DEGREE -
+             MAP_ORIGIN_DEGREES;
   }
 }
 
-std::size_t map_degrees_vector(SimdPath path, const std::uint32_t* ids, const float* x,
-                               const float* y, float* lat, float* lon, std::size_t n) noexcept {
+std::size_t map_degrees_vector(SimdPath path, const WorldPosition* in, float* lat, float* lon,
+                               std::size_t n) noexcept {
 #if CORVANE_X86_64_KERNELS
   switch (path) {
     case SimdPath::Avx512:
-      return map_degrees_avx512(ids, x, y, lat, lon, n);
+      return map_degrees_avx512(in, lat, lon, n);
     case SimdPath::Avx2:
-      return map_degrees_avx2(ids, x, y, lat, lon, n);
+      return map_degrees_avx2(in, lat, lon, n);
     case SimdPath::Sse2:
-      return map_degrees_sse2(ids, x, y, lat, lon, n);
+      return map_degrees_sse2(in, lat, lon, n);
     case SimdPath::Portable:
       break;
   }
 #else
-  (void)path, (void)ids, (void)x, (void)y, (void)lat, (void)lon, (void)n;
+  (void)path, (void)in, (void)lat, (void)lon, (void)n;
 #endif
   return 0;
 }
@@ -58,31 +60,24 @@ void each(std::span<const WorldPosition> in, std::span<WorldPosition> out, const
 
 }  // namespace
 
-// Positions are taken a block at a time: their ids and offsets gathered into
-// columns, the degrees computed on whole vectors, then each result written as
-// the alternative it is.
+// Positions are taken a block at a time: the degrees computed for all of them
+// on whole vectors (indoor ones too, then dropped), then each result written
+// as the alternative it is.
 void to_world_coords_batch(SimdPath path, std::span<const WorldPosition> in,
                            std::span<WorldCoordinates> out) noexcept {
   constexpr std::size_t kBlock = 64;
-  std::array<std::uint32_t, kBlock> ids;
-  std::array<float, kBlock> x, y, lat, lon;
+  std::array<float, kBlock> lat, lon;
   for (std::size_t base = 0; base < in.size(); base += kBlock) {
     const std::size_t n = std::min(kBlock, in.size() - base);
+    const WorldPosition* block = in.data() + base;
+    const std::size_t done = map_degrees_vector(path, block, lat.data(), lon.data(), n);
+    map_degrees_portable(block + done, lat.data() + done, lon.data() + done, n - done);
     for (std::size_t i = 0; i < n; ++i) {
-      ids[i] = in[base + i].landblock_id.raw;
-      x[i] = in[base + i].coords.x;
-      y[i] = in[base + i].coords.y;
-    }
-    const std::size_t done = map_degrees_vector(path, ids.data(), x.data(), y.data(), lat.data(),
-                                                lon.data(), n);
-    map_degrees_portable(ids.data() + done, x.data() + done, y.data() + done, lat.data() + done,
-                         lon.data() + done, n - done);
-    for (std::size_t i = 0; i < n; ++i) {
-      const WorldPosition& p = in[base + i];
-      if (p.is_indoors()) {
-        out[base + i] = {WorldCoordinates::Indoor{static_cast<std::uint16_t>(ids[i] & 0xFFFFu)}};
+      if (block[i].is_indoors()) {
+        const auto cell = static_cast<std::uint16_t>(block[i].landblock_id & 0xFFFFu);
+        out[base + i] = {WorldCoordinates::Indoor{cell}};
       } else {
-        out[base + i] = {WorldCoordinates::Outdoor{lat[i], lon[i], p.coords.z}};
+        out[base + i] = {WorldCoordinates::Outdoor{lat[i], lon[i], block[i].coords.z}};
       }
     }
   }

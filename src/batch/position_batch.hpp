@@ -16,17 +16,14 @@ void to_world_coords_batch(SimdPath path, std::span<const WorldPosition> in,
                            std::span<WorldCoordinates> out) noexcept;
 
 #if CORVANE_X86_64_KERNELS
-// Latitude and longitude of outdoor positions from landblock ids and x and y
-// offsets held column by column (position_x86.cpp), whole vectors only;
-// returns how many it did.
-using MapDegreesKernel = std::size_t (*)(const std::uint32_t* ids, const float* x, const float* y,
-                                         float* lat, float* lon, std::size_t n) noexcept;
-std::size_t map_degrees_sse2(const std::uint32_t* ids, const float* x, const float* y, float* lat,
-                             float* lon, std::size_t n) noexcept;
-std::size_t map_degrees_avx2(const std::uint32_t* ids, const float* x, const float* y, float* lat,
-                             float* lon, std::size_t n) noexcept;
-std::size_t map_degrees_avx512(const std::uint32_t* ids, const float* x, const float* y,
-                               float* lat, float* lon, std::size_t n) noexcept;
+// Latitude and longitude of each position as if outdoors (position_x86.cpp),
+// whole vectors only; returns how many it did.
+std::size_t map_degrees_sse2(const WorldPosition* in, float* lat, float* lon,
+                             std::size_t n) noexcept;
+std::size_t map_degrees_avx2(const WorldPosition* in, float* lat, float* lon,
+                             std::size_t n) noexcept;
+std::size_t map_degrees_avx512(const WorldPosition* in, float* lat, float* lon,
+                               std::size_t n) noexcept;
 #endif
 
 }  // namespace corvane::detail

@@ -336,7 +336,7 @@ for i in range(40):
 plot_input = (b"# name: positions\n0xDA550000 84 108 0 # market <gate> & \"inn\"\n"
               b"0x00000100 0 0 0\n0xA9B40019 84 7.1 94\n0 0 0 nan\nbad line\n"
               b"0x7F7F0000 96 96 0 # label with \x1b escape\n")
-code, svg, err = run(["plot"], plot_input)
+code, svg, err = run(["plot", "--extent", "world"], plot_input)
 check(code == 1, "plot with bad lines: exit %d" % code)
 check([l.split(":")[1].strip() for l in lines(err)] == ["line 5", "line 6"], "plot errors %r" % err)
 try:

@@ -307,18 +307,22 @@ Examples:
     Subcommand s;
     s.name = "plot";
     s.summary = "Draw positions on an SVG map of the world";
-    s.footer = R"(A line's trailing comment labels its point. Offsets must be finite.
+    s.footer = R"(A line's trailing comment labels its point. Offsets must be finite and
+inside the world; a label that would overlap another is left out.
 Example:
   $ printf '0xDA550000 84 108 0 # market\n0x00000100 0 0 0\n' | corvane plot -o map.svg)";
     s.options = {{"-o,--output", "Write the SVG to this file instead of stdout", true, "", {}},
-                 {"--no-labels", "Draw the points without their map text", false, "", {}}};
+                 {"--no-labels", "Draw the points without their map text", false, "", {}},
+                 {"--extent", "Part of the world drawn: around the positions, or all of it", true,
+                  "data", {"data", "world"}}};
     s.input_name = "positions";
     s.input_help = "ID X Y Z, repeated, or files ('-' is stdin); none reads stdin";
     s.group = 4;
     s.streams = false;
     s.prepare = [](const OptionValues& options, const std::optional<std::string>&, InputKind) {
       const std::string path = options.text("output");
-      const PlotOptions plot{!options.flag("no-labels")};
+      const PlotOptions plot{!options.flag("no-labels"),
+                             options.text("extent") == "world" ? Extent::World : Extent::Data};
       return std::variant<Action, Error>{
           Action{WholeRun{[path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
                                        std::ostream& err) -> int {
