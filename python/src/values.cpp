@@ -332,6 +332,12 @@ void bind_position(py::module_& m) {
       py::arg("precision"),
       "The map text with this many digits after the point for latitude and longitude "
       "(precision 1 leans downwards; indoor text ignores the precision).");
+  coords.def_static(
+      "from_string",
+      [](const std::string& text) { return WorldCoordinates::from_string(text); },
+      py::arg("text"),
+      "Reads a map text back (what to_string_with_precision writes at any precision, and what "
+      "people type); None for anything else.");
   coords.def(py::self == py::self);
   add_text(coords);
   coords.def(py::pickle(
@@ -382,6 +388,12 @@ void bind_position(py::module_& m) {
   pos.def("rebucket_outdoor_landblock", &WorldPosition::rebucket_outdoor_landblock,
           "A copy moved into the landblock that contains its offset.");
   pos.def("to_world_coords", &WorldPosition::to_world_coords, "The map coordinates.");
+  pos.def_static(
+      "from_world_coords",
+      [](const WorldCoordinates& c) { return WorldPosition::from_world_coords(c); },
+      py::arg("coordinates"),
+      "The outdoor position (identity rotation) those coordinates name; None for Indoor and "
+      "outside the world.");
   pos.def(py::self == py::self);
   add_text(pos);
   pos.def(py::pickle(

@@ -81,6 +81,21 @@ def test_inspect_and_measure_equal_the_tool(tool, inputs):
         assert a.landblock_chebyshev_distance_to(b) == e["landblocks"]
 
 
+def test_map_texts_read_back_and_locate_as_in_the_tool(tool, inputs):
+    ids, xyz = inputs[0][:600], inputs[1][:600]
+    texts = corvane.map_text(ids, xyz, 1) + corvane.map_text(ids, xyz, 3) + ["bad", "Indoors [01AD]"]
+    for text, e in zip(texts, tool(["locate", "-"], texts)):
+        coordinates = corvane.WorldCoordinates.from_string(text)
+        position = None if coordinates is None else corvane.WorldPosition.from_world_coords(coordinates)
+        assert (position is None) == ("error" in e)
+        if position is not None:
+            assert position.landblock_id.raw == int(e["id"], 16)
+            assert all(same_f32(a, f32(e[k])) for a, k in zip(position.coords, "xyz"))
+    assert corvane.WorldCoordinates.from_string("bad") is None
+    assert corvane.WorldCoordinates.from_string("Indoors [01AD]") == corvane.WorldCoordinates(
+        corvane.WorldCoordinates.Indoor(0x1AD))
+
+
 def test_vectorised_functions_equal_the_scalar_methods(inputs):
     ids, xyz = inputs
     positions = [corvane.WorldPosition(int(i), corvane.Vector3(*map(float, v))) for i, v in zip(ids, xyz)]
