@@ -3,10 +3,11 @@
 operations on the same generated inputs, measured in one run, written as a
 section of bench/RESULTS.md.
 
-    bench/python_bench.py [--build build/release] [--write bench/RESULTS.md]
+    bench/python_bench.py [--build build/bench] [--write bench/RESULTS.md]
 
-Needs the release build with the Python module and the benchmarks
-(cmake --build --preset release --target corvane_python_package python_baseline_bench).
+Needs a build with the Python module and the benchmarks, such as the bench
+preset's (cmake --preset bench && cmake --build --preset bench --target
+corvane_python_package python_baseline_bench).
 """
 
 import argparse
@@ -70,7 +71,7 @@ def cpp_ns_per_item(build, repetitions):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=str(ROOT / "build" / "release"))
+    parser.add_argument("--build", default=str(ROOT / "build" / "bench"))
     parser.add_argument("--write", help="RESULTS.md to update (its Python section is replaced)")
     parser.add_argument("--repetitions", type=int, default=5)
     args = parser.parse_args()
