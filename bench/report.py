@@ -276,6 +276,17 @@ SECTIONS += [
     ]),
 ]
 
+SECTIONS += [
+    ("Correctly rounded elementary functions against the C library's single-precision ones "
+     "(batch of 1024 seeded arguments per iteration)", [
+        ("`sin`, arguments in [-20, 20]", "BM_Sin_Corvane", "BM_Sin_Libm", "within", 1.5, None),
+        ("`cos`, arguments in [-20, 20]", "BM_Cos_Corvane", "BM_Cos_Libm", "within", 1.5, None),
+        ("`acos`, arguments in [-1, 1]", "BM_Acos_Corvane", "BM_Acos_Libm", "within", 1.5, None),
+        ("`atan2`, both arguments in [-400, 400]", "BM_Atan2_Corvane", "BM_Atan2_Libm", "within", 1.5,
+         None),
+    ]),
+]
+
 NOTES = {
     "call": (
         "The library's float arithmetic is compiled out of line with `-ffp-contract=off`, so that "

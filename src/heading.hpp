@@ -3,8 +3,9 @@
 #pragma once
 
 #include <bit>
-#include <cmath>
 #include <cstdint>
+
+#include "crmath/cr_math.hpp"
 
 namespace corvane::detail {
 
@@ -18,7 +19,7 @@ inline float radians(float degrees) noexcept { return degrees * kRadiansPerDegre
 /// deg mod 360 (the sign of the dividend), then +360 if still negative. A NaN
 /// stays NaN: the comparison with 0 is false.
 inline float reduce_heading_degrees(float deg) noexcept {
-  deg = std::fmod(deg, 360.0f);
+  deg = cr_fmod(deg, 360.0f);
   if (deg < 0.0f) deg += 360.0f;
   return deg;
 }

@@ -17,22 +17,26 @@
 #endif
 
 #include "debug_text.hpp"
+#include "crmath/cr_math.hpp"
 #include "heading.hpp"
+#include "nan_rule.hpp"
 #include "text/unpadded.hpp"
 
 namespace corvane {
 
 // ---- Vector3 ---------------------------------------------------------------
 
-float Vector3::dot(const Vector3& o) const noexcept { return (x * o.x + y * o.y) + z * o.z; }
+float Vector3::dot(const Vector3& o) const noexcept {
+  return detail::with_canonical_nan((x * o.x + y * o.y) + z * o.z);
+}
 
 Vector3 Vector3::cross(const Vector3& o) const noexcept {
-  return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x};
+  return detail::with_canonical_nan(Vector3{y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x});
 }
 
 float Vector3::length_squared() const noexcept { return dot(*this); }
 
-float Vector3::length() const noexcept { return std::sqrt(length_squared()); }
+float Vector3::length() const noexcept { return detail::cr_sqrt(length_squared()); }
 
 float Vector3::distance(const Vector3& other) const noexcept { return (*this - other).length(); }
 
@@ -40,30 +44,31 @@ float Vector3::heading_to(const Vector3& target) const noexcept {
   const Vector3 diff = target - *this;
   // Written this way round so that a NaN squared length goes on to atan2.
   if (HEADING_COINCIDENCE_SQUARED > diff.length_squared()) return 0.0f;
-  const float math_rad = std::atan2(-diff.x, diff.y);
-  return detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(math_rad)));
+  const float math_rad = detail::cr_atan2(-diff.x, diff.y);
+  return detail::with_canonical_nan(
+      detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(math_rad))));
 }
 
 // ---- Quaternion ------------------------------------------------------------
 
 float Quaternion::dot(const Quaternion& o) const noexcept {
-  return ((w * o.w + x * o.x) + y * o.y) + z * o.z;
+  return detail::with_canonical_nan(((w * o.w + x * o.x) + y * o.y) + z * o.z);
 }
 
 Quaternion Quaternion::multiply(const Quaternion& b) const noexcept {
-  return {
+  return detail::with_canonical_nan(Quaternion{
       w * b.w - x * b.x - y * b.y - z * b.z,
       w * b.x + x * b.w + y * b.z - z * b.y,
       w * b.y - x * b.z + y * b.w + z * b.x,
       w * b.z + x * b.y - y * b.x + z * b.w,
-  };
+  });
 }
 
 Quaternion Quaternion::normalize() const noexcept {
-  const float mag = std::sqrt(((w * w + x * x) + y * y) + z * z);
+  const float mag = detail::cr_sqrt(((w * w + x * x) + y * y) + z * z);
   // No threshold: any positive magnitude is divided through; 0 and NaN are not.
-  if (mag > 0.0f) return {w / mag, x / mag, y / mag, z / mag};
-  return *this;
+  if (mag > 0.0f) return detail::with_canonical_nan(Quaternion{w / mag, x / mag, y / mag, z / mag});
+  return detail::with_canonical_nan(*this);
 }
 
 namespace {
@@ -138,15 +143,16 @@ Vector3 Quaternion::rotate_vector(const Vector3& v) const noexcept {
   const __m128 r = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(v.x), m.c0),
                                          _mm_mul_ps(_mm_set1_ps(v.y), m.c1)),
                               _mm_mul_ps(_mm_set1_ps(v.z), m.c2));
-  return {_mm_cvtss_f32(r), _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(1, 1, 1, 1))),
-          _mm_cvtss_f32(_mm_movehl_ps(r, r))};
+  return detail::with_canonical_nan(
+      Vector3{_mm_cvtss_f32(r), _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(1, 1, 1, 1))),
+              _mm_cvtss_f32(_mm_movehl_ps(r, r))});
 #else
   const RotationCoefficients m = rotation_coefficients(*this);
-  return {
+  return detail::with_canonical_nan(Vector3{
       v.x * m.m00 + v.y * m.m01 + v.z * m.m02,
       v.x * m.m10 + v.y * m.m11 + v.z * m.m12,
       v.x * m.m20 + v.y * m.m21 + v.z * m.m22,
-  };
+  });
 #endif
 }
 
@@ -157,10 +163,11 @@ std::array<float, 9> Quaternion::to_rotation_matrix() const noexcept {
   _mm_store_ps(c, m.c0);
   _mm_store_ps(c + 4, m.c1);
   _mm_store_ps(c + 8, m.c2);
-  return {c[0], c[1], c[2], c[4], c[5], c[6], c[8], c[9], c[10]};
+  return detail::with_canonical_nan(std::array<float, 9>{c[0], c[1], c[2], c[4], c[5], c[6], c[8], c[9], c[10]});
 #else
   const RotationCoefficients m = rotation_coefficients(*this);
-  return {m.m00, m.m10, m.m20, m.m01, m.m11, m.m21, m.m02, m.m12, m.m22};
+  return detail::with_canonical_nan(
+      std::array<float, 9>{m.m00, m.m10, m.m20, m.m01, m.m11, m.m21, m.m02, m.m12, m.m22});
 #endif
 }
 
@@ -177,16 +184,16 @@ Quaternion Quaternion::from_rotation_matrix(const std::array<float, 9>& m) noexc
   Quaternion q;
   // Strict comparisons: a tie goes to the later branch.
   if (trace > 0.0f) {
-    const float s = std::sqrt(trace + 1.0f) * 2.0f;
+    const float s = detail::cr_sqrt(trace + 1.0f) * 2.0f;
     q = {0.25f * s, (m21 - m12) / s, (m02 - m20) / s, (m10 - m01) / s};
   } else if (m00 > m11 && m00 > m22) {
-    const float s = std::sqrt((1.0f + m00) - m11 - m22) * 2.0f;
+    const float s = detail::cr_sqrt((1.0f + m00) - m11 - m22) * 2.0f;
     q = {(m21 - m12) / s, 0.25f * s, (m01 + m10) / s, (m02 + m20) / s};
   } else if (m11 > m22) {
-    const float s = std::sqrt((1.0f + m11) - m00 - m22) * 2.0f;
+    const float s = detail::cr_sqrt((1.0f + m11) - m00 - m22) * 2.0f;
     q = {(m02 - m20) / s, (m01 + m10) / s, 0.25f * s, (m12 + m21) / s};
   } else {
-    const float s = std::sqrt((1.0f + m22) - m00 - m11) * 2.0f;
+    const float s = detail::cr_sqrt((1.0f + m22) - m00 - m11) * 2.0f;
     q = {(m10 - m01) / s, (m02 + m20) / s, (m12 + m21) / s, 0.25f * s};
   }
   return q.normalize();
@@ -211,10 +218,10 @@ Quaternion Quaternion::slerp(const Quaternion& from, const Quaternion& to_in, fl
   float scale0 = 1.0f - t;
   float scale1 = t;
   if (1.0f - cosom > kNearlyIdentical) {
-    const float omega = std::acos(cosom);
-    const float inv_sin = 1.0f / std::sin(omega);
-    const float s0 = std::sin(omega * (1.0f - t)) * inv_sin;
-    const float s1 = std::sin(omega * t) * inv_sin;
+    const float omega = detail::cr_acos(cosom);
+    const float inv_sin = 1.0f / detail::cr_sin(omega);
+    const float s0 = detail::cr_sin(omega * (1.0f - t)) * inv_sin;
+    const float s1 = detail::cr_sin(omega * t) * inv_sin;
     // Outside [0, 1] the arc would extrapolate; keep the straight blend then.
     if (s0 >= 0.0f && s0 <= 1.0f && s1 >= 0.0f && s1 <= 1.0f) {
       scale0 = s0;
@@ -233,21 +240,22 @@ Quaternion Quaternion::slerp(const Quaternion& from, const Quaternion& to_in, fl
 float Quaternion::to_heading() const noexcept {
   const float sin_theta = (w + w) * z;
   const float cos_theta = 1.0f - (z + z) * z;
-  const float rad = std::atan2(sin_theta, cos_theta);
-  return detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(rad)));
+  const float rad = detail::cr_atan2(sin_theta, cos_theta);
+  return detail::with_canonical_nan(
+      detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(rad))));
 }
 
 Quaternion Quaternion::from_heading(float heading_rad) noexcept {
   const float heading_deg = detail::degrees(heading_rad);
   const float rad = detail::radians(450.0f - heading_deg);
   const float half_theta = rad * 0.5f;
-  float qw = std::cos(half_theta);
-  float qz = std::sin(half_theta);
+  float qw = detail::cr_cos(half_theta);
+  float qz = detail::cr_sin(half_theta);
   if (qw < 0.0f) {  // never a negative scalar part
     qw = -qw;
     qz = -qz;
   }
-  return {qw, 0.0f, 0.0f, qz};
+  return detail::with_canonical_nan(Quaternion{qw, 0.0f, 0.0f, qz});
 }
 
 // ---- Plane and Triangle ----------------------------------------------------
@@ -262,13 +270,13 @@ std::optional<Plane> Plane::from_triangle(const Vector3& v0, const Vector3& v1,
   const float length_sq = cross.length_squared();
   // Written this way round so that a NaN goes on and yields a NaN plane.
   if (kMinCrossLengthSquared > length_sq) return std::nullopt;
-  const float length = std::sqrt(length_sq);
+  const float length = detail::cr_sqrt(length_sq);
   const Vector3 normal{cross.x / length, cross.y / length, cross.z / length};
-  return Plane{normal, -normal.dot(v0)};
+  return Plane{detail::with_canonical_nan(normal), detail::with_canonical_nan(-normal.dot(v0))};
 }
 
 float Plane::distance_to_point(const Vector3& point) const noexcept {
-  return normal.dot(point) + d;
+  return detail::with_canonical_nan(normal.dot(point) + d);
 }
 
 std::optional<Plane> Triangle::plane() const noexcept { return Plane::from_triangle(v0, v1, v2); }
@@ -291,7 +299,7 @@ std::optional<float> Triangle::z_at_xy(float x, float y) const noexcept {
   const std::optional<Plane> p = plane();
   if (!p) return std::nullopt;
   if (std::fabs(p->normal.z) < 1e-4f) return std::nullopt;  // vertical: no single height
-  return -((x * p->normal.x + y * p->normal.y) + p->d) / p->normal.z;
+  return detail::with_canonical_nan(-((x * p->normal.x + y * p->normal.y) + p->d) / p->normal.z);
 }
 
 // Ericson's ClosestPtPointTriangle (C. Ericson, Real-Time Collision Detection,
@@ -319,7 +327,7 @@ Vector3 Triangle::closest_point(const Vector3& p) const noexcept {
   const float vc = d1 * d4 - d3 * d2;
   if (vc <= 0.0f && d1 >= 0.0f && d3 <= 0.0f) {
     const float v = d1 / (d1 - d3);
-    return {a.x + v * ab.x, a.y + v * ab.y, a.z + v * ab.z};
+    return detail::with_canonical_nan(Vector3{a.x + v * ab.x, a.y + v * ab.y, a.z + v * ab.z});
   }
 
   const Vector3 cp = p - c;
@@ -330,19 +338,21 @@ Vector3 Triangle::closest_point(const Vector3& p) const noexcept {
   const float vb = d5 * d2 - d1 * d6;
   if (vb <= 0.0f && d2 >= 0.0f && d6 <= 0.0f) {
     const float w = d2 / (d2 - d6);
-    return {a.x + w * ac.x, a.y + w * ac.y, a.z + w * ac.z};
+    return detail::with_canonical_nan(Vector3{a.x + w * ac.x, a.y + w * ac.y, a.z + w * ac.z});
   }
 
   const float va = d3 * d6 - d5 * d4;
   if (va <= 0.0f && (d4 - d3) >= 0.0f && (d5 - d6) >= 0.0f) {
     const float w = (d4 - d3) / ((d4 - d3) + (d5 - d6));
-    return {b.x + (c.x - b.x) * w, b.y + (c.y - b.y) * w, b.z + (c.z - b.z) * w};
+    return detail::with_canonical_nan(
+        Vector3{b.x + (c.x - b.x) * w, b.y + (c.y - b.y) * w, b.z + (c.z - b.z) * w});
   }
 
   const float denom = 1.0f / ((va + vb) + vc);
   const float v = vb * denom;
   const float w = vc * denom;
-  return {a.x + ab.x * v + ac.x * w, a.y + ab.y * v + ac.y * w, a.z + ab.z * v + ac.z * w};
+  return detail::with_canonical_nan(
+      Vector3{a.x + ab.x * v + ac.x * w, a.y + ab.y * v + ac.y * w, a.z + ab.z * v + ac.z * w});
 }
 
 // ---- Debug texts -----------------------------------------------------------

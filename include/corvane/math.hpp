@@ -7,7 +7,10 @@
 // Every operation rounds each product, sum and quotient to float in a fixed
 // order, without fused multiply-add. That is why the arithmetic lives in the
 // compiled library and not inline here: the results do not depend on the flags
-// a consumer compiles with. NaN and infinities pass through unchanged.
+// a consumer compiles with. Sine, cosine, arc-cosine and arc-tangent are the
+// library's own, correctly rounded; square root is IEEE's. The bits are the
+// same on every machine and C library. NaN and infinities pass through; a NaN
+// that the arithmetic itself creates is always 0x7FC00000.
 #pragma once
 
 #include <array>

@@ -39,6 +39,13 @@ inline V select_positive(V mag, V a, V b) noexcept {
   return _mm_or_ps(_mm_and_ps(positive, a), _mm_andnot_ps(positive, b));
 }
 inline void transpose4(V& r0, V& r1, V& r2, V& r3) noexcept { _MM_TRANSPOSE4_PS(r0, r1, r2, r3); }
+// Lanes holding x86's created NaN 0xFFC00000 become 0x7FC00000, as in math.cpp.
+inline V canonical_nan(V v) noexcept {
+  const __m128i bits = _mm_castps_si128(v);
+  const __m128i created = _mm_cmpeq_epi32(bits, _mm_set1_epi32(static_cast<int>(0xFFC00000u)));
+  return _mm_castsi128_ps(
+      _mm_xor_si128(bits, _mm_and_si128(created, _mm_set1_epi32(static_cast<int>(0x80000000u)))));
+}
 template <std::size_t Stride>
 inline V gather(const float* p) noexcept {
   return _mm_setr_ps(p[0], p[Stride], p[2 * Stride], p[3 * Stride]);
@@ -72,6 +79,12 @@ inline V loadu(const float* p) noexcept { return _mm256_loadu_ps(p); }
 inline void storeu(float* p, V v) noexcept { _mm256_storeu_ps(p, v); }
 inline V select_positive(V mag, V a, V b) noexcept {
   return _mm256_blendv_ps(b, a, _mm256_cmp_ps(mag, _mm256_setzero_ps(), _CMP_GT_OQ));
+}
+inline V canonical_nan(V v) noexcept {
+  const __m256i bits = _mm256_castps_si256(v);
+  const __m256i created = _mm256_cmpeq_epi32(bits, _mm256_set1_epi32(static_cast<int>(0xFFC00000u)));
+  return _mm256_castsi256_ps(_mm256_xor_si256(
+      bits, _mm256_and_si256(created, _mm256_set1_epi32(static_cast<int>(0x80000000u)))));
 }
 // A 4 x 4 transpose in each 128-bit half.
 inline void transpose4(V& r0, V& r1, V& r2, V& r3) noexcept {
@@ -122,6 +135,12 @@ inline V loadu(const float* p) noexcept { return _mm512_loadu_ps(p); }
 inline void storeu(float* p, V v) noexcept { _mm512_storeu_ps(p, v); }
 inline V select_positive(V mag, V a, V b) noexcept {
   return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(mag, _mm512_setzero_ps(), _CMP_GT_OQ), b, a);
+}
+inline V canonical_nan(V v) noexcept {
+  const __m512i bits = _mm512_castps_si512(v);
+  const __mmask16 created = _mm512_cmpeq_epi32_mask(bits, _mm512_set1_epi32(static_cast<int>(0xFFC00000u)));
+  return _mm512_castsi512_ps(
+      _mm512_mask_xor_epi32(bits, created, bits, _mm512_set1_epi32(static_cast<int>(0x80000000u))));
 }
 // A 4 x 4 transpose in each 128-bit quarter.
 inline void transpose4(V& r0, V& r1, V& r2, V& r3) noexcept {

@@ -48,5 +48,7 @@ void dump_fingerprint(Dump& dump);
 void dump_coverage(Dump& dump);
 /// The batch (span) operations; appended after everything else.
 void dump_batch(Dump& dump);
+/// The elementary functions themselves over every exponent and sign.
+void dump_trig(Dump& dump);
 
 }  // namespace bitdump

@@ -36,4 +36,5 @@ int main() {
   bitdump::dump_fingerprint(dump);
   bitdump::dump_coverage(dump);
   bitdump::dump_batch(dump);
+  bitdump::dump_trig(dump);
 }
