@@ -279,15 +279,23 @@ SECTIONS += [
 SECTIONS += [
     ("Correctly rounded elementary functions against the C library's single-precision ones "
      "(batch of 1024 seeded arguments per iteration)", [
-        ("`sin`, arguments in [-20, 20]", "BM_Sin_Corvane", "BM_Sin_Libm", "within", 1.5, None),
-        ("`cos`, arguments in [-20, 20]", "BM_Cos_Corvane", "BM_Cos_Libm", "within", 1.5, None),
-        ("`acos`, arguments in [-1, 1]", "BM_Acos_Corvane", "BM_Acos_Libm", "within", 1.5, None),
+        ("`sin`, arguments in [-20, 20]", "BM_Sin_Corvane", "BM_Sin_Libm", "within", 1.5, "crmath"),
+        ("`cos`, arguments in [-20, 20]", "BM_Cos_Corvane", "BM_Cos_Libm", "within", 1.5, "crmath"),
+        ("`acos`, arguments in [-1, 1]", "BM_Acos_Corvane", "BM_Acos_Libm", "within", 1.5, "crmath"),
         ("`atan2`, both arguments in [-400, 400]", "BM_Atan2_Corvane", "BM_Atan2_Libm", "within", 1.5,
          None),
     ]),
 ]
 
 NOTES = {
+    "crmath": (
+        "The C library's `sinf`, `cosf` and `acosf` are not correctly rounded (glibc 2.36 misrounds "
+        "0.7 % to 7.7 % of arguments); ours are, and prove it on all 2^32 arguments. Their cost is the "
+        "double-precision evaluation and the rounding test on every call (a 64-entry table of pi/32 "
+        "steps for sin and cos; a square root and two divisions for acos), not the rare double-double "
+        "path. Meeting 1.5× needs a cheaper fast path whose rounding test is proven again over all "
+        "2^32 arguments; that is left open."
+    ),
     "call": (
         "The library's float arithmetic is compiled out of line with `-ffp-contract=off`, so that "
         "its bits do not depend on the consumer's flags; glm's is inlined into the loop (and GCC "
@@ -502,7 +510,7 @@ def target_text(kind, target):
     if kind == "flat":
         return f"flat (≤ {target:g}×)"
     if kind == "within":
-        return f"≤ {target:g}× glm's cost"
+        return f"≤ {target:g}× the baseline's cost"
     return ""
 
 
