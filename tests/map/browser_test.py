@@ -122,6 +122,133 @@ def test_svg(driver):
         print("%s: %d labels of %d points, scale bar %s" % (extent, len(boxes), len(lines), labels["bar"]))
 
 
+def wait_for(driver, script, what, timeout=20):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = driver.execute_script(script)
+        if value:
+            return value
+        time.sleep(0.1)
+    check(False, "timed out waiting for " + what)
+    return None
+
+
+def tooltip(driver):
+    return driver.execute_script("""
+        const tip = document.querySelector('.leaflet-tooltip.corvane-tooltip');
+        if (!tip) return null;
+        const part = (c) => { const e = tip.querySelector('.' + c); return e ? e.textContent : ''; };
+        return {text: part('map-text'), position: part('position'), label: part('label'),
+                html: tip.innerHTML};""")
+
+
+def visible_counts(driver):
+    return driver.execute_script("""
+        let clustered = 0, clusters = 0;
+        for (const c of document.querySelectorAll('.marker-cluster')) {
+          clusters += 1; clustered += Number(c.textContent);
+        }
+        return {clusters: clusters, clustered: clustered,
+                markers: document.querySelectorAll('.corvane-marker').length};""")
+
+
+def test_html(driver):
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    lines = town() + ["0x20300000 10 10 0 # <img src=x onerror=alert(1)> & </script>"]
+    page = os.path.join(OUT_DIR, "map.html")
+    code, _, err = corvane(["plot", "--html", "-o", page],
+                           ("\n".join(lines) + "\n0x12340001 1e30 5 0\n").encode())
+    check(code == 1 and "offset lies 1e+30 m outside the world" in err, "1e30 reported: %d %r" % (code, err))
+    driver.get("file://" + page)
+    wait_for(driver, "return document.querySelectorAll('.corvane-marker, .marker-cluster').length > 0",
+             "the markers")
+    errors = [e for e in driver.get_log("browser") if e["level"] in ("SEVERE", "WARNING")]
+    check(not errors, "console errors: %r" % errors)
+    fetched = driver.execute_script("return performance.getEntriesByType('resource').map(r => r.name)")
+    check(fetched == [], "the page fetched %r" % fetched)
+
+    # Fitted to the data, every position is in view: in a cluster or on its own.
+    counts = visible_counts(driver)
+    check(counts["clusters"] >= 1 and counts["clustered"] + counts["markers"] == len(lines),
+          "clusters and markers add up to %d: %r" % (len(lines), counts))
+    check(driver.execute_script("return corvaneMap.getBounds().contains(L.latLngBounds(" +
+                                "CORVANE_MAP.points.map(p => [p[1], p[0]])))"), "view fitted to the data")
+    scale = driver.execute_script("return document.querySelector('.leaflet-control-scale-line').textContent")
+    check(re.fullmatch(r"\d+ k?m", scale or ""), "scale bar %r" % scale)
+
+    # Every marker on its own, hovered: its tooltip is what `corvane coords` says.
+    singles = driver.find_elements(By.CSS_SELECTOR, ".corvane-marker")
+    hovered = 0
+    for element in singles:
+        ActionChains(driver).move_to_element(element).perform()
+        tip = wait_for(driver, "const t = document.querySelector('.leaflet-tooltip.corvane-tooltip');"
+                               "return t && t.style.opacity !== '0' && t.textContent;", "a tooltip")
+        got = tooltip(driver)
+        if not got:
+            continue
+        hovered += 1
+        _, coords, _ = corvane(["coords"] + got["position"].split())
+        check(got["text"] == coords.strip(), "tooltip %r, coords %r" % (got, coords))
+        same = [l for l in lines if l.split("#")[0].split()[0].upper() == got["position"].split()[0].upper()]
+        check(len(same) == 1 and [float(v) for v in same[0].split("#")[0].split()[1:]] ==
+              [float(v) for v in got["position"].split()[1:]], "tooltip position %r from the input" % got)
+        if "<img" in got["label"]:
+            check("<img" not in got["html"], "a label is shown as text, not markup: %r" % got["html"])
+        ActionChains(driver).move_to_element(driver.find_element(By.CSS_SELECTOR, ".leaflet-control-scale")).perform()
+        wait_for(driver, "return !document.querySelector('.leaflet-tooltip.corvane-tooltip')", "the tooltip to close")
+    check(hovered >= 3, "hovered %d of %d single markers" % (hovered, len(singles)))
+
+    def search(query):
+        box = driver.find_element(By.ID, "search-text")
+        box.clear()
+        box.send_keys(query + Keys.RETURN)
+
+    # An id: the map flies there and opens the marker's tooltip.
+    search("0xFEFE0000")
+    got = wait_for(driver, "const t = document.querySelector('.leaflet-tooltip.corvane-tooltip');"
+                           "return t && t.textContent.includes('0xFEFE0000') && t.textContent;", "id search")
+    check(got and "far north-east" in got, "id search opened %r" % got)
+
+    # A map text of a town position: the view centres where `corvane locate`
+    # puts it (within the text's band) and opens a marker printing that text.
+    rng = random.Random(7)
+    for line in rng.sample(lines[:320], 3):
+        _, text, _ = corvane(["coords"] + line.split("#")[0].split())
+        text = text.strip()
+        _, located, _ = corvane(["locate", text])
+        lb_id, x, y = located.split()[:3]
+        lb = int(lb_id, 16)
+        expect_x = (lb >> 24) * 192 + float(x)
+        expect_y = ((lb >> 16) & 0xFF) * 192 + float(y)
+        search(text.lower().replace(", ", " "))
+        got = wait_for(driver, "const t = document.querySelector('.leaflet-tooltip.corvane-tooltip');"
+                               "return t && t.querySelector('.map-text').textContent === %s && t.textContent;"
+                       % json.dumps(text), "map text search for " + text)
+        centre = driver.execute_script("const c = corvaneMap.getCenter(); return [c.lng, c.lat];")
+        check(got is not None, "map text search %r found a marker" % text)
+        # The view centres on the marker found, which prints the same text and
+        # so lies within one band (0.1 map degree, 24 m) of the located place.
+        check(abs(centre[0] - expect_x) <= 24 and abs(centre[1] - expect_y) <= 24,
+              "search %r centred at %r, locate says %r" % (text, centre, (expect_x, expect_y)))
+
+    # The town close up, a tooltip open: the test's picture.
+    time.sleep(0.5)  # the tooltip fades in
+    shot = os.path.join(OUT_DIR, "map.png")
+    driver.save_screenshot(shot)
+
+    # Text that is no position says so and keeps the page working.
+    search("somewhere nice")
+    status = wait_for(driver, "return document.getElementById('search-status').textContent", "status")
+    check(status and "not an id" in status, "bad search status %r" % status)
+    errors = [e for e in driver.get_log("browser") if e["level"] in ("SEVERE", "WARNING")]
+    check(not errors, "console errors after searching: %r" % errors)
+
+    check(os.path.getsize(shot) > 10000, "screenshot " + shot)
+    print("html: %d positions, %r, %d tooltips hovered, screenshot %s" % (len(lines), counts, hovered, shot))
+
+
 def main():
     os.makedirs(OUT_DIR, exist_ok=True)
     driver, profile = start_browser()

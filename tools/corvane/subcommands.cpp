@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "fingerprint.hpp"
+#include "map_page.hpp"
 #include "plot.hpp"
 #include "positions.hpp"
 #include "vocabularies.hpp"
@@ -306,12 +307,17 @@ Examples:
   {
     Subcommand s;
     s.name = "plot";
-    s.summary = "Draw positions on an SVG map of the world";
+    s.summary = "Draw positions on a map of the world: SVG, or a page to explore";
     s.footer = R"(A line's trailing comment labels its point. Offsets must be finite and
-inside the world; a label that would overlap another is left out.
-Example:
-  $ printf '0xDA550000 84 108 0 # market\n0x00000100 0 0 0\n' | corvane plot -o map.svg)";
-    s.options = {{"-o,--output", "Write the SVG to this file instead of stdout", true, "", {}},
+inside the world; a label that would overlap another is left out. The HTML
+page opens from disk (Leaflet is inside it): hover a marker for its map text,
+search an id or a map text.
+Examples:
+  $ printf '0xDA550000 84 108 0 # market\n0x00000100 0 0 0\n' | corvane plot -o map.svg
+  $ corvane plot --html -o map.html positions.txt)";
+    s.options = {{"-o,--output", "Write the map to this file instead of stdout", true, "", {}},
+                 {"--html", "Write an HTML page to explore in a browser instead of an SVG", false,
+                  "", {}},
                  {"--no-labels", "Draw the points without their map text", false, "", {}},
                  {"--extent", "Part of the world drawn: around the positions, or all of it", true,
                   "data", {"data", "world"}}};
@@ -323,18 +329,19 @@ Example:
       const std::string path = options.text("output");
       const PlotOptions plot{!options.flag("no-labels"),
                              options.text("extent") == "world" ? Extent::World : Extent::Data};
+      const bool html = options.flag("html");
       return std::variant<Action, Error>{
-          Action{WholeRun{[path, plot](const Inputs& inputs, const RunOptions&, std::ostream& out,
+          Action{WholeRun{[path, plot, html](const Inputs& inputs, const RunOptions&, std::ostream& out,
                                        std::ostream& err) -> int {
             std::size_t failed = 0;
             const std::vector<PlotPoint> points =
                 read_plot_points(input_source(inputs), err, failed);
-            const std::string svg = render_svg(points, plot);
+            const std::string map = html ? render_html(points, plot) : render_svg(points, plot);
             if (path.empty() || path == "-") {
-              out << svg;
+              out << map;
             } else {
               std::ofstream file(path, std::ios::binary);
-              file << svg;
+              file << map;
               file.close();
               if (!file) {
                 err << "corvane: cannot write " << path << '\n';

@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Costs of the corvane Python module against the library's C++ batch
+operations on the same generated inputs, measured in one run, written as a
+section of bench/RESULTS.md.
+
+    bench/python_bench.py [--build build/bench] [--write bench/RESULTS.md]
+
+Needs a build with the Python module and the benchmarks, such as the bench
+preset's (cmake --preset bench && cmake --build --preset bench --target
+corvane_python_package python_baseline_bench).
+"""
+
+import argparse
+import json
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+import numpy as np
+
+ROOT = Path(__file__).resolve().parents[1]
+HEADING = "## Python module against the C++ batch operations"
+
+
+def mix(i, k):
+    return (i * np.uint64(2654435761) + np.uint64(k)) & np.uint64(0xFFFFFFFF)
+
+
+def unit(i, k):
+    return (mix(i, k).astype(np.float64) / 4294967296.0).astype(np.float32)
+
+
+def inputs(n_values, n_positions):
+    """The inputs python_baseline_bench.cpp builds, element for element."""
+    i = np.arange(n_values, dtype=np.uint64)
+    values = unit(i, 1) * np.float32(400) - np.float32(200)
+    j = np.arange(n_positions, dtype=np.uint64)
+    ids = ((mix(j, 2) & np.uint64(0xFFFF0000)) | (mix(j, 3) % np.uint64(65))).astype(np.uint32)
+    xyz = np.stack([unit(j, 4) * np.float32(300) - np.float32(50),
+                    unit(j, 5) * np.float32(300) - np.float32(50),
+                    unit(j, 6) * np.float32(100)], axis=1)
+    return values, ids, np.ascontiguousarray(xyz, dtype=np.float32)
+
+
+def median_cpu_seconds(call, repetitions):
+    times = []
+    for _ in range(repetitions):
+        start = time.process_time()
+        call()
+        times.append(time.process_time() - start)
+    return statistics.median(times)
+
+
+def cpp_ns_per_item(build, repetitions):
+    done = subprocess.run(
+        [str(build / "bench" / "python_baseline_bench"), "--benchmark_format=json",
+         f"--benchmark_repetitions={repetitions}", "--benchmark_report_aggregates_only=true"],
+        capture_output=True, text=True, check=True)
+    out = {}
+    for b in json.loads(done.stdout)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            name, n = b["run_name"].split("/")
+            scale = {"ms": 1e6, "us": 1e3, "ns": 1.0}[b["time_unit"]]
+            out[name] = b["cpu_time"] * scale / int(n)
+    return out
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default=str(ROOT / "build" / "bench"))
+    parser.add_argument("--write", help="RESULTS.md to update (its Python section is replaced)")
+    parser.add_argument("--repetitions", type=int, default=5)
+    args = parser.parse_args()
+    build = Path(args.build)
+    sys.path.insert(0, str(build / "python"))
+    import corvane
+
+    load_before = os.getloadavg()
+    values, ids, xyz = inputs(10_000_000, 1_000_000)
+    reps = args.repetitions
+    py = {
+        "fingerprint": median_cpu_seconds(lambda: corvane.fingerprint_f32_bits(values), reps) * 1e9 / len(values),
+        "coords": median_cpu_seconds(lambda: corvane.to_world_coords(ids, xyz), reps) * 1e9 / len(ids),
+        "rebucket": median_cpu_seconds(lambda: corvane.rebucket_outdoor_landblock(ids, xyz), reps) * 1e9 / len(ids),
+        "map_text": median_cpu_seconds(lambda: corvane.map_text(ids, xyz), reps) * 1e9 / len(ids),
+    }
+    cpp = cpp_ns_per_item(build, reps)
+    load_after = os.getloadavg()
+
+    rows = [
+        ("`fingerprint_f32_bits` (SixDp) on 10^7 float32 vs the C++ span overload",
+         py["fingerprint"], cpp["BM_FingerprintSixDpBatch"], "≤ 2× the C++ cost"),
+        ("`to_world_coords` on 10^6 positions (ids, xyz arrays) vs C++ over `WorldPosition`s",
+         py["coords"], cpp["BM_ToWorldCoordsBatch"], "≤ 2× the C++ cost"),
+        ("`rebucket_outdoor_landblock` on 10^6 positions vs C++ over `WorldPosition`s",
+         py["rebucket"], cpp["BM_RebucketBatch"], "≤ 2× the C++ cost"),
+    ]
+    lines = [HEADING, "",
+             "From one run of `bench/python_bench.py`: CPU time per element, median of "
+             f"{reps} repetitions, the Python call (array checks, GIL released, new result "
+             "arrays) against `bench/python_baseline_bench` on the same generated inputs.",
+             f"Python {platform.python_version()}, numpy {np.__version__}; "
+             f"{time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}; load average before "
+             f"{load_before[0]:.2f}, after {load_after[0]:.2f}.", "",
+             "| Comparison | Python | C++ | Ratio | Target | Verdict |", "|---|---|---|---|---|---|"]
+    for name, ours, base, target in rows:
+        ratio = ours / base
+        lines.append(f"| {name} | {ours:.3g} ns | {base:.3g} ns | {ratio:.2f}× the cost | {target} | "
+                     f"{'met' if ratio <= 2 else '**not met**'} |")
+    rate = 1e9 / py["map_text"]
+    lines.append(f"| `map_text` (precision 1) on 10^6 positions, texts per second | "
+                 f"{rate / 1e6:.2f} M/s | — | — | ≥ 3 M/s | {'met' if rate >= 3e6 else '**not met**'} |")
+    section = "\n".join(lines) + "\n"
+    print(section)
+    if args.write:
+        path = Path(args.write)
+        text = path.read_text()
+        if HEADING in text:
+            start = text.index(HEADING)
+            end = text.find("\n## ", start + len(HEADING))
+            text = text[:start] + section + (text[end + 1:] if end != -1 else "")
+        else:
+            text = text.rstrip("\n") + "\n\n" + section
+        path.write_text(text)
+
+
+if __name__ == "__main__":
+    main()

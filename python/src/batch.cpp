@@ -1,0 +1,310 @@
+// Vectorised functions over numpy arrays. Each validates its arrays (see
+// arrays.hpp), releases the GIL, runs the library's operation over the whole
+// batch and hands back new arrays; results equal the scalar operation applied
+// to each element in order.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <span>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "arrays.hpp"
+#include "bindings.hpp"
+#include "convert.hpp"
+#include "corvane/bake_fingerprint.hpp"
+#include "corvane/position.hpp"
+
+namespace corvane::python {
+
+namespace {
+
+/// Scalars (Python or numpy numbers) take the scalar path and give an int;
+/// anything array-like goes through the array checks.
+bool is_array_like(py::handle value) {
+  return py::isinstance<py::array>(value) || PyList_Check(value.ptr()) ||
+         PyTuple_Check(value.ptr());
+}
+
+/// A numpy float32 scalar is read through its bits: converting it to a
+/// Python float would quiet a signalling NaN.
+bool is_float32_scalar(py::handle value) {
+  if (!py::hasattr(value, "dtype") || is_array_like(value)) return false;
+  const py::dtype dt = py::reinterpret_borrow<py::object>(value).attr("dtype");
+  return dt.kind() == 'f' && dt.itemsize() == 4;
+}
+
+template <class T>
+py::array_t<T> new_array(const std::vector<py::ssize_t>& shape) {
+  return py::array_t<T>(shape);
+}
+
+std::vector<py::ssize_t> shape_of(const py::array& a) {
+  return std::vector<py::ssize_t>(a.shape(), a.shape() + a.ndim());
+}
+
+py::object fingerprint(py::handle values, py::handle canon_arg) {
+  const FloatCanon canon = float_canon_arg(canon_arg);
+  const bool scalar = is_float32_scalar(values);
+  if (!scalar && !is_array_like(values)) {
+    return py::int_(fingerprint_f32_bits(f32_arg(values, "values"), canon));
+  }
+  const Float32Array in = float32_arg(values, "values");
+  py::array_t<std::uint32_t> out = new_array<std::uint32_t>(shape_of(in.array));
+  std::uint32_t* dst = out.mutable_data();
+  {
+    py::gil_scoped_release release;
+    fingerprint_f32_bits(in.values, canon, std::span<std::uint32_t>(dst, in.values.size()));
+  }
+  if (scalar) return py::int_(dst[0]);
+  return out;
+}
+
+py::object wire(py::handle values) {
+  const bool scalar = is_float32_scalar(values);
+  if (!scalar && !is_array_like(values)) return py::int_(wire_f32_bits(f32_arg(values, "values")));
+  const Float32Array in = float32_arg(values, "values");
+  py::array_t<std::uint32_t> out = new_array<std::uint32_t>(shape_of(in.array));
+  std::uint32_t* dst = out.mutable_data();
+  {
+    py::gil_scoped_release release;
+    wire_f32_bits(in.values, std::span<std::uint32_t>(dst, in.values.size()));
+  }
+  if (scalar) return py::int_(dst[0]);
+  return out;
+}
+
+std::uint64_t fold(py::handle h_arg, py::handle words_arg) {
+  std::uint64_t h = unsigned_arg(h_arg, "h", ~std::uint64_t{0});
+  if (!is_array_like(words_arg)) return fnv1a_fold(h, u32_arg(words_arg, "words"));
+  const U32Array words = u32_array_arg(words_arg, "words");
+  py::gil_scoped_release release;
+  return fnv1a_fold(h, words.values);
+}
+
+/// Record ends from a 2-D word array (one record per row) or from an explicit
+/// array of ends over 1-D words; checked here so that errors name the argument.
+std::vector<std::size_t> record_ends_of(const U32Array& words, py::handle ends_arg) {
+  std::vector<std::size_t> ends;
+  if (words.array.ndim() == 2) {
+    if (!ends_arg.is_none()) {
+      throw py::value_error("record_ends must be None when words is 2-D (one record per row)");
+    }
+    const auto rows = static_cast<std::size_t>(words.array.shape(0));
+    const auto width = static_cast<std::size_t>(words.array.shape(1));
+    ends.resize(rows);
+    for (std::size_t r = 0; r < rows; ++r) ends[r] = (r + 1) * width;
+    return ends;
+  }
+  if (ends_arg.is_none()) {
+    throw py::value_error("words is 1-D: pass record_ends (where each record ends), or a 2-D "
+                          "array with one record per row");
+  }
+  const py::array a = contiguous(as_array(ends_arg), "record_ends", ".astype(np.int64)");
+  if (a.ndim() != 1) throw py::value_error("record_ends must have 1 dimension");
+  visit_integers(a, "record_ends", "", [&]<class T>(const T* data, std::size_t n) {
+    ends.resize(n);
+    std::size_t previous = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const T v = data[i];
+      bool fits = true;
+      if constexpr (std::is_signed_v<T>) fits = v >= 0;
+      if (!fits || static_cast<std::uint64_t>(v) < previous ||
+          static_cast<std::uint64_t>(v) > words.values.size()) {
+        throw py::value_error("record_ends[" + std::to_string(i) + "] is " + std::to_string(v) +
+                              "; ends must not decrease and lie within 0.." +
+                              std::to_string(words.values.size()));
+      }
+      ends[i] = previous = static_cast<std::size_t>(v);
+    }
+  });
+  if ((ends.empty() ? 0 : ends.back()) != words.values.size()) {
+    throw py::value_error("the last of record_ends must be len(words) = " +
+                          std::to_string(words.values.size()) + ": every word belongs to a record");
+  }
+  return ends;
+}
+
+py::array_t<std::uint64_t> fold_records(py::handle words_arg, py::handle ends_arg, py::handle h_arg) {
+  const py::array words_array = as_array(words_arg);
+  const U32Array words = u32_array_arg(words_array, "words", words_array.ndim() == 2 ? 2 : 1);
+  const std::vector<std::size_t> ends = record_ends_of(words, ends_arg);
+  py::array_t<std::uint64_t> hashes(static_cast<py::ssize_t>(ends.size()));
+  std::uint64_t* dst = hashes.mutable_data();
+  if (is_array_like(h_arg)) {
+    // Running hashes, one per record, continued by this fold.
+    const py::array h = contiguous(as_array(h_arg), "h", ".astype(np.uint64)");
+    if (h.dtype().kind() != 'u' || h.dtype().itemsize() != 8 || h.ndim() != 1 ||
+        static_cast<std::size_t>(h.size()) != ends.size()) {
+      throw py::type_error("h must be an int or a uint64 array with one running hash per record (" +
+                           std::to_string(ends.size()) + ")");
+    }
+    std::memcpy(dst, h.data(), ends.size() * sizeof(std::uint64_t));
+  } else {
+    const std::uint64_t h0 = unsigned_arg(h_arg, "h", ~std::uint64_t{0});
+    for (std::size_t i = 0; i < ends.size(); ++i) dst[i] = h0;
+  }
+  {
+    py::gil_scoped_release release;
+    fnv1a_fold_records(words.values, ends, std::span<std::uint64_t>(dst, ends.size()));
+  }
+  return hashes;
+}
+
+/// The validated `ids` and `xyz` arguments of a position function.
+struct Positions {
+  U32Array ids;
+  Float32Array xyz;
+  std::size_t size() const { return ids.values.size(); }
+};
+
+Positions positions_arg(py::handle ids_arg, py::handle xyz_arg_value) {
+  Positions p{u32_array_arg(ids_arg, "ids"), {}};
+  p.xyz = xyz_arg(xyz_arg_value, p.size());
+  return p;
+}
+
+/// Calls `f(offset, chunk)` over the positions (rotation all zeros) a cache-
+/// sized chunk at a time, so that the positions are never all in memory at
+/// once: building them is then a pass over cached lines, not a second copy
+/// of the arrays. Call without the GIL.
+template <class F>
+void in_chunks(const Positions& p, F&& f) {
+  constexpr std::size_t kChunk = 2048;
+  std::vector<WorldPosition> chunk(std::min(kChunk, p.size()));
+  const float* xyz = p.xyz.values.data();
+  for (std::size_t offset = 0; offset < p.size(); offset += kChunk) {
+    const std::size_t n = std::min(kChunk, p.size() - offset);
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::size_t i = offset + k;
+      chunk[k] = WorldPosition{Guid{p.ids.values[i]},
+                               Vector3{xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]}, {}};
+    }
+    f(offset, std::span<WorldPosition>(chunk.data(), n));
+  }
+}
+
+py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
+  const Positions p = positions_arg(ids, xyz);
+  const auto size = static_cast<py::ssize_t>(p.size());
+  py::array_t<float> lat(size), lon(size), alt(size);
+  py::array_t<bool> indoor(size);
+  py::array_t<std::uint16_t> cell(size);
+  float* lat_out = lat.mutable_data();
+  float* lon_out = lon.mutable_data();
+  float* alt_out = alt.mutable_data();
+  bool* indoor_out = indoor.mutable_data();
+  std::uint16_t* cell_out = cell.mutable_data();
+  {
+    py::gil_scoped_release release;
+    std::vector<WorldCoordinates> coords;
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    in_chunks(p, [&](std::size_t offset, std::span<WorldPosition> chunk) {
+      coords.resize(chunk.size());
+      to_world_coords(chunk, coords);
+      for (std::size_t k = 0; k < chunk.size(); ++k) {
+        const std::size_t i = offset + k;
+        if (const auto* o = coords[k].outdoor()) {
+          lat_out[i] = o->lat;
+          lon_out[i] = o->lon;
+          alt_out[i] = o->alt;
+          indoor_out[i] = false;
+          cell_out[i] = 0;
+        } else {
+          lat_out[i] = lon_out[i] = alt_out[i] = kNaN;
+          indoor_out[i] = true;
+          cell_out[i] = coords[k].indoor()->landblock;
+        }
+      }
+    });
+  }
+  return py::make_tuple(lat, lon, alt, indoor, cell);
+}
+
+/// Python strings from one text holding the items, each followed by '\n'
+/// (no map text contains one).
+py::list strings_from(const std::string& text, std::size_t count) {
+  py::list out(static_cast<py::ssize_t>(count));
+  const char* begin = text.data();
+  const char* const end = text.data() + text.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto* stop =
+        static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+    PyObject* s = PyUnicode_FromStringAndSize(begin, stop - begin);
+    if (s == nullptr) throw py::error_already_set();
+    PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(i), s);
+    begin = stop + 1;
+  }
+  return out;
+}
+
+py::list map_text(py::handle ids, py::handle xyz, py::handle precision_arg) {
+  const auto precision =
+      static_cast<std::size_t>(unsigned_arg(precision_arg, "precision", 0xFFFF));
+  const Positions p = positions_arg(ids, xyz);
+  std::string text;
+  {
+    py::gil_scoped_release release;
+    std::vector<WorldCoordinates> coords;
+    in_chunks(p, [&](std::size_t, std::span<WorldPosition> chunk) {
+      coords.resize(chunk.size());
+      to_world_coords(chunk, coords);
+      append_map_text(text, coords, precision, '\n');
+    });
+  }
+  return strings_from(text, p.size());
+}
+
+/// New (ids, xyz) arrays from a batch operation over positions.
+template <void (*Op)(std::span<const WorldPosition>, std::span<WorldPosition>)>
+py::tuple transform(py::handle ids, py::handle xyz) {
+  const Positions p = positions_arg(ids, xyz);
+  const std::size_t n = p.size();
+  py::array_t<std::uint32_t> ids_out(static_cast<py::ssize_t>(n));
+  py::array_t<float> xyz_out({static_cast<py::ssize_t>(n), py::ssize_t{3}});
+  std::uint32_t* id_dst = ids_out.mutable_data();
+  float* xyz_dst = xyz_out.mutable_data();
+  {
+    py::gil_scoped_release release;
+    in_chunks(p, [&](std::size_t offset, std::span<WorldPosition> chunk) {
+      Op(chunk, chunk);  // in place, as the library allows
+      for (std::size_t k = 0; k < chunk.size(); ++k) {
+        const std::size_t i = offset + k;
+        id_dst[i] = chunk[k].landblock_id.raw;
+        xyz_dst[3 * i] = chunk[k].coords.x;
+        xyz_dst[3 * i + 1] = chunk[k].coords.y;
+        xyz_dst[3 * i + 2] = chunk[k].coords.z;
+      }
+    });
+  }
+  return py::make_tuple(ids_out, xyz_out);
+}
+
+}  // namespace
+
+void bind_batch(py::module_& m) {
+  m.def("_fingerprint_f32_bits", &fingerprint, py::arg("values"), py::arg("canon"),
+        "Canonical bit patterns of float32 values (an int for a scalar).");
+  m.def("_wire_f32_bits", &wire, py::arg("values"),
+        "The SixDp bit patterns of float32 values (an int for a scalar).");
+  m.def("_fnv1a_fold", &fold, py::arg("h"), py::arg("words"),
+        "The running FNV-1a hash after folding one word or a 1-D array of words.");
+  m.def("_fnv1a_fold_records", &fold_records, py::arg("words"), py::arg("record_ends"), py::arg("h"),
+        "One FNV-1a fold per record: per row of 2-D words, or per span of 1-D words ending at "
+        "record_ends; each from h (an int, or one running hash per record).");
+  m.def("_to_world_coords", &to_world_coords_arrays, py::arg("ids"), py::arg("xyz"),
+        "(lat, lon, alt, indoor, cell) arrays of many positions.");
+  m.def("_map_text", &map_text, py::arg("ids"), py::arg("xyz"), py::arg("precision"),
+        "The map texts of many positions.");
+  m.def("_rebucket_outdoor_landblock", &transform<&rebucket_outdoor_landblock>,
+        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many rebucketed positions.");
+  m.def("_normalize_outdoor_cell", &transform<&normalize_outdoor_cell>,
+        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many positions with normalised cells.");
+}
+
+}  // namespace corvane::python
