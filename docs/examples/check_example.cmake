@@ -1,7 +1,9 @@
 cmake_minimum_required(VERSION 3.21)
 # Runs an example and compares its output, line by line, with the texts of the
 # "// prints: " comments in its source, in order.
-execute_process(COMMAND ${PROGRAM} OUTPUT_VARIABLE output RESULT_VARIABLE rc)
+# EMULATOR: a cross build's program runner, its words separated by '|'.
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} OUTPUT_VARIABLE output RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${PROGRAM} exited with ${rc}")
 endif()

@@ -4,11 +4,11 @@
 // below assumes that each double operation is rounded to nearest on its own.
 //
 // Method (Ziv's strategy): evaluate in double with a relative error below
-// 2^-50, well inside kFastRelativeError; if the interval of that width around
-// the result rounds to a single float, that float is the answer. Otherwise
-// evaluate again in double-double (error about 2^-100) and round that. The
-// exhaustive checks under tests/exhaustive/ compare every float argument with
-// a quad-precision reference.
+// 2^-50 (8 units in the last place); when the double's bits below float
+// precision lie more than 128 units from the halfway pattern, its rounding to
+// float is the correct one. Otherwise evaluate again in double-double (error
+// about 2^-100) and round that. tests/exhaustive/cr_math_exhaustive.cpp
+// checks every float argument against quad precision.
 #include "crmath/cr_math.hpp"
 
 #include <cfloat>
@@ -143,8 +143,8 @@ constexpr DD kAtanTable[17] = {
 };
 
 // The first attempt's error stays below 2^-50 relative (a few roundings of
-// 2^-53 each, truncation of the series below 2^-58); the margin absorbs the
-// rounding of the bracket itself.
+// 2^-53 each, truncation of the series below 2^-58); this bound, 8 times as
+// wide, decides where the float conversion test below is used.
 constexpr double kFastRelativeError = 0x1p-47;
 
 // ---- Rounding.

@@ -1,5 +1,7 @@
-execute_process(COMMAND ${PROJECT_BUILD} OUTPUT_FILE ${OUTPUT_DIR}/project.txt RESULT_VARIABLE rc1)
-execute_process(COMMAND ${CONSUMER_BUILD} OUTPUT_FILE ${OUTPUT_DIR}/consumer.txt RESULT_VARIABLE rc2)
+# EMULATOR: the cross build's program runner, its words separated by '|'.
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
+execute_process(COMMAND ${EMULATOR} ${PROJECT_BUILD} OUTPUT_FILE ${OUTPUT_DIR}/project.txt RESULT_VARIABLE rc1)
+execute_process(COMMAND ${EMULATOR} ${CONSUMER_BUILD} OUTPUT_FILE ${OUTPUT_DIR}/consumer.txt RESULT_VARIABLE rc2)
 if(NOT rc1 EQUAL 0 OR NOT rc2 EQUAL 0)
   message(FATAL_ERROR "a bit-dump build failed to run (${rc1}, ${rc2})")
 endif()
