@@ -3,6 +3,10 @@
 #include <string>
 
 #include "bitdump.hpp"
+
+// The elementary functions are internal: a consumer built against an
+// installed library cannot reach them, and its dump leaves this section out.
+#if __has_include("crmath/cr_math.hpp")
 #include "crmath/cr_math.hpp"
 
 namespace bitdump {
@@ -24,3 +28,13 @@ void dump_trig(Dump& dump) {
 }
 
 }  // namespace bitdump
+
+#else
+
+namespace bitdump {
+
+void dump_trig(Dump&) {}
+
+}  // namespace bitdump
+
+#endif
