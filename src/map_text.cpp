@@ -317,6 +317,10 @@ bool read_angle(Cursor& in, bool latitude, float& value, std::size_t& precision,
         part, swapped ? "expected E or W: longitude comes second" : "expected E or W", letter);
   }
   value = angle_value(number, is_negative);
+  // Five integer digits can still round up to 100000 ("99999.99999998").
+  if (std::fabs(value) >= 100000.0f) {
+    return problem.report(part, "out of range: 100000 degrees or more", start);
+  }
   precision = number.fraction.size();
   return true;
 }

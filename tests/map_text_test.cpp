@@ -160,6 +160,7 @@ TEST(MapText, RejectsAnythingElseSayingWhereAndWhy) {
       {"33.S, 72.7E", Part::Latitude, 3},
       {"infS, 72.7E", Part::Latitude, 0},
       {"100000N, 1E", Part::Latitude, 0},
+      {"85 N99999.999999980W", Part::Longitude, 4},
       {"33.5S, 72.7E, 5", Part::Altitude, 15},
       {"33.5S, 72.7E, 9999999999999999999999999999999999999999Z", Part::Altitude, 14},
       {"33.5S, 72.7E, 0.0Z x", Part::Text, 19},
