@@ -2,7 +2,10 @@
 """Runs the built corvane binary on good and bad input, in every output format,
 and checks stdout, stderr and the exit status.
 
-Usage: end_to_end.py PATH/TO/corvane PROJECT_VERSION
+Usage: end_to_end.py PATH/TO/corvane PROJECT_VERSION [RUNNER...]
+
+RUNNER: a cross build's program runner (qemu-user, or the target's loader),
+which every run of the binary goes through.
 
 Independent references: FNV-1a and float bit patterns are computed here with
 Python's struct module, JSON and CSV are read back with Python's parsers, and
@@ -20,7 +23,7 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
-CORVANE = sys.argv[1]
+CORVANE = sys.argv[3:] + [sys.argv[1]]  # the command that runs the tool
 VERSION = sys.argv[2]
 FAILURES = []
 
@@ -32,7 +35,7 @@ def check(condition, what):
 
 
 def run(args, stdin=b"", timeout=120):
-    proc = subprocess.run([CORVANE] + args, input=stdin, capture_output=True, timeout=timeout)
+    proc = subprocess.run(CORVANE + args, input=stdin, capture_output=True, timeout=timeout)
     return proc.returncode, proc.stdout, proc.stderr
 
 
@@ -279,7 +282,7 @@ for sub in ("coords", "inspect", "rebucket", "normalize", "measure", "enum", "fl
 # ---------------------------------------------------------------------------
 # Flushing: one answer per line while the producer keeps the pipe open.
 
-proc = subprocess.Popen([CORVANE, "coords"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+proc = subprocess.Popen(CORVANE + ["coords"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 try:
     proc.stdin.write(b"0xDA550000 84 108 0\n")
     proc.stdin.flush()
@@ -305,7 +308,7 @@ if shutil.which("strace"):
         with open(path, "wb") as f:
             f.write(b"0xDA550000 84 108 0\n" * 20000)
         trace = os.path.join(d, "trace")
-        subprocess.run(["strace", "-e", "trace=write,writev", "-o", trace, CORVANE, "coords", path],
+        subprocess.run(["strace", "-e", "trace=write,writev", "-o", trace] + CORVANE + ["coords", path],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
         with open(trace) as f:
             writes = sum(1 for l in f if l.startswith(("write(1,", "writev(1,")))
@@ -376,7 +379,7 @@ with tempfile.TemporaryDirectory() as d:
 if os.path.exists("/dev/full"):
     for args in (["coords", "0", "0", "0", "0"], ["enum"], ["plot", "0", "0", "0", "0"]):
         with open("/dev/full", "wb") as full:
-            proc = subprocess.run([CORVANE] + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
+            proc = subprocess.run(CORVANE + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
         check(proc.returncode == 1 and b"cannot write" in proc.stderr,
               "%s > /dev/full: exit %d, %r" % (args, proc.returncode, proc.stderr))
 
@@ -492,10 +495,10 @@ check(examples_checked >= 7, "only %d help examples checked" % examples_checked)
 if os.path.exists("/dev/full"):
     for args in (["--help"], ["--version"], ["help", "coords"]):
         with open("/dev/full", "wb") as full:
-            proc = subprocess.run([CORVANE] + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
+            proc = subprocess.run(CORVANE + args, stdout=full, stderr=subprocess.PIPE, timeout=60)
         check(proc.returncode == 1 and b"cannot write" in proc.stderr, "%s > /dev/full: %d" % (args, proc.returncode))
 directory = os.open(os.path.dirname(os.path.abspath(__file__)), os.O_RDONLY)
-proc = subprocess.run([CORVANE, "coords"], stdin=directory, capture_output=True, timeout=60)
+proc = subprocess.run(CORVANE + ["coords"], stdin=directory, capture_output=True, timeout=60)
 os.close(directory)
 check(proc.returncode == 1 and proc.stderr == b"corvane: standard input: cannot read: Is a directory\n",
       "a directory as input: %d %r" % (proc.returncode, proc.stderr))
