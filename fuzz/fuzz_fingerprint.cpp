@@ -4,9 +4,9 @@
 //
 // Input: records of one tag byte and one 32-bit word. The tag says whether
 // the word is folded as it is or as a float canonicalised under SixDp or
-// Lossless. SixDp is compared with two independent texts of the value with
-// six decimals: the C library's "%.6f" read back by strtof, and the
-// std::to_chars/std::from_chars reference of the unit tests.
+// Lossless. SixDp is compared with two independently written texts of the
+// value with six decimals, each read back by strtof: the C library's "%.6f",
+// and std::to_chars as in the unit tests' reference.
 //
 // The same input then goes through the batch overloads, on every vector path
 // the CPU supports: the floats (all records, whatever their tag) canonicalised
