@@ -311,22 +311,25 @@ constexpr DD sin_series(DD a) noexcept {
   return sum;
 }
 
-// sin(k * pi/32) for k = 0..63, computed at compile time from the series on
-// the first quarter turn and its symmetries; cos(k * pi/32) is entry k + 16.
-struct StepTable {
-  DD sin[64];
-  constexpr StepTable() : sin{} {
-    for (int k = 0; k <= 16; ++k) {
-      const DD s = k == 16 ? DD{1.0, 0.0} : sin_series(mul(kHalfPi, k / 16.0));
+// sin(2 pi k / N) for k = 0..N-1, computed at compile time from the series on
+// the first quarter turn and its symmetries; the cosine is entry k + N/4.
+template <int N>
+struct SineSteps {
+  static constexpr int kQuarter = N / 4;
+  DD sin[N];
+  constexpr SineSteps() : sin{} {
+    for (int k = 0; k <= kQuarter; ++k) {
+      const DD s = k == kQuarter ? DD{1.0, 0.0} : sin_series(mul(kHalfPi, k / double{kQuarter}));
       sin[k] = s;
-      sin[32 - k] = s;
-      sin[(32 + k) % 64] = neg(s);
-      sin[(64 - k) % 64] = neg(s);
+      sin[2 * kQuarter - k] = s;
+      sin[(2 * kQuarter + k) % N] = neg(s);
+      sin[(N - k) % N] = neg(s);
     }
-    sin[0] = sin[32] = DD{0.0, 0.0};
+    sin[0] = sin[2 * kQuarter] = DD{0.0, 0.0};
   }
 };
-constexpr StepTable kSteps;
+// Steps of pi/32.
+constexpr SineSteps<64> kSteps;
 
 // sin(k pi/32 + r) = sin(k pi/32) cos r + cos(k pi/32) sin r, |r| <= 0.0491:
 // the series to r^9 and r^8 leave less than 2^-60. r = rh + rl, |rl| tiny.
@@ -402,17 +405,9 @@ struct FastStep {
 struct FastStepTable {
   FastStep step[128];
   constexpr FastStepTable() : step{} {
-    DD sin[128]{};
-    for (int k = 0; k <= 32; ++k) {
-      const DD s = k == 32 ? DD{1.0, 0.0} : sin_series(mul(kHalfPi, k / 32.0));
-      sin[k] = s;
-      sin[64 - k] = s;
-      sin[(64 + k) % 128] = neg(s);
-      sin[(128 - k) % 128] = neg(s);
-    }
-    sin[0] = sin[64] = DD{0.0, 0.0};
+    const SineSteps<128> sines;
     for (int k = 0; k < 128; ++k) {
-      const DD s = sin[k], c = sin[(k + 32) % 128];
+      const DD s = sines.sin[k], c = sines.sin[(k + 32) % 128];
       step[k] = {s.hi,
                  c.hi,
                  -0.5 * s.hi,
