@@ -3,11 +3,13 @@
 // Compiled with -ffp-contract=off and without fast-math: every error bound
 // below assumes that each double operation is rounded to nearest on its own.
 //
-// Method (Ziv's strategy): evaluate in double with a relative error below
-// 2^-50 (8 units in the last place); when the double's bits below float
-// precision lie more than 128 units from the halfway pattern, its rounding to
-// float is the correct one. Otherwise evaluate again in double-double (error
-// about 2^-100) and round that. tests/exhaustive/cr_math_exhaustive.cpp
+// Method (Ziv's strategy): evaluate in double with a known relative error
+// bound; when the double's bits below float precision lie farther from the
+// halfway pattern than that bound, its rounding to float is the correct one.
+// Otherwise evaluate again, more precisely, and finally in double-double (error
+// about 2^-100). sin, cos and acos first try a short table-driven evaluation
+// (error below 2^-40, so its test turns away about 2^-14 of the arguments), then, for sin
+// and cos, a longer one (2^-50). tests/exhaustive/cr_math_exhaustive.cpp
 // checks every float argument against quad precision.
 #include "crmath/cr_math.hpp"
 
@@ -309,22 +311,25 @@ constexpr DD sin_series(DD a) noexcept {
   return sum;
 }
 
-// sin(k * pi/32) for k = 0..63, computed at compile time from the series on
-// the first quarter turn and its symmetries; cos(k * pi/32) is entry k + 16.
-struct StepTable {
-  DD sin[64];
-  constexpr StepTable() : sin{} {
-    for (int k = 0; k <= 16; ++k) {
-      const DD s = k == 16 ? DD{1.0, 0.0} : sin_series(mul(kHalfPi, k / 16.0));
+// sin(2 pi k / N) for k = 0..N-1, computed at compile time from the series on
+// the first quarter turn and its symmetries; the cosine is entry k + N/4.
+template <int N>
+struct SineSteps {
+  static constexpr int kQuarter = N / 4;
+  DD sin[N];
+  constexpr SineSteps() : sin{} {
+    for (int k = 0; k <= kQuarter; ++k) {
+      const DD s = k == kQuarter ? DD{1.0, 0.0} : sin_series(mul(kHalfPi, k / double{kQuarter}));
       sin[k] = s;
-      sin[32 - k] = s;
-      sin[(32 + k) % 64] = neg(s);
-      sin[(64 - k) % 64] = neg(s);
+      sin[2 * kQuarter - k] = s;
+      sin[(2 * kQuarter + k) % N] = neg(s);
+      sin[(N - k) % N] = neg(s);
     }
-    sin[0] = sin[32] = DD{0.0, 0.0};
+    sin[0] = sin[2 * kQuarter] = DD{0.0, 0.0};
   }
 };
-constexpr StepTable kSteps;
+// Steps of pi/32.
+constexpr SineSteps<64> kSteps;
 
 // sin(k pi/32 + r) = sin(k pi/32) cos r + cos(k pi/32) sin r, |r| <= 0.0491:
 // the series to r^9 and r^8 leave less than 2^-60. r = rh + rl, |rl| tiny.
@@ -390,26 +395,69 @@ CORVANE_COLD float sin_shifted_slow(float x, unsigned shift, bool first_attempt)
   return round_to_float(sin_step_dd(k, red.r));
 }
 
-/// sin(x) when shift is 0, cos(x) = sin(x + pi/2) when shift is 16; x finite.
-inline float sin_shifted(float x, unsigned shift) noexcept {
-  const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
-  if (magnitude_bits >= 0x4A000000u) return sin_shifted_slow(x, shift, true);  // |x| >= 2^21
-  double r = x;
-  unsigned k = 0;
-  const bool reduced = magnitude_bits >= 0x3D490FDBu;  // |x| >= pi/64
-  if (reduced) {
-    // A shorter Cody-Waite than reduce_medium's: r is within 2^-61 + 2^-53 |r|.
-    const double kd = (r * kStepsPerRadian + 0x1.8p52) - 0x1.8p52;
-    r = (r - kd * kStep1) - kd * (kStep2 + kStep3);
-    k = static_cast<unsigned>(static_cast<std::int64_t>(kd));
+// ---- The first attempt: x = k * pi/64 + r, |r| <= pi/128, and a Taylor
+// polynomial of degree 5 about k * pi/64 whose coefficients are tabled.
+
+// sin, cos, -sin/2, -cos/6, sin/24 and cos/120 of k * pi/64, k = 0..127.
+struct FastStep {
+  double c0, c1, c2, c3, c4, c5;
+};
+struct FastStepTable {
+  FastStep step[128];
+  constexpr FastStepTable() : step{} {
+    const SineSteps<128> sines;
+    for (int k = 0; k < 128; ++k) {
+      const DD s = sines.sin[k], c = sines.sin[(k + 32) % 128];
+      step[k] = {s.hi,
+                 c.hi,
+                 -0.5 * s.hi,
+                 div(neg(c), DD{6.0, 0.0}).hi,
+                 div(s, DD{24.0, 0.0}).hi,
+                 div(c, DD{120.0, 0.0}).hi};
+    }
   }
-  const double v = sin_step_double((k + shift) & 63u, r, 0.0);
-  // That absolute error of 2^-61 is under one unit of v's last place while
-  // |v| >= 2^-9.
-  if (rounding_settled(v, kFastSlack) && (!reduced || std::fabs(v) >= 0x1p-9)) {
-    return static_cast<float>(v);
-  }
-  return sin_shifted_slow(x, shift, false);
+};
+constexpr FastStepTable kFastSteps;
+
+// pi/64 in the same pieces as pi/32 above; the last two folded into one double
+// (k < 2^26 here, so k * kFastStep1 is exact).
+constexpr double kFastStep1 = kHalfPi1 / 32;
+constexpr double kFastStep23 = (kHalfPi2 + kHalfPi3) / 32;
+constexpr double kFastStepsPerRadian = 0x1.45f306dc9c883p+4;  // 64/pi
+
+// Error of the first attempt, relative: truncation below sin * r^6/720, that
+// is 2^-41 of the result (the result is at least half the tabled sine when
+// k != 0, and for k = 0 the first omitted term is r^7/5040); a few roundings
+// of 2^-53; and the reduction's absolute error below 2^-61, which is 2^-40 of
+// the result while |result| >= 2^-21. Together below 2^-40: 2^13 units of the
+// double's last place. The slack doubles it.
+constexpr std::int64_t kFirstAttemptSlack = 1 << 14;
+
+/// Whether a first attempt v, within 2^-40 of the exact value, settles the
+/// float: |v| >= 2^-21 and its bits below float precision lie more than
+/// kFirstAttemptSlack units from the halfway pattern.
+inline bool first_attempt_settled(double v) noexcept {
+  const std::uint64_t b = std::bit_cast<std::uint64_t>(v);
+  const std::int64_t dropped = static_cast<std::int64_t>(b & 0x1FFFFFFFu) - 0x10000000;
+  return ((b >> 52) & 0x7FFu) >= 1023 - 21 &&
+         (dropped > kFirstAttemptSlack || dropped < -kFirstAttemptSlack);
+}
+
+/// sin(x), or cos(x) = sin(x + pi/2); |x| < 2^21 (sin: |x| >= 2^-12).
+inline float sin_or_cos(float x, bool cosine) noexcept {
+  const double xd = x;
+  const double shifted = xd * kFastStepsPerRadian + 0x1.8p52;  // k in the low bits
+  const double kd = shifted - 0x1.8p52;
+  const double r = (xd - kd * kFastStep1) - kd * kFastStep23;
+  const unsigned k = static_cast<unsigned>(std::bit_cast<std::uint64_t>(shifted)) +
+                     (cosine ? 32u : 0u);
+  const FastStep& t = kFastSteps.step[k & 127u];
+  // Estrin's scheme: a shorter chain of dependent operations than Horner's.
+  const double r2 = r * r;
+  const double r4 = r2 * r2;
+  const double v = ((t.c0 + r * t.c1) + r2 * (t.c2 + r * t.c3)) + r4 * (t.c4 + r * t.c5);
+  if (first_attempt_settled(v)) return static_cast<float>(v);
+  return sin_shifted_slow(x, cosine ? 16u : 0u, true);
 }
 
 // ---- atan2 of finite doubles, not both zero.
@@ -439,10 +487,10 @@ constexpr DD inverse_odd(int n) noexcept {
 constexpr DD kAtanSeries[5] = {inverse_odd(0), inverse_odd(1), inverse_odd(2), inverse_odd(3),
                                inverse_odd(4)};
 
-DD abs_dd(DD a) noexcept { return a.hi < 0.0 ? neg(a) : a; }
+constexpr DD abs_dd(DD a) noexcept { return a.hi < 0.0 ? neg(a) : a; }
 
 // The same steps in double-double; terms from u^11 on in double.
-DD atan2_dd(DD y, DD x) noexcept {
+constexpr DD atan2_dd(DD y, DD x) noexcept {
   const DD ay = abs_dd(y), ax = abs_dd(x);
   const bool swap = ay.hi > ax.hi;
   const DD t = swap ? div(ax, ay) : div(ay, ax);
@@ -461,22 +509,74 @@ DD atan2_dd(DD y, DD x) noexcept {
   return y.hi < 0.0 ? neg(a) : a;
 }
 
+// ---- acos x = theta_j + asin(sin(acos x - theta_j)) about a tabled angle
+// theta_j = atan2(s_j, c_j), where sin(acos x - theta_j) = s c_j - x s_j with
+// s = sqrt(1 - x^2): no division. Nodes lie 1/64 apart in x where
+// |x| <= 1/sqrt(2), and 1/64 apart in s nearer to 1 and -1, so that
+// |acos x - theta_j| <= 0.011 everywhere.
+
+struct AcosNode {
+  double c, s, theta;
+};
+
+// sqrt for the table, a in [0.48, 1], by Newton's method. The node's angle is
+// computed from the stored c and s, so their rounding does not matter.
+constexpr double node_sqrt(double a) noexcept {
+  double y = 1.0;
+  for (int i = 0; i < 8; ++i) y = 0.5 * (y + a / y);
+  return y;
+}
+
+constexpr int kAcosSpan = 46;  // j = -46..46 by x, and 0..46 by s on either side
+constexpr int kAcosMiddle = kAcosSpan;
+constexpr int kAcosNearOne = 3 * kAcosSpan + 1;
+constexpr int kAcosNearMinusOne = 4 * kAcosSpan + 2;
+
+struct AcosNodeTable {
+  AcosNode node[5 * kAcosSpan + 3];
+  constexpr AcosNodeTable() : node{} {
+    const auto make = [](double c, double s) {
+      return AcosNode{c, s, atan2_dd(DD{s, 0.0}, DD{c, 0.0}).hi};
+    };
+    for (int j = -kAcosSpan; j <= kAcosSpan; ++j) {
+      const double c = j / 64.0;
+      node[kAcosMiddle + j] = make(c, node_sqrt(1.0 - c * c));
+    }
+    for (int j = 0; j <= kAcosSpan; ++j) {
+      const double s = j / 64.0;
+      const double c = node_sqrt(1.0 - s * s);
+      node[kAcosNearOne + j] = make(c, s);
+      node[kAcosNearMinusOne + j] = make(-c, s);
+    }
+  }
+};
+constexpr AcosNodeTable kAcosNodes;
+
+/// round(v) for |v| < 2^31, by the addition that leaves it in the low bits.
+inline std::int32_t nearest_int(double v) noexcept {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(v + 0x1.8p52)));
+}
+
 }  // namespace
 
 float cr_sin(float x) noexcept {
   const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
-  if (magnitude_bits - 1u >= 0x7F7FFFFFu) {  // zero, infinity or NaN
-    if (magnitude_bits == 0) return x;       // keeps the sign of zero
-    return std::isnan(x) ? quieted(x) : canonical_nan();
+  if (magnitude_bits - 0x39800000u >= 0x4A000000u - 0x39800000u) {  // not in [2^-12, 2^21)
+    // sin x = x - x^3/6 + ..., and x^3/6 is less than half a unit of x's last place.
+    if (magnitude_bits < 0x39800000u) return x;
+    if (magnitude_bits >= 0x7F800000u) return std::isnan(x) ? quieted(x) : canonical_nan();
+    return sin_shifted_slow(x, 0, true);
   }
-  return sin_shifted(x, 0);
+  return sin_or_cos(x, false);
 }
 
 float cr_cos(float x) noexcept {
-  if ((std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu) >= 0x7F800000u) {
-    return std::isnan(x) ? quieted(x) : canonical_nan();
+  const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  if (magnitude_bits >= 0x4A000000u) {  // |x| >= 2^21, or not finite
+    if (magnitude_bits >= 0x7F800000u) return std::isnan(x) ? quieted(x) : canonical_nan();
+    return sin_shifted_slow(x, 16, true);
   }
-  return sin_shifted(x, 16);
+  return sin_or_cos(x, true);
 }
 
 namespace {
@@ -496,11 +596,22 @@ CORVANE_COLD float atan2_slow(double y, double x, double v) noexcept {
 
 float cr_acos(float x) noexcept {
   if (!(std::fabs(x) <= 1.0f)) return std::isnan(x) ? quieted(x) : canonical_nan();
-  // acos x = atan2(sqrt(1 - x^2), x); x^2 is exact in double.
+  // x^2 is exact in double, and so is 1 - x^2 where it matters (|x| near 1).
   const double xd = x;
-  const double v = atan2_double(std::sqrt(1.0 - xd * xd), xd);
-  if (rounding_settled(v, kFastSlack) || v == 0.0) return static_cast<float>(v);
-  return acos_slow(xd);
+  const double s = std::sqrt(1.0 - xd * xd);
+  const std::int32_t by_x = kAcosMiddle + nearest_int(xd * 64.0);
+  const std::int32_t by_s = (xd > 0.0 ? kAcosNearOne : kAcosNearMinusOne) + nearest_int(s * 64.0);
+  // Chosen by a mask, not a branch: which side of 1/sqrt(2) x lies is
+  // unpredictable.
+  const std::int32_t use_x = -static_cast<std::int32_t>(std::fabs(xd) <= 0.70703125);
+  const AcosNode& n = kAcosNodes.node[by_s ^ ((by_x ^ by_s) & use_x)];
+  // w = sin(acos x - theta_j); asin w = w + w^3/6 + 3w^5/40 leaves 5w^7/112,
+  // less than 2^-46 of the result.
+  const double w = s * n.c - xd * n.s;
+  const double z = w * w;
+  const double v = n.theta + (w + (w * z) * (1.0 / 6 + z * 0.075));
+  if (first_attempt_settled(v)) return static_cast<float>(v);
+  return acos_slow(xd);  // also acos 1 = 0
 }
 
 float cr_atan2(float y, float x) noexcept {
