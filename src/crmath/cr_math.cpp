@@ -399,7 +399,8 @@ CORVANE_COLD float sin_shifted_slow(float x, unsigned shift, bool first_attempt)
 // polynomial of degree 5 about k * pi/64 whose coefficients are tabled.
 
 // sin, cos, -sin/2, -cos/6, sin/24 and cos/120 of k * pi/64, k = 0..127.
-struct FastStep {
+// One per cache line, and a shift for an index.
+struct alignas(64) FastStep {
   double c0, c1, c2, c3, c4, c5;
 };
 struct FastStepTable {
@@ -438,9 +439,11 @@ constexpr std::int64_t kFirstAttemptSlack = 1 << 14;
 /// kFirstAttemptSlack units from the halfway pattern.
 inline bool first_attempt_settled(double v) noexcept {
   const std::uint64_t b = std::bit_cast<std::uint64_t>(v);
-  const std::int64_t dropped = static_cast<std::int64_t>(b & 0x1FFFFFFFu) - 0x10000000;
-  return ((b >> 52) & 0x7FFu) >= 1023 - 21 &&
-         (dropped > kFirstAttemptSlack || dropped < -kFirstAttemptSlack);
+  const bool large = (b << 1) >= (std::uint64_t{1023 - 21} << 53);  // the sign shifted out
+  // The dropped bits, shifted so that the unsettled band around halfway
+  // becomes [0, 2 * slack].
+  const std::uint64_t from_band = (b - (0x10000000 - kFirstAttemptSlack)) & 0x1FFFFFFFu;
+  return large && from_band > 2 * kFirstAttemptSlack;
 }
 
 /// sin(x), or cos(x) = sin(x + pi/2); |x| < 2^21 (sin: |x| >= 2^-12).
@@ -552,9 +555,11 @@ struct AcosNodeTable {
 };
 constexpr AcosNodeTable kAcosNodes;
 
-/// round(v) for |v| < 2^31, by the addition that leaves it in the low bits.
-inline std::int32_t nearest_int(double v) noexcept {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(v + 0x1.8p52)));
+/// offset + round(v), for offset + round(v) in [0, 2^31): one addition
+/// leaves it in the low bits.
+template <int Offset>
+inline std::uint32_t offset_nearest(double v) noexcept {
+  return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(v + (0x1.8p52 + Offset)));
 }
 
 }  // namespace
@@ -595,16 +600,21 @@ CORVANE_COLD float atan2_slow(double y, double x, double v) noexcept {
 }  // namespace
 
 float cr_acos(float x) noexcept {
-  if (!(std::fabs(x) <= 1.0f)) return std::isnan(x) ? quieted(x) : canonical_nan();
+  const std::uint32_t bits = std::bit_cast<std::uint32_t>(x);
+  const std::uint32_t magnitude_bits = bits & 0x7FFFFFFFu;
+  if (magnitude_bits > 0x3F800000u) return std::isnan(x) ? quieted(x) : canonical_nan();  // |x| > 1
   // x^2 is exact in double, and so is 1 - x^2 where it matters (|x| near 1).
   const double xd = x;
   const double s = std::sqrt(1.0 - xd * xd);
-  const std::int32_t by_x = kAcosMiddle + nearest_int(xd * 64.0);
-  const std::int32_t by_s = (xd > 0.0 ? kAcosNearOne : kAcosNearMinusOne) + nearest_int(s * 64.0);
-  // Chosen by a mask, not a branch: which side of 1/sqrt(2) x lies is
-  // unpredictable.
-  const std::int32_t use_x = -static_cast<std::int32_t>(std::fabs(xd) <= 0.70703125);
-  const AcosNode& n = kAcosNodes.node[by_s ^ ((by_x ^ by_s) & use_x)];
+  // The node by x where |x| <= 0.70703125 (0x3F350000), else by s on x's
+  // side. (A branch: measured faster than a mask even on unpredictable
+  // arguments, since the node by x need not wait for the square root.)
+  std::uint32_t j = offset_nearest<kAcosMiddle>(xd * 64.0);
+  if (magnitude_bits > 0x3F350000u) {
+    j = offset_nearest<kAcosNearOne>(s * 64.0) +
+        (bits >> 31) * static_cast<std::uint32_t>(kAcosNearMinusOne - kAcosNearOne);
+  }
+  const AcosNode& n = kAcosNodes.node[j];
   // w = sin(acos x - theta_j); asin w = w + w^3/6 + 3w^5/40 leaves 5w^7/112,
   // less than 2^-46 of the result.
   const double w = s * n.c - xd * n.s;
