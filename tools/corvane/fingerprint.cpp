@@ -2,11 +2,10 @@
 
 #include <bit>
 #include <cctype>
-#include <charconv>
 #include <string>
-#include <system_error>
 #include <utility>
 
+#include "float_text.hpp"
 #include "output.hpp"
 
 namespace corvane::cli {
@@ -67,11 +66,8 @@ std::variant<FingerprintValue, Error> parse_fingerprint_value(std::string_view t
   auto v = parse_f32(token, "float", NonFinite::Accept);
   if (auto* error = std::get_if<Error>(&v)) {
     // A number too large for a float is a float all the same: say so.
-    double wide = 0.0;
-    const auto [ptr, ec] = std::from_chars(token.data(), token.data() + token.size(), wide);
-    if (ptr == token.data() + token.size() && ec != std::errc::invalid_argument) {
-      return std::move(*error);
-    }
+    const std::string_view digits = token.starts_with('-') ? token.substr(1) : token;
+    if (is_float_text(digits, FloatSyntax::Decimal)) return std::move(*error);
     return Error{quote(token) +
                  " is neither an integer nor a float (prefix u:, f: or bits: to say which)"};
   }

@@ -4,16 +4,15 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <system_error>
 #include <utility>
 
+#include "float_text.hpp"
 #include "text/hex.hpp"
 
 namespace corvane::cli {
@@ -287,29 +286,20 @@ std::variant<float, Error> parse_f32(std::string_view token, std::string_view wh
   if (negative) s.remove_prefix(1);
   // A second sign ("+-1", "--1") is not a number.
   if (s.empty() || s.front() == '+' || s.front() == '-') return not_a_number();
-  auto format = std::chars_format::general;
+  auto syntax = FloatSyntax::Decimal;
   if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
     s.remove_prefix(2);
-    format = std::chars_format::hex;
-    // from_chars would also take "inf" and "nan" here; "0xinf" is no number.
-    if (s.empty() || std::isxdigit(static_cast<unsigned char>(s.front())) == 0) {
-      if (s.empty() || s.front() != '.') return not_a_number();
-    }
+    syntax = FloatSyntax::Hex;
   }
-  float value = 0.0f;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, format);
-  if (ec == std::errc::invalid_argument || ptr != s.data() + s.size()) return not_a_number();
-  if (ec == std::errc::result_out_of_range) {
-    // Overflow is an error. Underflow is no error: the C library rounds the
-    // text to the nearest subnormal or zero, as every float conversion does.
-    // An underflowing text stays below 1 in double, which tells the two apart.
-    const std::string copy = (format == std::chars_format::hex ? "0x" : "") + std::string(s);
-    if (std::fabs(std::strtod(copy.c_str(), nullptr)) >= 1.0) {
-      return Error{name + " " + quote(token) +
-                   " is out of float range (largest magnitude 3.4028235e38)"};
-    }
-    value = std::strtof(copy.c_str(), nullptr);
+  const auto reading = read_float(s, syntax);
+  if (!reading) return not_a_number();
+  // Overflow is an error. Underflow is no error: the text rounds to the
+  // nearest subnormal or zero, as every float conversion does.
+  if (reading->overflow) {
+    return Error{name + " " + quote(token) +
+                 " is out of float range (largest magnitude 3.4028235e38)"};
   }
+  float value = reading->value;
   if (negative) value = -value;
   if (non_finite == NonFinite::Reject && !std::isfinite(value)) {
     return Error{name + " " + quote(token) + " is not finite"};

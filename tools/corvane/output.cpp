@@ -1,7 +1,6 @@
 #include "output.hpp"
 
-#include <charconv>
-
+#include "float_text.hpp"
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 
@@ -25,9 +24,9 @@ nlohmann::ordered_json json_float(float v) {
   // decimal (JSON writers print doubles shortest) and narrows back to the same
   // float; the float widened to double would print as -33.55000305175781.
   const std::string text = format_float(v);
-  double wide = 0.0;
-  std::from_chars(text.data(), text.data() + text.size(), wide);
-  return wide;
+  const std::string_view digits = text.starts_with('-') ? std::string_view(text).substr(1) : text;
+  const double wide = read_double(digits, FloatSyntax::Decimal).value().value;
+  return text.starts_with('-') ? -wide : wide;
 }
 
 std::string hex32(std::uint32_t value, int digits) {
