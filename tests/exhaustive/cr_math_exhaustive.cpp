@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "crmath/cr_math.hpp"
+#include "quad_rounding.hpp"
 
 namespace {
 
@@ -48,10 +49,9 @@ bool decided(double v, double rel, float& out) {
 bool decided_quad(__float128 v, float& out) {
   out = static_cast<float>(v);
   if (v == 0) return true;
-  const __float128 m = fabsq(v) * static_cast<__float128>(0x1p-110);
-  const float a = static_cast<float>(v - m), b = static_cast<float>(v + m);
-  out = a;
-  return bits(a) == bits(b);
+  const corvane_quad::Bracket b = corvane_quad::bracket(v);
+  out = b.low;
+  return b.decided();
 }
 
 struct Tally {
@@ -92,7 +92,7 @@ void report(const char* what, const Args& args, float got, float want) {
 // Compares got with the correctly rounded value of a function whose double
 // reference is ref_d and whose quad reference quad() is asked only if needed.
 // Where quad precision cannot decide, a function may know why (see
-// atan2_tiny_ratio); by default it does not.
+// corvane_quad::atan2_tiny_ratio); by default it does not.
 float no_tie_breaker(__float128, bool& ok) {
   ok = false;
   return 0.0f;
@@ -216,20 +216,6 @@ std::pair<float, float> sample_pair(std::mt19937_64& rng) {
   }
 }
 
-// atan2(y, x) with x > 0 and a tiny ratio t = y/x is atan t, just short of t
-// in magnitude (by t^3/3). Quad precision cannot tell it from t, so when t
-// itself is exactly halfway between two floats the correct result is the one
-// nearer zero. (Any other t lies at least 2^-50 of t away from a midpoint,
-// far more than t^3/3, and quad decides.)
-float atan2_tiny_ratio(float y, float x, __float128 q, bool& ok) {
-  const __float128 m = fabsq(q) * static_cast<__float128>(0x1p-110);
-  const float a = static_cast<float>(q - m), b = static_cast<float>(q + m);
-  const __float128 mid = (static_cast<__float128>(a) + static_cast<__float128>(b)) / 2;
-  ok = x > 0.0f && fabsq(q) < static_cast<__float128>(0x1p-30) &&
-       mid * static_cast<__float128>(x) == static_cast<__float128>(y);  // exact: 49 bits
-  return std::fabs(a) < std::fabs(b) ? a : b;
-}
-
 Tally atan2_pairs(std::uint64_t seed, std::uint64_t count) {
   Tally t;
   std::mt19937_64 rng(seed);
@@ -242,7 +228,11 @@ Tally atan2_pairs(std::uint64_t seed, std::uint64_t count) {
     } else {
       judge(t, "atan2", args, got, std::atan2(double{y}, double{x}),
             [&] { return atan2q(static_cast<__float128>(y), static_cast<__float128>(x)); },
-            [&](__float128 q, bool& ok) { return atan2_tiny_ratio(y, x, q, ok); });
+            [&](__float128 q, bool& ok) {
+              float out = 0.0f;
+              ok = corvane_quad::atan2_tiny_ratio(y, x, q, out);
+              return out;
+            });
     }
   }
   return t;
