@@ -144,10 +144,11 @@ constexpr DD kAtanTable[17] = {
     {0x1.921fb54442d18p-1, 0x1.1a62633145c07p-55},
 };
 
-// The first attempt's error stays below 2^-50 relative (a few roundings of
-// 2^-53 each, truncation of the series below 2^-58); this bound, 8 times as
-// wide, decides where the float conversion test below is used.
-constexpr double kFastRelativeError = 0x1p-47;
+// The double evaluations' error (the second attempt of sin and cos, the first
+// of atan2) stays below 2^-50 relative (a few roundings of 2^-53 each,
+// truncation of the series below 2^-58); this bound, 8 times as wide, decides
+// where the float conversion test below is used.
+constexpr double kDoubleRelativeError = 0x1p-47;
 
 // ---- Rounding.
 
@@ -155,14 +156,14 @@ float quieted(float nan) noexcept {
   return std::bit_cast<float>(std::bit_cast<std::uint32_t>(nan) | 0x00400000u);
 }
 
-/// The float v rounds to, if every value within kFastRelativeError of v
+/// The float v rounds to, if every value within kDoubleRelativeError of v
 /// rounds to it too.
 bool round_if_decided(double v, float& out) noexcept {
   if (v == 0.0) {  // exact: sin and atan2 of a signed zero, acos 1
     out = static_cast<float>(v);
     return true;
   }
-  const double margin = std::fabs(v) * kFastRelativeError;
+  const double margin = std::fabs(v) * kDoubleRelativeError;
   const float below = static_cast<float>(v - margin);
   const float above = static_cast<float>(v + margin);
   if (std::bit_cast<std::uint32_t>(below) != std::bit_cast<std::uint32_t>(above)) return false;
@@ -170,17 +171,21 @@ bool round_if_decided(double v, float& out) noexcept {
   return true;
 }
 
-/// Whether v alone settles its rounding to float: v is a normal float's
-/// magnitude and its 29 bits below float precision lie more than `slack` units
-/// of its last place from the halfway pattern. An error below 2^-47 of v is
-/// less than 64 such units.
-bool rounding_settled(double v, std::int64_t slack) noexcept {
+/// Whether v alone settles its rounding to float: v's biased exponent is at
+/// least `min_exponent` and its 29 bits below float precision lie more than
+/// `slack` units of its last place from the halfway pattern.
+inline bool rounding_settled(double v, std::int64_t slack, unsigned min_exponent) noexcept {
   const std::uint64_t b = std::bit_cast<std::uint64_t>(v);
-  const std::int64_t dropped = static_cast<std::int64_t>(b & 0x1FFFFFFFu) - 0x10000000;
-  const bool normal_float = ((b >> 52) & 0x7FFu) > 1023 - 127;
-  return normal_float && (dropped > slack || dropped < -slack);
+  const bool large = (b << 1) >= (std::uint64_t{min_exponent} << 53);  // the sign shifted out
+  // The dropped bits, shifted so that the unsettled band around halfway
+  // becomes [0, 2 * slack].
+  const std::uint64_t from_band = (b - static_cast<std::uint64_t>(0x10000000 - slack)) & 0x1FFFFFFFu;
+  return large && from_band > static_cast<std::uint64_t>(2 * slack);
 }
-constexpr std::int64_t kFastSlack = 128;
+
+/// For the double evaluations: an error below 2^-47 of v is less than 64
+/// units, and v must have a normal float's magnitude.
+inline bool double_settled(double v) noexcept { return rounding_settled(v, 128, 1023 - 126); }
 
 /// The float next to f on the side of target (f is target rounded).
 float next_float_toward(float f, double target) noexcept {
@@ -385,13 +390,11 @@ DD sin_step_dd(unsigned k, DD r) noexcept {
 #define CORVANE_COLD
 #endif
 
-CORVANE_COLD float sin_shifted_slow(float x, unsigned shift, bool first_attempt) noexcept {
+CORVANE_COLD float sin_shifted_slow(float x, unsigned shift) noexcept {
   const Reduced red = reduce(x);
   const unsigned k = (red.k + shift) & 63u;
-  if (first_attempt) {
-    const double v = sin_step_double(k, red.r.hi, red.r.lo);
-    if (rounding_settled(v, kFastSlack)) return static_cast<float>(v);
-  }
+  const double v = sin_step_double(k, red.r.hi, red.r.lo);
+  if (double_settled(v)) return static_cast<float>(v);
   return round_to_float(sin_step_dd(k, red.r));
 }
 
@@ -435,15 +438,9 @@ constexpr double kFastStepsPerRadian = 0x1.45f306dc9c883p+4;  // 64/pi
 constexpr std::int64_t kFirstAttemptSlack = 1 << 14;
 
 /// Whether a first attempt v, within 2^-40 of the exact value, settles the
-/// float: |v| >= 2^-21 and its bits below float precision lie more than
-/// kFirstAttemptSlack units from the halfway pattern.
+/// float; |v| >= 2^-21 keeps the reduction's error relatively small.
 inline bool first_attempt_settled(double v) noexcept {
-  const std::uint64_t b = std::bit_cast<std::uint64_t>(v);
-  const bool large = (b << 1) >= (std::uint64_t{1023 - 21} << 53);  // the sign shifted out
-  // The dropped bits, shifted so that the unsettled band around halfway
-  // becomes [0, 2 * slack].
-  const std::uint64_t from_band = (b - (0x10000000 - kFirstAttemptSlack)) & 0x1FFFFFFFu;
-  return large && from_band > 2 * kFirstAttemptSlack;
+  return rounding_settled(v, kFirstAttemptSlack, 1023 - 21);
 }
 
 /// sin(x), or cos(x) = sin(x + pi/2); |x| < 2^21 (sin: |x| >= 2^-12).
@@ -460,7 +457,7 @@ inline float sin_or_cos(float x, bool cosine) noexcept {
   const double r4 = r2 * r2;
   const double v = ((t.c0 + r * t.c1) + r2 * (t.c2 + r * t.c3)) + r4 * (t.c4 + r * t.c5);
   if (first_attempt_settled(v)) return static_cast<float>(v);
-  return sin_shifted_slow(x, cosine ? 16u : 0u, true);
+  return sin_shifted_slow(x, cosine ? 16u : 0u);
 }
 
 // ---- atan2 of finite doubles, not both zero.
@@ -570,7 +567,7 @@ float cr_sin(float x) noexcept {
     // sin x = x - x^3/6 + ..., and x^3/6 is less than half a unit of x's last place.
     if (magnitude_bits < 0x39800000u) return x;
     if (magnitude_bits >= 0x7F800000u) return std::isnan(x) ? quieted(x) : canonical_nan();
-    return sin_shifted_slow(x, 0, true);
+    return sin_shifted_slow(x, 0);
   }
   return sin_or_cos(x, false);
 }
@@ -579,7 +576,7 @@ float cr_cos(float x) noexcept {
   const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
   if (magnitude_bits >= 0x4A000000u) {  // |x| >= 2^21, or not finite
     if (magnitude_bits >= 0x7F800000u) return std::isnan(x) ? quieted(x) : canonical_nan();
-    return sin_shifted_slow(x, 16, true);
+    return sin_shifted_slow(x, 16);
   }
   return sin_or_cos(x, true);
 }
@@ -645,7 +642,7 @@ float cr_atan2(float y, float x) noexcept {
     return sign * half_pi;  // x is a zero
   }
   const double v = atan2_double(y, x);
-  if (rounding_settled(v, kFastSlack)) return static_cast<float>(v);
+  if (double_settled(v)) return static_cast<float>(v);
   return atan2_slow(y, x, v);
 }
 
