@@ -140,11 +140,10 @@ TEST(CrMath, ArgumentsNearRoundingBoundaries) {
 }
 
 TEST(CrMath, AgreesWithTheDoubleFunctionsWhereTheyDecide) {
-  // Every 4096th bit pattern (all exponents and both signs), then random pairs.
   int undecided = 0;
-  for (std::uint64_t b = 0x00000123u; b < (std::uint64_t{1} << 32); b += 4093) {
-    const float x = from_bits(static_cast<std::uint32_t>(b));
-    if (!std::isfinite(x)) continue;
+  const auto check = [&](std::uint32_t b) {
+    const float x = from_bits(b);
+    if (!std::isfinite(x)) return;
     float want;
     if (decides(std::sin(double{x}), want)) {
       ASSERT_EQ(bits(cr_sin(x)), bits(want)) << "sin " << std::hex << b;
@@ -159,7 +158,21 @@ TEST(CrMath, AgreesWithTheDoubleFunctionsWhereTheyDecide) {
     if (std::fabs(x) <= 1.0f && decides(std::acos(double{x}), want)) {
       ASSERT_EQ(bits(cr_acos(x)), bits(want)) << "acos " << std::hex << b;
     }
+  };
+  // Every 4093rd bit pattern (all exponents and both signs).
+  for (std::uint64_t b = 0x00000123u; b < (std::uint64_t{1} << 32); b += 4093) {
+    check(static_cast<std::uint32_t>(b));
   }
+  // Every pattern within 4096 of a magnitude where the evaluation changes
+  // path: sin's shortcut below 2^-12, the first step pi/128, the reductions'
+  // bound 2^21, acos's change of node at 0.70703125, and 1.
+  for (const std::uint32_t edge : {0x39800000u, 0x3CC90FDBu, 0x4A000000u, 0x3F350000u, 0x3F800000u}) {
+    for (std::uint32_t b = edge - 4096; b <= edge + 4096; ++b) {
+      check(b);
+      check(b | 0x80000000u);
+    }
+  }
+  // Then random pairs.
   std::mt19937_64 rng(17);
   for (int i = 0; i < 1'000'000; ++i) {
     const float y = from_bits(static_cast<std::uint32_t>(rng()));
