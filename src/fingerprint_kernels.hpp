@@ -8,11 +8,12 @@
 #include <cfloat>
 #include <cstdint>
 
+#include "nan_bits.hpp"
+
 namespace corvane::detail {
 
 inline constexpr std::uint32_t kSignBit = 0x8000'0000u;
 inline constexpr std::uint32_t kInfinityBits = 0x7F80'0000u;
-inline constexpr std::uint32_t kCanonicalNanBits = 0x7FC0'0000u;
 inline constexpr std::uint32_t kSixteenBits = 0x4180'0000u;  // 16.0f
 
 // The double arithmetic below must round every operation to double.
