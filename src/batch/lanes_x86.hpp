@@ -2,19 +2,22 @@
 // over, one namespace per instruction set: a float vector `V` of kWidth lanes,
 // an integer vector `I`, and the operations the kernels use (add, sub, mul,
 // div, sqrt, set1, loadu, storeu, select_positive, canonical_nan, transpose4,
-// gather, load_ids, landblock_x/y, load_position_rows). A kernel file
+// gather, load_ids, landblock_x/y, load_position_rows, and integer, mask and
+// double-lane operations). A kernel file
 // includes its lanes .inc once per namespace, inside that set's target region
 // (CORVANE_TARGET_BEGIN/END), so the rest of the library keeps the baseline
 // instruction set. Portable code uses the same kernels over scalar_lanes.hpp.
+// The .inc files: position_lanes.inc, fingerprint_lanes.inc, quaternion_lanes.inc.
 #pragma once
 
 #include "batch/simd_path.hpp"
 
 #if CORVANE_X86_64_KERNELS
 
-// GCC 12's AVX-512 intrinsics trip this warning inside their own headers.
+// GCC 12's AVX-512 intrinsics start from a deliberately undefined register
+// (`__m512i __Y = __Y;`), which -Wmaybe-uninitialized reports wherever they
+// are inlined (so in the including kernel file too); the value is never read.
 #if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
@@ -95,6 +98,35 @@ inline void load_position_rows(const WorldPosition* p, I& id, V& x, V& y) noexce
   y = ys;
 }
 
+// Integer lanes, their masks (all ones where true), and doubles of half the lanes.
+using M = __m128i;
+using D = __m128d;
+inline I load_bits(const float* p) noexcept {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void store_bits(std::uint32_t* p, I v) noexcept {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+inline I set1_i(std::uint32_t v) noexcept { return _mm_set1_epi32(static_cast<int>(v)); }
+inline I and_i(I a, I b) noexcept { return _mm_and_si128(a, b); }
+inline I or_i(I a, I b) noexcept { return _mm_or_si128(a, b); }
+inline M eq_i(I a, I b) noexcept { return _mm_cmpeq_epi32(a, b); }
+inline M gt_i(I a, I b) noexcept { return _mm_cmpgt_epi32(a, b); }  // signed
+inline I select_i(M m, I a, I b) noexcept {
+  return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b));
+}
+inline V as_float(I v) noexcept { return _mm_castsi128_ps(v); }
+inline I as_bits(V v) noexcept { return _mm_castps_si128(v); }
+inline D set1_d(double v) noexcept { return _mm_set1_pd(v); }
+inline D add_d(D a, D b) noexcept { return _mm_add_pd(a, b); }
+inline D sub_d(D a, D b) noexcept { return _mm_sub_pd(a, b); }
+inline D mul_d(D a, D b) noexcept { return _mm_mul_pd(a, b); }
+inline D widen_low(V v) noexcept { return _mm_cvtps_pd(v); }
+inline D widen_high(V v) noexcept { return _mm_cvtps_pd(_mm_movehl_ps(v, v)); }
+inline V narrow(D low, D high) noexcept {
+  return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+}
+
 }  // namespace sse2
 
 // ---- AVX2 --------------------------------------------------------------------
@@ -159,6 +191,32 @@ inline void load_position_rows(const WorldPosition* p, I& id, V& x, V& y) noexce
   id = _mm256_castps_si256(ids);
   x = xs;
   y = ys;
+}
+
+using M = __m256i;
+using D = __m256d;
+inline I load_bits(const float* p) noexcept {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void store_bits(std::uint32_t* p, I v) noexcept {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+inline I set1_i(std::uint32_t v) noexcept { return _mm256_set1_epi32(static_cast<int>(v)); }
+inline I and_i(I a, I b) noexcept { return _mm256_and_si256(a, b); }
+inline I or_i(I a, I b) noexcept { return _mm256_or_si256(a, b); }
+inline M eq_i(I a, I b) noexcept { return _mm256_cmpeq_epi32(a, b); }
+inline M gt_i(I a, I b) noexcept { return _mm256_cmpgt_epi32(a, b); }  // signed
+inline I select_i(M m, I a, I b) noexcept { return _mm256_blendv_epi8(b, a, m); }
+inline V as_float(I v) noexcept { return _mm256_castsi256_ps(v); }
+inline I as_bits(V v) noexcept { return _mm256_castps_si256(v); }
+inline D set1_d(double v) noexcept { return _mm256_set1_pd(v); }
+inline D add_d(D a, D b) noexcept { return _mm256_add_pd(a, b); }
+inline D sub_d(D a, D b) noexcept { return _mm256_sub_pd(a, b); }
+inline D mul_d(D a, D b) noexcept { return _mm256_mul_pd(a, b); }
+inline D widen_low(V v) noexcept { return _mm256_cvtps_pd(_mm256_castps256_ps128(v)); }
+inline D widen_high(V v) noexcept { return _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)); }
+inline V narrow(D low, D high) noexcept {
+  return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(low)), _mm256_cvtpd_ps(high), 1);
 }
 
 }  // namespace avx2
@@ -233,14 +291,36 @@ inline void load_position_rows(const WorldPosition* p, I& id, V& x, V& y) noexce
   y = ys;
 }
 
+using M = __mmask16;
+using D = __m512d;
+inline I load_bits(const float* p) noexcept { return _mm512_loadu_si512(p); }
+inline void store_bits(std::uint32_t* p, I v) noexcept { _mm512_storeu_si512(p, v); }
+inline I set1_i(std::uint32_t v) noexcept { return _mm512_set1_epi32(static_cast<int>(v)); }
+inline I and_i(I a, I b) noexcept { return _mm512_and_si512(a, b); }
+inline I or_i(I a, I b) noexcept { return _mm512_or_si512(a, b); }
+inline M eq_i(I a, I b) noexcept { return _mm512_cmpeq_epi32_mask(a, b); }
+inline M gt_i(I a, I b) noexcept { return _mm512_cmpgt_epi32_mask(a, b); }  // signed
+inline I select_i(M m, I a, I b) noexcept { return _mm512_mask_blend_epi32(m, b, a); }
+inline V as_float(I v) noexcept { return _mm512_castsi512_ps(v); }
+inline I as_bits(V v) noexcept { return _mm512_castps_si512(v); }
+inline D set1_d(double v) noexcept { return _mm512_set1_pd(v); }
+inline D add_d(D a, D b) noexcept { return _mm512_add_pd(a, b); }
+inline D sub_d(D a, D b) noexcept { return _mm512_sub_pd(a, b); }
+inline D mul_d(D a, D b) noexcept { return _mm512_mul_pd(a, b); }
+inline D widen_low(V v) noexcept { return _mm512_cvtps_pd(_mm512_castps512_ps256(v)); }
+inline D widen_high(V v) noexcept {
+  return _mm512_cvtps_pd(_mm256_castsi256_ps(_mm512_extracti64x4_epi64(_mm512_castps_si512(v), 1)));
+}
+inline V narrow(D low, D high) noexcept {
+  return _mm512_castsi512_ps(_mm512_inserti64x4(
+      _mm512_castsi256_si512(_mm256_castps_si256(_mm512_cvtpd_ps(low))),
+      _mm256_castps_si256(_mm512_cvtpd_ps(high)), 1));
+}
+
 }  // namespace avx512
 
 CORVANE_TARGET_END()
 
 }  // namespace corvane::detail::lanes
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 #endif  // CORVANE_X86_64_KERNELS

@@ -5,11 +5,14 @@
 // the library's strict float flags (no contraction, no fast-math).
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "corvane/position.hpp"
 #include "crmath/cr_math.hpp"
+#include "fingerprint_kernels.hpp"
 
 namespace corvane::detail::lanes::scalar {
 
@@ -38,6 +41,36 @@ inline void load_position_rows(const WorldPosition* p, I& id, V& x, V& y) noexce
   y = p->coords.y;
 }
 
+using M = bool;
+using D = double;
+// Through memory, not a float register: on i686 a float load may quieten a
+// signalling NaN.
+inline I load_bits(const float* p) noexcept {
+  I bits;
+  std::memcpy(&bits, p, sizeof bits);
+  return bits;
+}
+inline void store_bits(std::uint32_t* p, I v) noexcept { *p = v; }
+inline I set1_i(std::uint32_t v) noexcept { return v; }
+inline I and_i(I a, I b) noexcept { return a & b; }
+inline I or_i(I a, I b) noexcept { return a | b; }
+inline M eq_i(I a, I b) noexcept { return a == b; }
+inline M gt_i(I a, I b) noexcept {  // signed, as the vector compares are
+  return static_cast<std::int32_t>(a) > static_cast<std::int32_t>(b);
+}
+inline I select_i(M m, I a, I b) noexcept { return m ? a : b; }
+inline V as_float(I v) noexcept { return std::bit_cast<float>(v); }
+inline I as_bits(V v) noexcept { return std::bit_cast<std::uint32_t>(v); }
+inline D set1_d(double v) noexcept { return v; }
+inline D add_d(D a, D b) noexcept { return a + b; }
+inline D sub_d(D a, D b) noexcept { return a - b; }
+inline D mul_d(D a, D b) noexcept { return a * b; }
+// One lane: the "high half" is empty and narrow() drops it.
+inline D widen_low(V v) noexcept { return static_cast<double>(v); }
+inline D widen_high(V) noexcept { return 0.0; }
+inline V narrow(D low, D) noexcept { return static_cast<float>(low); }
+
+#include "batch/fingerprint_lanes.inc"
 #include "batch/position_lanes.inc"
 
 }  // namespace corvane::detail::lanes::scalar
