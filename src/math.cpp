@@ -35,6 +35,12 @@ Vector3 Vector3::cross(const Vector3& o) const noexcept {
   return detail::with_canonical_nan(Vector3{y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x});
 }
 
+// Out of line like every other operation, so that a NaN it creates is the
+// canonical one whatever CPU and compiler flags the caller has.
+Vector3 operator-(const Vector3& a, const Vector3& b) noexcept {
+  return detail::with_canonical_nan(Vector3{a.x - b.x, a.y - b.y, a.z - b.z});
+}
+
 float Vector3::length_squared() const noexcept { return dot(*this); }
 
 float Vector3::length() const noexcept { return detail::cr_sqrt(length_squared()); }
