@@ -4,9 +4,10 @@
 // strict float flags (no contraction, no fast-math).
 #pragma once
 
-#include <bit>
 #include <cfloat>
 #include <cstdint>
+
+#include "corvane/detail/bit_cast.hpp"
 
 namespace corvane::detail {
 
@@ -47,7 +48,7 @@ static_assert(FLT_EVAL_METHOD == 0, "SixDp needs double arithmetic without exces
 inline std::uint32_t six_dp_bits(std::uint32_t bits) noexcept {
   const std::uint32_t magnitude = bits & ~kSignBit;
 
-  const double scaled = static_cast<double>(std::bit_cast<float>(magnitude)) * 1e6;
+  const double scaled = static_cast<double>(detail::bit_cast<float>(magnitude)) * 1e6;
   const double n = (scaled + 0x1p52) - 0x1p52;
   const double x = n * 1e-6;
 
@@ -55,7 +56,7 @@ inline std::uint32_t six_dp_bits(std::uint32_t bits) noexcept {
   // first) drops the sign of -0 itself.
   const std::uint32_t keep_sign = 0u - static_cast<std::uint32_t>(magnitude != 0);
   const std::uint32_t sign = bits & kSignBit & keep_sign;
-  const std::uint32_t below_sixteen = std::bit_cast<std::uint32_t>(static_cast<float>(x)) | sign;
+  const std::uint32_t below_sixteen = detail::bit_cast<std::uint32_t>(static_cast<float>(x)) | sign;
   const std::uint32_t from_sixteen = magnitude > kInfinityBits ? kCanonicalNanBits : bits;
   const std::uint32_t large = 0u - static_cast<std::uint32_t>(magnitude >= kSixteenBits);
   return (from_sixteen & large) | (below_sixteen & ~large);
