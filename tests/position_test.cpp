@@ -57,11 +57,11 @@ std::string printf_fixed(float value, std::size_t precision) {
   return text;
 }
 
-std::string write_fixed(float value, std::size_t precision, bool through_to_chars = false) {
+std::string write_fixed(float value, std::size_t precision, bool exact_path = false) {
   const std::size_t bound = corvane::detail::fixed_chars_bound(value, precision);
   std::string text(bound, '#');
-  char* end = through_to_chars
-                  ? corvane::detail::write_fixed_to_chars(text.data(), value, precision)
+  char* end = exact_path
+                  ? corvane::detail::write_fixed_exact(text.data(), value, precision)
                   : corvane::detail::write_fixed(text.data(), value, precision);
   const auto written = static_cast<std::size_t>(end - text.data());
   EXPECT_LE(written, bound) << bits(value) << " at " << precision;
