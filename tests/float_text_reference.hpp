@@ -9,29 +9,42 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace corvane_test {
 
-/// "%.*f" by std::to_chars; past 149 digits a float's text only gains zeros.
-/// A NaN is "nan" whatever its sign, as the library writes it.
-inline std::string to_chars_fixed(float value, std::size_t precision) {
-  if (std::isnan(value)) return "nan";
+/// "%.*f" by std::to_chars at `out`, which has room for 1 + 39 + 1 +
+/// `precision` characters; returns the end. Past 149 digits a float's text
+/// only gains zeros. A NaN is "nan" whatever its sign, as the library writes it.
+inline char* to_chars_fixed(char* out, float value, std::size_t precision) {
+  if (std::isnan(value)) {
+    std::memcpy(out, "nan", 3);
+    return out + 3;
+  }
   const std::size_t exact = std::min<std::size_t>(precision, 149);
-  char text[1 + 39 + 1 + 149];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
-                                       static_cast<int>(exact));
+  const auto [end, ec] = std::to_chars(out, out + 1 + 39 + 1 + exact, value,
+                                       std::chars_format::fixed, static_cast<int>(exact));
   assert(ec == std::errc{});
   (void)ec;
-  return std::string(text, end) + std::string(precision - exact, '0');
+  std::memset(end, '0', precision - exact);
+  return end + (precision - exact);
+}
+
+inline std::string to_chars_fixed(float value, std::size_t precision) {
+  std::string text(1 + 39 + 1 + precision, '\0');
+  text.resize(
+      static_cast<std::size_t>(to_chars_fixed(text.data(), value, precision) - text.data()));
+  return text;
 }
 
 /// The shortest round-trip digits in std::to_chars' scientific form.
 inline std::string to_chars_scientific(float value) {
   char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+  const auto [end, ec] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
   assert(ec == std::errc{});
   (void)ec;
   return std::string(text, end);

@@ -247,7 +247,9 @@ char* write_fixed(char* out, float value, std::size_t precision) noexcept {
   if (precision <= kMaxFastFixedPrecision) {
     const Binary x = binary_of(value);
     std::uint64_t scaled = 0;
-    if (scaled_integer(x, precision, scaled)) return write_scaled(out, x.negative, scaled, precision);
+    if (scaled_integer(x, precision, scaled)) {
+      return write_scaled(out, x.negative, scaled, precision);
+    }
   }
   return write_fixed_exact(out, value, precision);
 }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -28,17 +29,22 @@ void check(std::uint32_t bits, std::size_t precision) {
   const float value = corvane::detail::bit_cast<float>(bits);
   char fast[corvane::detail::max_fixed_chars(200)];
   char exact[sizeof fast];
-  const std::string reference = corvane_test::to_chars_fixed(value, precision);
-  const std::string_view fast_text(fast, static_cast<std::size_t>(
-                                             corvane::detail::write_fixed(fast, value, precision) - fast));
+  char reference_text[sizeof fast];
+  const std::string_view reference(
+      reference_text,
+      static_cast<std::size_t>(corvane_test::to_chars_fixed(reference_text, value, precision) -
+                               reference_text));
+  const std::string_view fast_text(
+      fast, static_cast<std::size_t>(corvane::detail::write_fixed(fast, value, precision) - fast));
   const std::string_view exact_text(
-      exact,
-      static_cast<std::size_t>(corvane::detail::write_fixed_exact(exact, value, precision) - exact));
+      exact, static_cast<std::size_t>(corvane::detail::write_fixed_exact(exact, value, precision) -
+                                      exact));
   if ((fast_text != reference || exact_text != reference) && mismatches.fetch_add(1) < 10) {
     const std::lock_guard<std::mutex> lock(print);
-    std::printf("mismatch for %08X at precision %zu: %.*s and %.*s vs %s\n", bits, precision,
+    std::printf("mismatch for %08X at precision %zu: %.*s and %.*s vs %.*s\n", bits, precision,
                 static_cast<int>(fast_text.size()), fast_text.data(),
-                static_cast<int>(exact_text.size()), exact_text.data(), reference.c_str());
+                static_cast<int>(exact_text.size()), exact_text.data(),
+                static_cast<int>(reference.size()), reference.data());
   }
 }
 
