@@ -12,7 +12,8 @@ namespace corvane::detail {
 /// zeros: the smallest float, 2^-149, has exactly 149 of them.
 inline constexpr std::size_t kMaxExactFractionDigits = 149;
 
-/// Largest precision served by the integer fast path.
+/// Largest precision served by the 64-bit fast path (the float scaled by
+/// 10^precision, rounded, and written two digits at a time).
 inline constexpr std::size_t kMaxFastFixedPrecision = 9;
 
 /// Integer digits of the largest float (3.4e38).
@@ -36,8 +37,9 @@ constexpr std::size_t max_fixed_chars(std::size_t precision) noexcept {
 /// and "-inf".
 char* write_fixed(char* out, float value, std::size_t precision) noexcept;
 
-/// The same text, always through std::to_chars; the reference for the fast
-/// path in write_fixed.
-char* write_fixed_to_chars(char* out, float value, std::size_t precision) noexcept;
+/// The same text, always by the exact path that write_fixed takes beyond its
+/// 64-bit fast range: the integer part and the binary fraction in a few 32-bit
+/// words, nine fraction digits per multiplication, then one rounding.
+char* write_fixed_exact(char* out, float value, std::size_t precision) noexcept;
 
 }  // namespace corvane::detail
