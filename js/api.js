@@ -276,7 +276,7 @@ export function bindCorvane(m) {
     const members = {};
     const size = m._corvane_vocabulary_size(v);
     for (let i = 0; i < size; ++i) {
-      members[handedOut(m._corvane_member_name(v, i, false))] = m._corvane_member_value(v, i);
+      members[handedOut(m._corvane_member_name(v, i, false))] = m._corvane_member_value(v, i) >>> 0;
     }
     const vocabulary = { typeName, members: Object.freeze(members) };
     if (flagSet) {

@@ -1,4 +1,4 @@
-#include <bit>
+#include "corvane/detail/bit_cast.hpp"
 #include <cmath>
 #include <limits>
 #include <string_view>
