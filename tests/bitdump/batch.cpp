@@ -1,11 +1,11 @@
 // The batch operations over the same inputs as the single-value dumps. Printed
 // last, so that the lines before stay as they were.
-#include "corvane/detail/bit_cast.hpp"
 #include <cstdint>
 #include <string>
 
 #include "bitdump.hpp"
 #include "corvane/bake_fingerprint.hpp"
+#include "corvane/detail/bit_cast.hpp"
 #include "corvane/math.hpp"
 #include "corvane/position.hpp"
 

@@ -5,12 +5,13 @@
 // compiles.
 #pragma once
 
-#include "corvane/detail/bit_cast.hpp"
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "corvane/detail/bit_cast.hpp"
 
 namespace bitdump {
 

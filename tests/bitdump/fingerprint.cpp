@@ -1,8 +1,8 @@
-#include "corvane/detail/bit_cast.hpp"
 #include <string>
 
 #include "bitdump.hpp"
 #include "corvane/bake_fingerprint.hpp"
+#include "corvane/detail/bit_cast.hpp"
 
 namespace bitdump {
 

@@ -1,4 +1,3 @@
-#include "corvane/detail/bit_cast.hpp"
 #include <cmath>
 #include <limits>
 #include <string_view>

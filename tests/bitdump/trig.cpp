@@ -1,8 +1,8 @@
-#include "corvane/detail/bit_cast.hpp"
 #include <cstdint>
 #include <string>
 
 #include "bitdump.hpp"
+#include "corvane/detail/bit_cast.hpp"
 
 // The elementary functions are internal: a consumer built against an
 // installed library cannot reach them, and its dump leaves this section out.
