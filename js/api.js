@@ -248,7 +248,7 @@ export function bindCorvane(m) {
     }
     if (r.status === Status.outside) {
       throw new CorvaneError(
-        `map text ${JSON.stringify(text)} lies ${r.degreesOutside} map degrees outside the world`,
+        `map text ${JSON.stringify(text)} lies ${r.degreesOutside.toFixed(2)} map degrees outside the world`,
         { degreesOutside: r.degreesOutside });
     }
     return { id: r.id, x: r.x, y: r.y, z: r.z };
