@@ -15,12 +15,15 @@ export class CorvaneError extends Error {
 }
 
 const U32_MAX = 0xffffffff;
-// Bytes a text of one position can take beyond twice its precision: two
-// magnitudes' integer digits, letters and separators, and an altitude of up to
-// 39 integer digits, sign and one decimal.
-const TEXT_BYTES_BEYOND_PRECISION = 64;
-// Above this the texts of one call would not fit the module's memory.
-const MAX_TEXT_BYTES = 2 ** 30;
+// Bytes the text of one position can take beyond twice its precision: two
+// magnitudes of up to 37 integer digits (an offset near the largest float),
+// their points and letters, separators, and an altitude of up to 39 integer
+// digits with its sign, point, digit and Z.
+const TEXT_BYTES_BEYOND_PRECISION = 128;
+// Batches go through the module's memory in pieces of at most this many
+// bytes of text or positions: its memory never shrinks once grown.
+const CHUNK_BYTES = 64 << 20;
+const CHUNK_POSITIONS = 1 << 20;
 
 function describe(value) {
   if (value === null) return "null";
@@ -95,46 +98,61 @@ export function bindCorvane(m) {
     return p;
   }
 
-  // Runs f(pointer) over a block of `bytes` that is freed afterwards.
+  // Runs f(pointer) over a block of `bytes` that is freed afterwards. A C++
+  // exception (the library's std::bad_alloc or std::length_error) reaches
+  // JavaScript as a number; the module's stack is put back and it becomes a
+  // CorvaneError.
   function withBlock(bytes, f) {
     const p = malloc(bytes);
+    const stack = m.stackSave();
     try {
       return f(p);
+    } catch (e) {
+      if (typeof e !== "number") throw e;
+      m.stackRestore(stack);
+      throw new CorvaneError("out of WebAssembly memory");
     } finally {
       m._free(p);
     }
   }
 
-  // ids at p, xyz at p + 4n: the layout every column call takes.
-  function copyPositions(p, ids, xyz) {
-    u32().set(ids, p >>> 2);
-    f32().set(xyz, (p >>> 2) + ids.length);
+  // f(start, end) over consecutive pieces of at most `per` of n elements.
+  function inChunks(n, per, f) {
+    for (let start = 0; start < n || start === 0; start += per) f(start, Math.min(n, start + per));
+  }
+
+  // ids at p, xyz at p + 4k: the layout every column call takes.
+  function copyPositions(p, ids, xyz, start, end) {
+    u32().set(ids.subarray(start, end), p >>> 2);
+    f32().set(xyz.subarray(3 * start, 3 * end), (p >>> 2) + (end - start));
   }
 
   // ---- Positions ----------------------------------------------------------
 
   function mapTexts(ids, xyz, precision) {
     const n = ids.length;
-    if (n * (2 * precision + TEXT_BYTES_BEYOND_PRECISION) > MAX_TEXT_BYTES) {
-      throw new CorvaneError(
-        `precision: ${precision} digits for ${n} positions gives more text than WebAssembly memory holds`);
+    const perText = 2 * precision + TEXT_BYTES_BEYOND_PRECISION;
+    if (perText > CHUNK_BYTES) {
+      throw new CorvaneError(`precision: ${precision} digits give more text than WebAssembly memory holds`);
     }
-    withBlock(16 * n, (p) => {
-      copyPositions(p, ids, xyz);
-      m._corvane_map_text(p, p + 4 * n, n, precision);
-    });
-    const size = m._corvane_texts_size();
-    const all = readText(m._corvane_texts_data(), size);
-    const ends = u32().subarray(m._corvane_text_ends() >>> 2, (m._corvane_text_ends() >>> 2) + n);
     const out = new Array(n);
-    let start = 0;
-    // Map text is ASCII: byte offsets are string offsets.
-    for (let i = 0; i < n; ++i) {
-      const end = ends[i];
-      out[i] = all.slice(start, end);
-      start = end;
-    }
-    if (size > 1 << 20) m._corvane_release_texts();
+    inChunks(n, Math.min(CHUNK_POSITIONS, Math.floor(CHUNK_BYTES / perText)), (start, end) => {
+      const k = end - start;
+      withBlock(16 * k, (p) => {
+        copyPositions(p, ids, xyz, start, end);
+        m._corvane_map_text(p, p + 4 * k, k, precision);
+      });
+      const all = readText(m._corvane_texts_data(), m._corvane_texts_size());
+      const ends = u32().subarray(m._corvane_text_ends() >>> 2, (m._corvane_text_ends() >>> 2) + k);
+      // Map text is ASCII: byte offsets are string offsets.
+      let from = 0;
+      for (let i = 0; i < k; ++i) {
+        const to = ends[i];
+        out[start + i] = all.slice(from, to);
+        from = to;
+      }
+    });
+    if (n > 1) m._corvane_release_texts();
     return out;
   }
 
@@ -168,21 +186,27 @@ export function bindCorvane(m) {
     idsArg(ids);
     xyzArg(xyz, ids.length);
     const n = ids.length;
-    // ids, xyz, lat, lon, alt (4 bytes each per position), cell (2), indoor (1)
-    return withBlock(31 * n, (p) => {
-      copyPositions(p, ids, xyz);
-      const lat = p + 16 * n, lon = lat + 4 * n, alt = lon + 4 * n, cell = alt + 4 * n;
-      const indoor = cell + 2 * n;
-      m._corvane_to_world_coords(p, p + 4 * n, n, lat, lon, alt, indoor, cell);
-      const buffer = u8().buffer;
-      return {
-        lat: new Float32Array(buffer, lat, n).slice(),
-        lon: new Float32Array(buffer, lon, n).slice(),
-        alt: new Float32Array(buffer, alt, n).slice(),
-        indoor: new Uint8Array(buffer, indoor, n).slice(),
-        cell: new Uint16Array(buffer, cell, n).slice(),
-      };
+    const out = {
+      lat: new Float32Array(n), lon: new Float32Array(n), alt: new Float32Array(n),
+      indoor: new Uint8Array(n), cell: new Uint16Array(n),
+    };
+    inChunks(n, CHUNK_POSITIONS, (start, end) => {
+      const k = end - start;
+      // ids, xyz, lat, lon, alt (4 bytes each per position), cell (2), indoor (1)
+      withBlock(31 * k, (p) => {
+        copyPositions(p, ids, xyz, start, end);
+        const lat = p + 16 * k, lon = lat + 4 * k, alt = lon + 4 * k, cell = alt + 4 * k;
+        const indoor = cell + 2 * k;
+        m._corvane_to_world_coords(p, p + 4 * k, k, lat, lon, alt, indoor, cell);
+        const buffer = u8().buffer;
+        out.lat.set(new Float32Array(buffer, lat, k), start);
+        out.lon.set(new Float32Array(buffer, lon, k), start);
+        out.alt.set(new Float32Array(buffer, alt, k), start);
+        out.indoor.set(new Uint8Array(buffer, indoor, k), start);
+        out.cell.set(new Uint16Array(buffer, cell, k), start);
+      });
     });
+    return out;
   }
 
   /** Each position moved into the landblock that holds its offset. */
@@ -190,16 +214,19 @@ export function bindCorvane(m) {
     idsArg(ids);
     xyzArg(xyz, ids.length);
     const n = ids.length;
-    return withBlock(32 * n, (p) => {
-      copyPositions(p, ids, xyz);
-      const idsOut = p + 16 * n, xyzOut = idsOut + 4 * n;
-      m._corvane_rebucket_outdoor_landblock(p, p + 4 * n, n, idsOut, xyzOut);
-      const buffer = u8().buffer;
-      return {
-        ids: new Uint32Array(buffer, idsOut, n).slice(),
-        xyz: new Float32Array(buffer, xyzOut, 3 * n).slice(),
-      };
+    const out = { ids: new Uint32Array(n), xyz: new Float32Array(3 * n) };
+    inChunks(n, CHUNK_POSITIONS, (start, end) => {
+      const k = end - start;
+      withBlock(32 * k, (p) => {
+        copyPositions(p, ids, xyz, start, end);
+        const idsOut = p + 16 * k, xyzOut = idsOut + 4 * k;
+        m._corvane_rebucket_outdoor_landblock(p, p + 4 * k, k, idsOut, xyzOut);
+        const buffer = u8().buffer;
+        out.ids.set(new Uint32Array(buffer, idsOut, k), start);
+        out.xyz.set(new Float32Array(buffer, xyzOut, 3 * k), 3 * start);
+      });
     });
+    return out;
   }
 
   // ---- Map text read back ---------------------------------------------------
@@ -330,11 +357,16 @@ export function bindCorvane(m) {
         `canon: expected one of ${Object.keys(members).map((k) => JSON.stringify(k)).join(", ")}, got ${describe(canon)}`);
     }
     const n = values.length;
-    return withBlock(8 * n, (p) => {
-      f32().set(values, p >>> 2);
-      m._corvane_fingerprint_f32_bits(p, n, members[canon], p + 4 * n);
-      return new Uint32Array(u8().buffer, p + 4 * n, n).slice();
+    const out = new Uint32Array(n);
+    inChunks(n, CHUNK_POSITIONS, (start, end) => {
+      const k = end - start;
+      withBlock(8 * k, (p) => {
+        f32().set(values.subarray(start, end), p >>> 2);
+        m._corvane_fingerprint_f32_bits(p, k, members[canon], p + 4 * k);
+        out.set(new Uint32Array(u8().buffer, p + 4 * k, k), start);
+      });
     });
+    return out;
   }
 
   /** The FNV-1a hash h folded over 32-bit words. */
@@ -345,16 +377,21 @@ export function bindCorvane(m) {
     if (!(words instanceof Uint32Array)) {
       throw new CorvaneError(`words: expected a Uint32Array, got ${describe(words)}`);
     }
-    const n = words.length;
-    return withBlock(8 + 4 * n, (p) => {
-      const w = u32();
-      w[p >>> 2] = Number(h & 0xffffffffn);
-      w[(p >>> 2) + 1] = Number(h >> 32n);
-      w.set(words, (p >>> 2) + 2);
-      m._corvane_fnv1a_fold(p, p + 8, n);
-      const r = u32();
-      return BigInt(r[p >>> 2]) | (BigInt(r[(p >>> 2) + 1]) << 32n);
+    // Folded piece by piece: the hash carries over.
+    let hash = h;
+    inChunks(words.length, CHUNK_POSITIONS, (start, end) => {
+      const k = end - start;
+      withBlock(8 + 4 * k, (p) => {
+        const w = u32();
+        w[p >>> 2] = Number(hash & 0xffffffffn);
+        w[(p >>> 2) + 1] = Number(hash >> 32n);
+        w.set(words.subarray(start, end), (p >>> 2) + 2);
+        m._corvane_fnv1a_fold(p, p + 8, k);
+        const r = u32();
+        hash = BigInt(r[p >>> 2]) | (BigInt(r[(p >>> 2) + 1]) << 32n);
+      });
     });
+    return hash;
   }
 
   return {

@@ -64,13 +64,27 @@ test("batches give each position what a single call gives, and the columns agree
   assert.deepEqual(mapText(new Uint32Array(0), new Float32Array(0)), []);
 });
 
-test("a batch that grows the module's memory reads back whole", () => {
-  const p = positions(400_000, 7);
+test("batches longer than one trip through the module's memory read back whole", () => {
+  const n = (1 << 20) + 5;  // more positions than one piece holds
+  const p = positions(n, 7);
   const texts = mapText(p.ids, p.xyz, 3);
-  for (const i of [0, 1, 199_999, 399_999]) assert.equal(texts[i], mapText(...at(p, i), 3));
   const columns = toWorldCoords(p.ids, p.xyz);
-  const last = toWorldCoords(p.ids.subarray(399_999), p.xyz.subarray(3 * 399_999));
-  sameBits([columns.lat[399_999], columns.lon[399_999]], [last.lat[0], last.lon[0]]);
+  const moved = rebucketOutdoorLandblock(p.ids, p.xyz);
+  const words = fingerprintF32Bits(p.xyz, "Lossless");
+  for (const i of [0, 500_811, 500_812, 1_001_624, (1 << 20) - 1, 1 << 20, n - 1]) {
+    assert.equal(texts[i], mapText(...at(p, i), 3));
+    const one = toWorldCoords(p.ids.subarray(i, i + 1), p.xyz.subarray(3 * i, 3 * i + 3));
+    sameBits([columns.lat[i], columns.lon[i], columns.alt[i]], [one.lat[0], one.lon[0], one.alt[0]]);
+    assert.equal(columns.cell[i], one.cell[0]);
+    assert.equal(columns.indoor[i], one.indoor[0]);
+    const m = rebucketOutdoorLandblock(p.ids.subarray(i, i + 1), p.xyz.subarray(3 * i, 3 * i + 3));
+    assert.equal(moved.ids[i], m.ids[0]);
+    sameBits(moved.xyz.subarray(3 * i, 3 * i + 3), m.xyz);
+    assert.equal(words[3 * i + 2], fingerprintF32Bits(p.xyz.subarray(3 * i + 2, 3 * i + 3), "Lossless")[0]);
+  }
+  const all = new Uint32Array(p.ids.buffer);
+  assert.equal(fnv1aFold(7n, all),
+    fnv1aFold(fnv1aFold(7n, all.subarray(0, 3)), all.subarray(3)));
 });
 
 test("fingerprints: batch against single values, and the fold against FNV-1a over words", () => {
