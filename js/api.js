@@ -169,7 +169,7 @@ export function bindCorvane(m) {
       }
       const ids = idsArg(args[0]);
       const xyz = xyzArg(args[1], ids.length);
-      return mapTexts(ids, xyz, precisionArg(args.length > 2 ? args[2] : 1));
+      return mapTexts(ids, xyz, precisionArg(args[2] === undefined ? 1 : args[2]));
     }
     if (args.length < 4 || args.length > 5) {
       throw new CorvaneError(`mapText: expected (id, x, y, z, precision = 1), got ${args.length} arguments`);
@@ -178,7 +178,7 @@ export function bindCorvane(m) {
     one.xyz[0] = f32Arg(args[1], "x");
     one.xyz[1] = f32Arg(args[2], "y");
     one.xyz[2] = f32Arg(args[3], "z");
-    return mapTexts(one.ids, one.xyz, precisionArg(args.length > 4 ? args[4] : 1))[0];
+    return mapTexts(one.ids, one.xyz, precisionArg(args[4] === undefined ? 1 : args[4]))[0];
   }
 
   /** Map coordinates of each position as columns. */
