@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -54,6 +55,26 @@ inline char* write_all_digits_backward(char* end, std::uint64_t value) noexcept 
 
 /// Most decimal digits of a 64-bit unsigned integer.
 inline constexpr std::size_t kMaxUint64Digits = 20;
+
+/// 10^0 to 10^19.
+inline constexpr std::array<std::uint64_t, kMaxUint64Digits> kPowersOf10 = [] {
+  std::array<std::uint64_t, kMaxUint64Digits> powers{};
+  std::uint64_t p = 1;
+  for (std::uint64_t& power : powers) {
+    power = p;
+    p *= 10u;
+  }
+  return powers;
+}();
+
+/// Decimal digits of `value` (one for 0): the estimate from its bit length
+/// (1233 / 4096 is just above log10 2) is exact or one short.
+constexpr std::size_t decimal_length(std::uint64_t value) noexcept {
+  value |= 1u;
+  const auto bits = static_cast<std::size_t>(64 - std::countl_zero(value));
+  const std::size_t estimate = bits * 1233 >> 12;
+  return estimate + (value >= kPowersOf10[estimate] ? 1u : 0u);
+}
 
 /// Writes every digit of `value` (one for 0) at `out` and returns the end.
 inline char* write_decimal(char* out, std::uint64_t value) noexcept {

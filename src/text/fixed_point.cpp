@@ -13,26 +13,8 @@
 namespace corvane::detail {
 namespace {
 
-constexpr std::array<std::uint64_t, 10> kPowersOf10 = {
-    1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
-static_assert(kMaxFastFixedPrecision < kPowersOf10.size());
-
-// Characters before the digits: a sign and at most 39 integer digits (the
-// rounded magnitude of a float below 2^k has at most floor(k*log10 2) + 1 of
-// them, since it is at most 2^k). 0.30103 is slightly above log10 2, so the
-// integer estimate never falls short.
-constexpr std::size_t integer_digits_bound(int k) noexcept {
-  return k <= 0 ? 1u : static_cast<std::size_t>(k * 30103 / 100000 + 1);
-}
-// The largest finite float is below 2^128.
-static_assert(integer_digits_bound(128) == kMaxFloatIntegerDigits);
-
-std::size_t integer_chars_bound(float value) noexcept {
-  const std::uint32_t bits = bit_cast<std::uint32_t>(value);
-  const int biased_exponent = static_cast<int>((bits >> 23) & 0xFFu);
-  const int k = biased_exponent - 126;  // |value| < 2^k for normal numbers
-  return 1u + integer_digits_bound(k);
-}
+// The fast path's m * 10^precision stays below 2^24 * 10^9 < 2^54.
+static_assert(kMaxFastFixedPrecision <= 9);
 
 char* write_non_finite(char* out, float value) noexcept {
   if (std::isnan(value)) {
@@ -45,6 +27,7 @@ char* write_non_finite(char* out, float value) noexcept {
 }
 
 // A finite float's exact value: -1^negative * mantissa * 2^exponent.
+// Infinities and NaNs come out with exponent 105.
 struct Binary {
   bool negative;
   std::uint32_t mantissa;  // below 2^24
@@ -84,20 +67,18 @@ bool scaled_integer(const Binary& x, std::size_t precision, std::uint64_t& resul
 
 // The text of scaled / 10^precision, precision at most kMaxFastFixedPrecision.
 char* write_scaled(char* out, bool negative, std::uint64_t scaled, std::size_t precision) noexcept {
-  // Right to left: the fraction's digits, the point, then the integer digits
-  // (at least one). 20 digits of a 64-bit number, or "0." and 9 digits.
-  char text[kMaxUint64Digits + 2];
-  char* const end = text + sizeof text;
-  char* start = end;
-  if (precision > 0) {
-    start = write_digits_backward(start, scaled, precision);
-    *--start = '.';
-  }
-  start = write_all_digits_backward(start, scaled);
   if (negative) *out++ = '-';
-  const auto size = static_cast<std::size_t>(end - start);
-  std::memcpy(out, start, size);
-  return out + size;
+  // Right to left in place: the fraction's digits, the point, then the
+  // integer digits, at least one.
+  const std::size_t digits = std::max(decimal_length(scaled), precision + 1);
+  char* const end = out + digits + (precision > 0 ? 1 : 0);
+  char* cursor = end;
+  if (precision > 0) {
+    cursor = write_digits_backward(cursor, scaled, precision);
+    *--cursor = '.';
+  }
+  write_digits_backward(cursor, scaled, digits - precision);
+  return end;
 }
 
 // Integers above 2^64 (floats from 2^64 up), in 32-bit words: 2^24 * 2^104
@@ -178,13 +159,6 @@ class Fraction {
 
 }  // namespace
 
-std::size_t fixed_chars_bound(float value, std::size_t precision) noexcept {
-  if (!std::isfinite(value)) return 4;
-  const std::size_t head = integer_chars_bound(value) + 1;  // + the point
-  if (precision > std::numeric_limits<std::size_t>::max() - head) return 0;
-  return head + precision;
-}
-
 char* write_fixed_exact(char* out, float value, std::size_t precision) noexcept {
   if (!std::isfinite(value)) return write_non_finite(out, value);
   const Binary x = binary_of(value);
@@ -243,9 +217,9 @@ char* write_fixed_exact(char* out, float value, std::size_t precision) noexcept 
 }
 
 char* write_fixed(char* out, float value, std::size_t precision) noexcept {
-  if (!std::isfinite(value)) return write_non_finite(out, value);
   if (precision <= kMaxFastFixedPrecision) {
     const Binary x = binary_of(value);
+    if (x.exponent > 104) return write_non_finite(out, value);
     std::uint64_t scaled = 0;
     if (scaled_integer(x, precision, scaled)) {
       return write_scaled(out, x.negative, scaled, precision);
