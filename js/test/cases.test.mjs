@@ -10,8 +10,11 @@ const casesDir = join(repository, "tests/cases");
 const f32 = Math.fround;
 const hex = (text) => Number.parseInt(text, 16);
 
-// One reader per table; a table without one fails, so that a new shared rule
-// cannot go unchecked here.
+// Tables of rules the package does not expose, each with the reason.
+const notExposed = {};
+
+// One reader per table; a table in neither list fails, so that a new shared
+// rule cannot go unchecked here.
 const readers = {
   "map_text.json": (c) => {
     if (c.error) {
@@ -45,8 +48,9 @@ const readers = {
 };
 
 for (const file of readdirSync(casesDir).filter((f) => f.endsWith(".json")).sort()) {
-  test(file, () => {
-    assert.ok(readers[file], `no reader for tests/cases/${file} in the JavaScript package's tests`);
+  test(file, { skip: notExposed[file] }, () => {
+    assert.ok(readers[file],
+      `no reader for tests/cases/${file}: add one to js/test/cases.test.mjs, or list it in notExposed`);
     const table = JSON.parse(readFileSync(join(casesDir, file), "utf8"));
     assert.ok(table.cases.length > 0);
     for (const c of table.cases) {
