@@ -25,7 +25,7 @@ const option = (name, fallback) => {
 const packageDir = resolve(option("--package", resolve(root, "build/wasm/js/package")));
 const baseline = option("--baseline", resolve(root, "build/bench/bench/js_baseline_bench"));
 const write = option("--write", undefined);
-const repetitions = Number(option("--repetitions", "5"));
+const repetitions = Number(option("--repetitions", "7"));
 
 // The inputs js_baseline_bench.cpp builds, element for element.
 function inputs(n) {
@@ -42,24 +42,21 @@ function inputs(n) {
   return { ids, xyz };
 }
 
-function medianCpuNs(call, n) {
-  const times = [];
-  for (let r = 0; r < repetitions; ++r) {
-    const start = process.cpuUsage();
-    call();
-    const used = process.cpuUsage(start);
-    times.push((used.user + used.system) * 1e3);
-  }
-  times.sort((a, b) => a - b);
-  return times[Math.floor(times.length / 2)] / n;
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+function cpuNs(call, n) {
+  const start = process.cpuUsage();
+  call();
+  const used = process.cpuUsage(start);
+  return ((used.user + used.system) * 1e3) / n;
 }
 
+// One repetition of each native benchmark, CPU time per position.
 function baselineNs() {
-  const out = execFileSync(baseline, ["--benchmark_format=json", `--benchmark_repetitions=${repetitions}`,
-    "--benchmark_report_aggregates_only=true"], { encoding: "utf8" });
+  const out = execFileSync(baseline, ["--benchmark_format=json", "--benchmark_repetitions=1"],
+    { encoding: "utf8" });
   const ns = {};
   for (const b of JSON.parse(out).benchmarks) {
-    if (b.aggregate_name !== "median") continue;
     const [name, n] = b.run_name.split("/");
     ns[name] = (b.cpu_time * { ms: 1e6, us: 1e3, ns: 1 }[b.time_unit]) / Number(n);
   }
@@ -76,7 +73,7 @@ async function moduleOnlyNs(ids, xyz) {
   m.HEAPU32.set(ids, p >>> 2);
   m.HEAPF32.set(xyz, (p >>> 2) + n);
   m._corvane_map_text(p, p + 4 * n, n, 1);
-  return medianCpuNs(() => m._corvane_map_text(p, p + 4 * n, n, 1), n);
+  return () => cpuNs(() => m._corvane_map_text(p, p + 4 * n, n, 1), n);
 }
 
 const loadBefore = loadavg()[0];
@@ -84,12 +81,20 @@ const { mapText, toWorldCoords } = await import(pathToFileURL(resolve(packageDir
 const n = 1_000_000;
 const { ids, xyz } = inputs(n);
 mapText(ids, xyz);  // the module's memory grown once, as a long-lived page's would be
-const js = {
-  mapText: medianCpuNs(() => mapText(ids, xyz), n),
-  toWorldCoords: medianCpuNs(() => toWorldCoords(ids, xyz), n),
-  moduleOnly: await moduleOnlyNs(ids, xyz),
-};
-const cpp = baselineNs();
+const moduleOnly = await moduleOnlyNs(ids, xyz);
+// Repetitions interleaved with the native ones, so that load from elsewhere
+// falls on both sides alike; the median of each is reported.
+const runs = { mapText: [], toWorldCoords: [], moduleOnly: [], BM_AppendMapTextColumns: [], BM_ToWorldCoordsColumns: [] };
+for (let r = 0; r < repetitions; ++r) {
+  runs.mapText.push(cpuNs(() => mapText(ids, xyz), n));
+  runs.toWorldCoords.push(cpuNs(() => toWorldCoords(ids, xyz), n));
+  runs.moduleOnly.push(moduleOnly());
+  const native = baselineNs();
+  runs.BM_AppendMapTextColumns.push(native.BM_AppendMapTextColumns);
+  runs.BM_ToWorldCoordsColumns.push(native.BM_ToWorldCoordsColumns);
+}
+const js = { mapText: median(runs.mapText), toWorldCoords: median(runs.toWorldCoords), moduleOnly: median(runs.moduleOnly) };
+const cpp = { BM_AppendMapTextColumns: median(runs.BM_AppendMapTextColumns), BM_ToWorldCoordsColumns: median(runs.BM_ToWorldCoordsColumns) };
 const loadAfter = loadavg()[0];
 
 const module = readFileSync(resolve(packageDir, "corvane_wasm.js"));
@@ -106,7 +111,7 @@ const rows = [
 ];
 const lines = [HEADING, "",
   "From one run of `bench/js_bench.mjs`: CPU time per position, median of " +
-  `${repetitions} repetitions, the package's call under Node (argument checks, copies into and out of ` +
+  `${repetitions} repetitions interleaved with the native ones, the package's call under Node (argument checks, copies into and out of ` +
   "the module's memory, JavaScript strings or typed arrays made) against `bench/js_baseline_bench` " +
   "(native x86-64) on the same generated inputs.",
   `Node ${process.versions.node}, emscripten 3.1.6; ${new Date().toISOString().slice(0, 16).replace("T", " ")} UTC; ` +
