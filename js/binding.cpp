@@ -39,6 +39,9 @@ struct MapTextResult {
   float degrees_outside;  // outdoors but not located: how far outside
 };
 enum Status : std::uint32_t { kOutdoor = 0, kIndoor = 1, kRejected = 2, kOutside = 3 };
+// api.js reads the fields as words 0 to 15, in this order.
+static_assert(sizeof(const char*) == 4 && offsetof(MapTextResult, message) == 9 * 4 &&
+              offsetof(MapTextResult, id) == 11 * 4 && sizeof(MapTextResult) == 16 * 4);
 
 MapTextResult g_map_text;
 std::string g_message;
@@ -197,9 +200,8 @@ extern "C" {
 // ---- Positions as columns ----------------------------------------------------
 
 EMSCRIPTEN_KEEPALIVE void corvane_to_world_coords(const std::uint32_t* ids, const float* xyz,
-                                                  std::size_t n, float* lat, float* lon,
-                                                  float* alt, std::uint8_t* indoor,
-                                                  std::uint16_t* cell) {
+                                                  std::size_t n, float* lat, float* lon, float* alt,
+                                                  std::uint8_t* indoor, std::uint16_t* cell) {
   to_world_coords(std::span(ids, n), std::span(xyz, 3 * n),
                   MapCoordinateColumns{std::span(lat, n), std::span(lon, n), std::span(alt, n),
                                        std::span(indoor, n), std::span(cell, n)});
@@ -210,12 +212,17 @@ EMSCRIPTEN_KEEPALIVE void corvane_map_text(const std::uint32_t* ids, const float
                                            std::size_t n, std::size_t precision) {
   g_texts.clear();
   g_ends.resize(n);
-  append_map_text(g_texts, std::span(ids, n), std::span(xyz, 3 * n), precision,
-                  std::span(g_ends));
+  append_map_text(g_texts, std::span(ids, n), std::span(xyz, 3 * n), precision, std::span(g_ends));
 }
-EMSCRIPTEN_KEEPALIVE const char* corvane_texts_data() { return g_texts.data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t corvane_texts_size() { return g_texts.size(); }
-EMSCRIPTEN_KEEPALIVE const std::size_t* corvane_text_ends() { return g_ends.data(); }
+EMSCRIPTEN_KEEPALIVE const char* corvane_texts_data() {
+  return g_texts.data();
+}
+EMSCRIPTEN_KEEPALIVE std::size_t corvane_texts_size() {
+  return g_texts.size();
+}
+EMSCRIPTEN_KEEPALIVE const std::size_t* corvane_text_ends() {
+  return g_ends.data();
+}
 /// Gives back the texts' memory after a large batch.
 EMSCRIPTEN_KEEPALIVE void corvane_release_texts() {
   std::string().swap(g_texts);
@@ -241,7 +248,8 @@ EMSCRIPTEN_KEEPALIVE const MapTextResult* corvane_parse_map_text(const char* tex
 EMSCRIPTEN_KEEPALIVE const MapTextResult* corvane_locate(const char* text, std::size_t size) {
   read_map_text(text, size);
   if (g_map_text.status != kOutdoor) return &g_map_text;
-  const WorldCoordinates wc{WorldCoordinates::Outdoor{g_map_text.lat, g_map_text.lon, g_map_text.alt}};
+  const WorldCoordinates wc{
+      WorldCoordinates::Outdoor{g_map_text.lat, g_map_text.lon, g_map_text.alt}};
   const std::optional<WorldPosition> located = WorldPosition::from_world_coords(wc);
   if (!located) {
     g_map_text.status = kOutside;
@@ -273,7 +281,9 @@ EMSCRIPTEN_KEEPALIVE void corvane_fnv1a_fold(std::uint32_t* h, const std::uint32
 
 // ---- Vocabularies -------------------------------------------------------------
 
-EMSCRIPTEN_KEEPALIVE std::size_t corvane_vocabulary_count() { return vocabularies().size(); }
+EMSCRIPTEN_KEEPALIVE std::size_t corvane_vocabulary_count() {
+  return vocabularies().size();
+}
 /// Bit 0: flag set; bit 1: display names; bit 2: a default member; bits 8..15: storage bits.
 EMSCRIPTEN_KEEPALIVE std::uint32_t corvane_vocabulary_kind(std::size_t v) {
   const VocabularyEntry& e = vocabularies()[v];
@@ -312,6 +322,8 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t corvane_flags_truncate(std::size_t v, std::ui
   return vocabularies()[v].truncate(raw);
 }
 /// Size of the text the last name call handed out.
-EMSCRIPTEN_KEEPALIVE std::size_t corvane_handed_out_size() { return g_view.size(); }
+EMSCRIPTEN_KEEPALIVE std::size_t corvane_handed_out_size() {
+  return g_view.size();
+}
 
 }  // extern "C"
