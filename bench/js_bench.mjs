@@ -113,7 +113,8 @@ const lines = [HEADING, "",
   "From one run of `bench/js_bench.mjs`: CPU time per position, median of " +
   `${repetitions} repetitions interleaved with the native ones, the package's call under Node (argument checks, copies into and out of ` +
   "the module's memory, JavaScript strings or typed arrays made) against `bench/js_baseline_bench` " +
-  "(native x86-64) on the same generated inputs.",
+  "(native x86-64) on the same generated inputs. Rows without a target show where the time goes: " +
+  "the second is the module's own text writing, without the JavaScript strings that the first makes.",
   `Node ${process.versions.node}, emscripten 3.1.6; ${new Date().toISOString().slice(0, 16).replace("T", " ")} UTC; ` +
   `load average before ${loadBefore.toFixed(2)}, after ${loadAfter.toFixed(2)}.`, "",
   "| Comparison | JavaScript | C++ | Ratio | Target | Verdict |", "|---|---|---|---|---|---|"];
