@@ -2,7 +2,6 @@
 // float in the order written, and nothing is fused into a multiply-add.
 #include "corvane/math.hpp"
 
-#include <bit>
 #include <cmath>
 #include <ostream>
 
@@ -16,6 +15,7 @@
 #define CORVANE_ROTATION_LANES 0
 #endif
 
+#include "corvane/detail/bit_cast.hpp"
 #include "debug_text.hpp"
 #include "crmath/cr_math.hpp"
 #include "heading.hpp"
@@ -199,7 +199,7 @@ Quaternion Quaternion::from_rotation_matrix(const std::array<float, 9>& m) noexc
 Quaternion Quaternion::slerp(const Quaternion& from, const Quaternion& to_in, float t) noexcept {
   // 0.0002f is the pattern 0x3951B717.
   static constexpr float kNearlyIdentical = 0.0002f;
-  static_assert(std::bit_cast<std::uint32_t>(kNearlyIdentical) == 0x3951B717u);
+  static_assert(detail::bit_cast<std::uint32_t>(kNearlyIdentical) == 0x3951B717u);
 
   Quaternion to = to_in;
   float cosom = from.dot(to);
@@ -256,7 +256,7 @@ std::optional<Plane> Plane::from_triangle(const Vector3& v0, const Vector3& v1,
                                           const Vector3& v2) noexcept {
   // 1e-12f is the pattern 0x2B8CBCCC.
   static constexpr float kMinCrossLengthSquared = 1e-12f;
-  static_assert(std::bit_cast<std::uint32_t>(kMinCrossLengthSquared) == 0x2B8CBCCCu);
+  static_assert(detail::bit_cast<std::uint32_t>(kMinCrossLengthSquared) == 0x2B8CBCCCu);
 
   const Vector3 cross = (v1 - v0).cross(v2 - v0);
   const float length_sq = cross.length_squared();

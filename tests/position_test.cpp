@@ -57,11 +57,11 @@ std::string printf_fixed(float value, std::size_t precision) {
   return text;
 }
 
-std::string write_fixed(float value, std::size_t precision, bool through_to_chars = false) {
+std::string write_fixed(float value, std::size_t precision, bool exact_path = false) {
   const std::size_t bound = corvane::detail::fixed_chars_bound(value, precision);
   std::string text(bound, '#');
-  char* end = through_to_chars
-                  ? corvane::detail::write_fixed_to_chars(text.data(), value, precision)
+  char* end = exact_path
+                  ? corvane::detail::write_fixed_exact(text.data(), value, precision)
                   : corvane::detail::write_fixed(text.data(), value, precision);
   const auto written = static_cast<std::size_t>(end - text.data());
   EXPECT_LE(written, bound) << bits(value) << " at " << precision;
@@ -524,6 +524,16 @@ std::vector<float> fixed_samples() {
   for (int k = 1; k <= 12; ++k) {
     for (int m = 1; m < 64; m += 2) values.push_back(std::ldexp(static_cast<float>(m), -k));
   }
+  // Each binade's first and last patterns, both signs: powers of two, their
+  // neighbours, the subnormals' ends and the largest float.
+  for (std::uint32_t binade = 0; binade < 255; ++binade) {
+    for (std::uint32_t step = 0; step < 3; ++step) {
+      for (const std::uint32_t sign : {0u, 0x80000000u}) {
+        values.push_back(std::bit_cast<float>(sign | (binade << 23) | step));
+        values.push_back(std::bit_cast<float>(sign | (binade << 23) | (0x7FFFFFu - step)));
+      }
+    }
+  }
   std::mt19937 rng(42);
   std::uniform_int_distribution<std::uint32_t> any_bits;
   std::uniform_real_distribution<float> world(-1000.0f, 1000.0f);
@@ -537,7 +547,8 @@ std::vector<float> fixed_samples() {
 
 TEST(FixedText, MatchesPrintfForEveryPrecision) {
   const std::vector<float> values = fixed_samples();
-  for (std::size_t precision : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 40u, 149u, 150u, 200u}) {
+  for (std::size_t precision :
+       {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 17u, 19u, 40u, 149u, 150u, 200u}) {
     for (const float v : values) {
       const std::string expected = printf_fixed(v, precision);
       ASSERT_EQ(write_fixed(v, precision), expected) << bits(v) << " at " << precision;
