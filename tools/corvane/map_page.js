@@ -81,135 +81,427 @@
   }
   map.on("moveend zoomend", drawGrid);
 
+  // ---- Map text, read as the library reads it ------------------------------------
+
+  /// The library's WorldCoordinates::parse and, for what it reads outdoors,
+  /// WorldPosition::from_world_coords, to the bit: {lat, lon, alt,
+  /// latPrecision, lonPrecision, located: {id, x, y, z} or null}, {indoor}, or
+  /// {error: {part, reason, offset}, message} with the offset in UTF-8 bytes.
+  /// The one place the page reads map text: the library itself, compiled for
+  /// the browser, is to take its place.
+  const readMapText = (() => {
+    const fr = Math.fround;
+    const f32 = new Float32Array(1), u32 = new Uint32Array(f32.buffer);
+    const bitsOf = (v) => { f32[0] = v; return u32[0]; };
+    const floatOf = (b) => { u32[0] = b; return f32[0]; };
+    const lastOffset = floatOf(bitsOf(landblock) - 1);
+    const worldMetres = fr(landblock * 256);
+    // Map degrees a position shows at this landblock and offset on one axis.
+    const degreesAt = (lb, offset) => fr(fr(fr(lb * landblock + offset) / metresPerDegree) - originDegrees);
+    const worldMin = degreesAt(0, 0), worldMax = degreesAt(255, lastOffset);
+
+    // A double as m * 2^e, both exact (BigInt m).
+    const view = new DataView(new ArrayBuffer(8));
+    function exact(q) {
+      view.setFloat64(0, q);
+      const hi = view.getUint32(0), e = (hi >>> 20) & 0x7FF;
+      const m = (BigInt(hi & 0xFFFFF) << 32n) | BigInt(view.getUint32(4));
+      return e === 0 ? [m, -1074] : [m | (1n << 52n), e - 1075];
+    }
+    // Sign of digits * 10^exp10 - q.
+    function compare(digits, exp10, q) {
+      const [m, e] = exact(q);
+      let left = BigInt(digits), right = m;
+      if (exp10 >= 0) left *= 10n ** BigInt(exp10); else right *= 10n ** BigInt(-exp10);
+      if (e >= 0) right <<= BigInt(e); else left <<= BigInt(-e);
+      return left < right ? -1 : left > right ? 1 : 0;
+    }
+    // The float nearest digits * 10^exp10, ties to even (Infinity past the
+    // largest float): Number() rounds to double first, so check the midpoints.
+    function decimalToFloat(digits, exp10) {
+      if (!/[1-9]/.test(digits)) return 0;
+      const approx = Number(digits + "e" + exp10);
+      if (approx === Infinity) return Infinity;
+      const value = (b) => (b === 0x7F800000 ? 2 ** 128 : floatOf(b));
+      let b = bitsOf(fr(approx));
+      for (;;) {
+        if (b < 0x7F800000) {
+          const c = compare(digits, exp10, (value(b) + value(b + 1)) / 2);
+          if (c > 0 || (c === 0 && (b & 1))) { ++b; continue; }
+        }
+        if (b > 0) {
+          const c = compare(digits, exp10, (value(b - 1) + value(b)) / 2);
+          if (c < 0 || (c === 0 && (b & 1))) { --b; continue; }
+        }
+        return b === 0x7F800000 ? Infinity : floatOf(b);
+      }
+    }
+    // A float with `digits` after the point, as printf's "%.*f" writes it.
+    function fixed(v, digits) {
+      const [m, e] = exact(v);
+      const n = m * 10n ** BigInt(digits);
+      let q;
+      if (e >= 0) {
+        q = n << BigInt(e);
+      } else {
+        const s = BigInt(-e), half = 1n << (s - 1n);
+        q = n >> s;
+        const r = n - (q << s);
+        if (r > half || (r === half && (q & 1n))) q += 1n;
+      }
+      const t = q.toString().padStart(digits + 1, "0");
+      return digits === 0 ? t : t.slice(0, -digits) + "." + t.slice(-digits);
+    }
+    // The landblock and offset on one axis whose degrees come nearest to
+    // `degrees` (same side of 0), nearest to the exact inverse among those.
+    function locateAxis(degrees) {
+      const ideal = (degrees + originDegrees) * metresPerDegree;
+      const near = fr(ideal);
+      const idealBits = bitsOf(near < 0 ? 0 : worldMetres < near ? worldMetres : near);
+      const placeOf = (metres) => {
+        const lb = Math.min(Math.floor(metres / landblock), 255);
+        return [lb, Math.min(fr(metres - lb * landblock), lastOffset)];
+      };
+      let best = [true, Infinity, 0], place = null, shownBest = 0;
+      for (const step of [0, -1, 1, -2, 2, -3, 3]) {
+        if (step < 0 && idealBits < -step) continue;
+        const metres = floatOf(idealBits + step);
+        if (metres > worldMetres) continue;
+        const at = placeOf(metres), shown = degreesAt(at[0], at[1]);
+        const c = [(shown >= 0) !== (degrees >= 0), Math.abs(shown - degrees), Math.abs(metres - ideal)];
+        if (c[0] < best[0] || (c[0] === best[0] && (c[1] < best[1] || (c[1] === best[1] && c[2] < best[2])))) {
+          best = c; place = at; shownBest = shown;
+        }
+        if (step === 0 && !c[0] && c[1] === 0) break;
+      }
+      const finer = ideal - place[0] * landblock;
+      if (finer >= 0 && finer < landblock) {
+        const offset = Math.min(fr(finer), lastOffset);
+        if (degreesAt(place[0], offset) === shownBest) place = [place[0], offset];
+      }
+      return place;
+    }
+    const noZeros = (digits) => digits.replace(/^0+/, "");
+    // Latitude or longitude: inside the world, the degrees the position nearest
+    // the middle of the band the text names shows, if it prints as the text;
+    // otherwise the float nearest that middle.
+    function angleValue(int, frac, negative) {
+      const digits = frac.length, zero = !/[1-9]/.test(int + frac);
+      const plain = digits === 1 ? decimalToFloat(int + frac + "5", -2)
+                  : zero ? decimalToFloat("25", -digits - 2) : decimalToFloat(int + frac, -digits);
+      const signed = negative ? -plain : plain;
+      if (digits > 6) return signed;
+      let scaled = 0;
+      for (const c of int + frac) scaled = scaled * 10 + (c.charCodeAt(0) - 48);
+      const unit = [1, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6][digits];
+      const [low, high] = digits === 1 ? [scaled * unit, (scaled + 1) * unit]
+                        : zero ? [0, unit / 2] : [(scaled - 0.5) * unit, (scaled + 0.5) * unit];
+      const edge = negative ? -worldMin : worldMax;
+      if (low > edge) return signed;
+      const middle = (low + Math.min(high, edge)) / 2;
+      const at = locateAxis(negative ? -middle : middle);
+      const shown = degreesAt(at[0], at[1]);
+      if (negative === (shown >= 0)) return signed;
+      let magnitude = Math.abs(shown);
+      if (digits === 1) magnitude = Math.max(fr(magnitude - fr(0.05)), 0);
+      const written = fixed(magnitude, digits).split(".");
+      return noZeros(written[0]) === noZeros(int) && (written[1] || "") === frac ? shown : signed;
+    }
+
+    const parts = ["map text", "latitude", "longitude", "altitude", "indoor cell"];
+    const encoder = new TextEncoder();
+    return function read(text) {
+      const s = encoder.encode(text);
+      let pos = 0;
+      const peek = () => (pos < s.length ? String.fromCharCode(s[pos]) : "");
+      const blanks = () => { while (peek() === " " || peek() === "\t") ++pos; };
+      const take = (c) => { if (peek().toLowerCase() !== c) return false; ++pos; return true; };
+      const run = (re) => { const from = pos; while (re.test(peek())) ++pos; return String.fromCharCode(...s.subarray(from, pos)); };
+      const word = (w) => {
+        if (String.fromCharCode(...s.subarray(pos, pos + w.length)).toLowerCase() !== w) return false;
+        pos += w.length;
+        return true;
+      };
+      class Rejected { constructor(part, reason, offset) { Object.assign(this, { part, reason, offset }); } }
+      const fail = (part, reason, at = pos) => { throw new Rejected(part, reason, at); };
+      const number = (part) => {
+        const start = pos, int = run(/[0-9]/);
+        if (!int) fail(part, "expected a number", start);
+        let frac = "";
+        if (take(".")) { frac = run(/[0-9]/); if (!frac) fail(part, "expected a digit after the decimal point"); }
+        return [int, frac];
+      };
+      const angle = (latitude) => {
+        const part = latitude ? 1 : 2;
+        if (peek() === "-" || peek() === "+") fail(part, "no sign here: the letter after the number gives the direction");
+        const start = pos, [int, frac] = number(part);
+        if (noZeros(int).length > 5) fail(part, "out of range: 100000 degrees or more", start);
+        blanks();
+        const letter = pos, negative = take(latitude ? "s" : "w");
+        if (!negative && !take(latitude ? "n" : "e")) {
+          const swapped = (latitude ? "ew" : "ns").includes(peek().toLowerCase()) && peek() !== "";
+          fail(part, latitude ? (swapped ? "expected N or S: latitude comes first" : "expected N or S")
+                              : (swapped ? "expected E or W: longitude comes second" : "expected E or W"), letter);
+        }
+        const value = angleValue(int, frac, negative);
+        if (Math.abs(value) >= 100000) fail(part, "out of range: 100000 degrees or more", start);
+        return [value, frac.length];
+      };
+      const separator = () => { blanks(); if (take(",")) blanks(); };
+      try {
+        let out;
+        blanks();
+        if (pos === s.length) fail(0, "empty");
+        if (word("indoors")) {
+          blanks();
+          if (!take("[")) fail(4, "expected [ after Indoors");
+          blanks();
+          const start = pos, hex = run(/[0-9a-fA-F]/);
+          if (!hex) fail(4, "expected a hexadecimal cell number", start);
+          if (hex.length > 4) fail(4, "at most four hexadecimal digits", start);
+          blanks();
+          if (!take("]")) fail(4, "expected ] after the cell number");
+          out = { indoor: parseInt(hex, 16), latPrecision: 0, lonPrecision: 0, located: null };
+        } else {
+          const [lat, latPrecision] = angle(true);
+          separator();
+          const [lon, lonPrecision] = angle(false);
+          let alt = 0;
+          blanks();
+          if (pos < s.length) {
+            separator();
+            const start = pos, negative = take("-"), [int, frac] = number(3);
+            const magnitude = decimalToFloat(int + frac, -frac.length);
+            if (magnitude === Infinity) fail(3, "out of range for a float", start);
+            blanks();
+            if (!take("z")) fail(3, "expected Z after the altitude");
+            alt = negative ? -magnitude : magnitude;
+          }
+          out = { lat, lon, alt, latPrecision, lonPrecision, located: null };
+          const inside = (d) => d >= worldMin && d <= worldMax;
+          if (inside(lat) && inside(lon)) {
+            const x = locateAxis(lon), y = locateAxis(lat);
+            const cell = (offset) => Math.trunc(fr(Math.min(offset, data.maxLocal) / data.cellLength));
+            const id = ((x[0] << 24) | (y[0] << 16) | (cell(x[1]) * 8 + cell(y[1]) + 1)) >>> 0;
+            out.located = { id, x: x[1], y: y[1], z: alt };
+          }
+        }
+        blanks();
+        if (pos < s.length) fail(0, "unexpected text after the coordinates");
+        return out;
+      } catch (e) {
+        if (!(e instanceof Rejected)) throw e;
+        const error = { part: parts[e.part], reason: e.reason, offset: e.offset };
+        return { error, message: error.part + ": " + error.reason + " (at character " + (error.offset + 1) + ")" };
+      }
+    };
+  })();
+
   // ---- Positions ---------------------------------------------------------------
 
+  const status = document.getElementById("search-status");
+  /// Per position, in the tool's order: plane x and y in metres, indoors,
+  /// map text, position ("0xDA550000 84 108 0") and label as shown.
+  const points = { x: null, y: null, indoors: null, text: [], position: [], label: [] };
+  let markers = [];
   const clusters = L.markerClusterGroup({ maxClusterRadius: 40, showCoverageOnHover: false,
-                                          chunkedLoading: true });
-  const markers = data.points.map((point, index) => {
-    const [x, y, indoors, text, position, label] = point;
-    const marker = L.marker([y, x], {
-      icon: L.divIcon({ className: "corvane-marker" + (indoors ? " indoors" : ""),
-                        iconSize: [12, 12] }),
-      keyboard: false,
-    });
+                                          chunkedLoading: true, animate: false });
+  const icons = [false, true].map((indoors) => L.divIcon({
+    className: "corvane-marker" + (indoors ? " indoors" : ""), iconSize: [12, 12] }));
+
+  async function unpack() {
+    const raw = atob(data.positions);
+    let bytes = new Uint8Array(raw.length);
+    for (let i = 0; i < raw.length; ++i) bytes[i] = raw.charCodeAt(i);
+    if (data.deflated) {
+      const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("deflate"));
+      bytes = new Uint8Array(await new Response(stream).arrayBuffer());
+    }
+    const n = data.count;
+    const word = (plane, i) => (bytes[plane * 4 * n + i] | bytes[(plane * 4 + 1) * n + i] << 8 |
+                                bytes[(plane * 4 + 2) * n + i] << 16 | bytes[(plane * 4 + 3) * n + i] << 24) >>> 0;
+    points.x = new Float64Array(n); points.y = new Float64Array(n); points.indoors = new Uint8Array(n);
+    for (let i = 0; i < n; ++i) {
+      const x = word(0, i);
+      points.x[i] = (x & 0x7FFFFFFF) / data.planeUnitsPerMetre;
+      points.y[i] = word(1, i) / data.planeUnitsPerMetre;
+      points.indoors[i] = x >>> 31;
+    }
+    const lines = new TextDecoder().decode(bytes.subarray(8 * n)).split("\n");
+    points.text = lines.slice(0, n);
+    points.position = lines.slice(n, 2 * n);
+    points.label = lines.slice(2 * n, 3 * n);
+  }
+
+  function tooltipOf(i) {
     const tip = document.createElement("div");
-    for (const [kind, value] of [["map-text", text], ["position", position], ["label", label]]) {
+    for (const [kind, value] of [["map-text", points.text[i]], ["position", points.position[i]],
+                                 ["label", points.label[i]]]) {
       if (!value) continue;
       const line = document.createElement("div");
       line.className = kind;
       line.textContent = value;
       tip.appendChild(line);
     }
-    marker.bindTooltip(tip, { className: "corvane-tooltip", direction: "top", offset: [0, -6] });
-    marker.on("add", () => { marker.getElement().dataset.index = String(index); });
-    return marker;
-  });
-  clusters.addLayers(markers);
-  map.addLayer(clusters);
-
-  // ---- The view ----------------------------------------------------------------
-
-  if (data.extent === "world" || markers.length === 0) {
-    map.fitBounds(worldBounds);
-  } else {
-    const bounds = L.latLngBounds(data.points.map((p) => [p[1], p[0]]));
-    map.fitBounds(bounds.pad(0.05), { maxZoom: 6 });
+    return tip;
   }
+  // Tooltips are made when first wanted: a page may hold a million markers.
+  function withTooltip(marker) {
+    if (!marker.getTooltip()) {
+      marker.bindTooltip(tooltipOf(marker.options.index),
+                         { className: "corvane-tooltip", direction: "top", offset: [0, -6] });
+    }
+    return marker;
+  }
+  clusters.on("mouseover", (event) => {
+    if (event.layer instanceof L.Marker && event.layer.options.index !== undefined) {
+      withTooltip(event.layer).openTooltip();
+    }
+  });
+
+  const loaded = unpack().then(() => {
+    const n = data.count;
+    markers = new Array(n);
+    for (let i = 0; i < n; ++i) {
+      markers[i] = L.marker([points.y[i], points.x[i]], { icon: icons[points.indoors[i]], keyboard: false, index: i });
+    }
+    // ---- The view ----
+    if (data.extent === "world" || n === 0) {
+      map.fitBounds(worldBounds);
+    } else {
+      let x0 = Infinity, y0 = Infinity, x1 = -Infinity, y1 = -Infinity;
+      for (let i = 0; i < n; ++i) {
+        x0 = Math.min(x0, points.x[i]); x1 = Math.max(x1, points.x[i]);
+        y0 = Math.min(y0, points.y[i]); y1 = Math.max(y1, points.y[i]);
+      }
+      map.fitBounds(L.latLngBounds([y0, x0], [y1, x1]).pad(0.05), { maxZoom: 6 });
+    }
+    clusters.addLayers(markers);
+    map.addLayer(clusters);
+  }).catch((error) => {
+    status.textContent = "cannot read the positions: " + error;
+    throw error;
+  });
+  map.fitBounds(worldBounds);
   drawGrid();
 
   // ---- Search ------------------------------------------------------------------
 
-  // The map text form ("33.5S, 72.7E, 0.0Z", altitude optional, blanks or
-  // commas between the parts, either case) and indoor text ("Indoors [01AD]").
-  const number = "([0-9]+(?:\\.[0-9]*)?)";
-  const outdoorText = new RegExp("^" + number + "\\s*([NS])[\\s,]*" + number + "\\s*([EW])" +
-                                 "(?:[\\s,]*(-?[0-9]+(?:\\.[0-9]*)?)\\s*Z)?$", "i");
-  const indoorText = /^indoors\s*\[\s*([0-9a-f]{4})\s*\]$/i;
   const idText = /^(0x[0-9a-f]{1,8}|[0-9]{1,10})$/i;
-
-  /// Where a query points: {x, y, radius, indoors?, id?}, or a reason.
-  function locate(query) {
-    let m = idText.exec(query);
-    if (m) {
-      const id = Number(m[1]);
-      if (id > 0xFFFFFFFF) return { error: "an id is at most 0xFFFFFFFF" };
-      return { id: id };
-    }
-    m = outdoorText.exec(query);
-    if (m) {
-      const digits = Math.max((m[1].split(".")[1] || "").length, (m[3].split(".")[1] || "").length);
-      const lat = Number(m[1]) * (m[2].toUpperCase() === "S" ? -1 : 1);
-      const lon = Number(m[3]) * (m[4].toUpperCase() === "W" ? -1 : 1);
-      const x = metresOf(lon), y = metresOf(lat);
-      if (x < 0 || x > world || y < 0 || y > world) return { error: "outside the world" };
-      // A text names a band one unit of its last digit wide.
-      return { x: x, y: y, radius: metresPerDegree * Math.pow(10, -digits), lat: lat, lon: lon,
-               alt: m[5] === undefined ? undefined : Number(m[5]) };
-    }
-    m = indoorText.exec(query);
-    if (m) {
-      const lb = parseInt(m[1], 16);
-      return { x: (lb >> 8) * landblock, y: (lb & 0xFF) * landblock, radius: 1, indoors: lb };
-    }
-    return { error: "not an id (0xDA550000) or a map text (33.5S, 72.7E)" };
-  }
-
-  const status = document.getElementById("search-status");
+  let ids = null;
   let pin = null;
   let shown = null;
-  function show(marker) {
-    shown = marker;
-    clusters.zoomToShowLayer(marker, () => marker.openTooltip());
+  let searches = 0;
+  // Repeating a search steps through the positions it matches.
+  let last = { query: null, next: 0 };
+
+  /// Flies to a marker and opens its tooltip, zooming in until its cluster
+  /// parts; markers that share one spot never part, so their cluster is
+  /// spread out at the closest zoom.
+  function reveal(marker) {
+    const search = searches;
+    const open = () => {
+      if (search !== searches) return;
+      shown = withTooltip(marker);
+      marker.openTooltip();
+    };
+    const step = () => {
+      if (search !== searches) return;
+      const visible = clusters.getVisibleParent(marker);
+      if (visible === marker) return open();
+      if (map.getZoom() >= map.getMaxZoom()) {
+        if (visible) { clusters.once("spiderfied", open); visible.spiderfy(); }
+        return;
+      }
+      map.once("moveend", step);
+      map.setView(marker.getLatLng(), Math.min(map.getMaxZoom(), map.getZoom() + 2), { animate: false });
+    };
+    map.once("moveend", step);
+    map.flyTo(marker.getLatLng(), Math.max(map.getZoom(), 8));
   }
-  /// Whether a position's map text says what the query says (its altitude
-  /// too, when the query gives one).
-  function sameText(point, place) {
-    const m = outdoorText.exec(point[3]);
-    if (!m || place.lat === undefined) return false;
-    const lat = Number(m[1]) * (m[2].toUpperCase() === "S" ? -1 : 1);
-    const lon = Number(m[3]) * (m[4].toUpperCase() === "W" ? -1 : 1);
-    return lat === place.lat && lon === place.lon &&
-           (place.alt === undefined || Number(m[5]) === place.alt);
+
+  /// The positions a search names, best first: for an id, those with it; for
+  /// an indoor text, those printing it; for an outdoor text, those printing a
+  /// text that reads as the same latitude and longitude (the same altitude
+  /// first), else the nearest within the band the text names.
+  function matches(query, read) {
+    if (read.id !== undefined) {
+      if (!ids) ids = points.position.map((p) => Number(p.slice(0, p.indexOf(" "))));
+      return ids.flatMap((id, i) => (id === read.id ? [i] : []));
+    }
+    const out = [];
+    if (read.indoor !== undefined) {
+      points.indoors.forEach((indoors, i) => {
+        if (indoors && readMapText(points.text[i]).indoor === read.indoor) out.push(i);
+      });
+      return out;
+    }
+    if (!read.located) return out;
+    const x = (read.located.id >>> 24) * landblock + read.located.x;
+    const y = (read.located.id >>> 16 & 0xFF) * landblock + read.located.y;
+    const band = metresPerDegree * Math.pow(10, -Math.min(read.latPrecision, read.lonPrecision));
+    let nearest = -1, best = Infinity;
+    const same = [];
+    for (let i = 0; i < data.count; ++i) {
+      if (points.indoors[i]) continue;
+      const d = Math.hypot(points.x[i] - x, points.y[i] - y);
+      if (d > 2 * band) continue;
+      const r = readMapText(points.text[i]);
+      if (r.lat === read.lat && r.lon === read.lon) same.push([r.alt === read.alt ? 0 : 1, d, i]);
+      if (d <= band && d < best) { best = d; nearest = i; }
+    }
+    same.sort((a, b) => a[0] - b[0] || a[1] - b[1] || a[2] - b[2]);
+    return same.length ? same.map((m) => m[2]) : nearest >= 0 ? [nearest] : [];
   }
+
+  /// Searches for an id or a map text: the answer ({found, matches, read})
+  /// is also what the status line says.
   function search(query) {
-    query = query.trim();
+    ++searches;
     if (pin) { map.removeLayer(pin); pin = null; }
     if (shown) { shown.closeTooltip(); shown = null; }
-    const place = locate(query);
-    if (place.error) { status.textContent = query + ": " + place.error; return; }
-    let found = -1;
-    if (place.id !== undefined) {
-      found = data.points.findIndex((p) => Number(p[4].split(" ")[0]) === place.id);
-      if (found < 0) { status.textContent = "no position has id " + query; return; }
+    const trimmed = query.trim();
+    const id = idText.exec(trimmed);
+    const read = id ? { id: Number(id[1]) } : readMapText(query);
+    if (read.id > 0xFFFFFFFF) read.error = { message: "an id is at most 0xFFFFFFFF" };
+    if (read.error) {
+      status.textContent = trimmed + ": " + (id ? read.error.message : read.message);
+      return { read, found: -1, matches: 0 };
+    }
+    const found = matches(query, read);
+    if (found.length) {
+      const turn = last.query === trimmed ? last.next % found.length : 0;
+      last = { query: trimmed, next: turn + 1 };
+      const i = found[turn];
+      status.textContent = points.text[i] + " = " + points.position[i] +
+                           (points.label[i] ? " (" + points.label[i] + ")" : "") +
+                           (found.length > 1 ? "; " + (turn + 1) + " of " + found.length + ", search again for the next" : "");
+      reveal(markers[i]);
+      return { read, found: i, matches: found.length };
+    }
+    last = { query: null, next: 0 };
+    if (read.id !== undefined) {
+      status.textContent = "no position has id " + trimmed;
+    } else if (read.indoor !== undefined) {
+      status.textContent = trimmed + ": no position here prints it (an indoor cell names no place by itself)";
+    } else if (!read.located) {
+      status.textContent = trimmed + ": outside the world";
     } else {
-      // A position printing this text, else the nearest within the band the
-      // text names.
-      let best = Infinity;
-      let bestSame = Infinity;
-      let same = -1;
-      data.points.forEach((p, i) => {
-        if (place.indoors !== undefined && (!p[2] || (Number(p[4].split(" ")[0]) >>> 16) !== place.indoors)) return;
-        const d = Math.hypot(p[0] - place.x, p[1] - place.y);
-        if (sameText(p, place) && d < bestSame) { bestSame = d; same = i; }
-        if (d <= place.radius && d < best) { best = d; found = i; }
-      });
-      if (same >= 0) found = same;
+      status.textContent = trimmed + ": no position here";
+      const at = [(read.located.id >>> 16 & 0xFF) * landblock + read.located.y,
+                  (read.located.id >>> 24) * landblock + read.located.x];
+      pin = L.marker(at, { icon: L.divIcon({ className: "corvane-pin", iconSize: [18, 18] }), keyboard: false })
+        .bindTooltip(trimmed, { permanent: true, direction: "right", offset: [10, 0] }).addTo(map);
+      map.flyTo(at, Math.max(map.getZoom(), 8));
     }
-    if (found >= 0) {
-      const p = data.points[found];
-      status.textContent = p[3] + " = " + p[4] + (p[5] ? " (" + p[5] + ")" : "");
-      map.once("moveend", () => show(markers[found]));
-      map.flyTo([p[1], p[0]], Math.max(map.getZoom(), 8));
-      return;
-    }
-    status.textContent = query + ": no position here";
-    pin = L.marker([place.y, place.x], {
-      icon: L.divIcon({ className: "corvane-pin", iconSize: [18, 18] }), keyboard: false,
-    }).bindTooltip(query, { permanent: true, direction: "right", offset: [10, 0] }).addTo(map);
-    map.flyTo([place.y, place.x], Math.max(map.getZoom(), 8));
+    return { read, found: -1, matches: 0 };
   }
   document.getElementById("search").addEventListener("submit", (event) => {
     event.preventDefault();
-    search(document.getElementById("search-text").value);
+    const query = document.getElementById("search-text").value;
+    if (!markers.length && data.count) { status.textContent = "still reading the positions"; return; }
+    search(query);
   });
+  // For scripting the page (and its tests).
+  window.corvanePage = { loaded, search, readMapText, points, markers: () => markers, clusters };
 })();
