@@ -254,7 +254,13 @@ def test_hostile(driver):
     if not open_page(driver, page):
         return
     check(not page_errors(driver), "console errors: %r" % page_errors(driver))
-    got = driver.execute_script("const p = corvanePage.points; return [p.text, p.position, p.label];")
+    got = driver.execute_script("""
+        const out = [[], [], []];
+        for (let i = 0; i < corvanePage.count; ++i) {
+          const p = corvanePage.point(i);
+          out[0].push(p.text); out[1].push(p.position); out[2].push(p.label);
+        }
+        return out;""")
     check(len(got[0]) == len(lines), "%d positions on the page of %d" % (len(got[0]), len(lines)))
 
     # Each label arrives as text, isolated, cut to 80 characters, with no
@@ -278,9 +284,10 @@ def test_hostile(driver):
     # Every marker found by its own tooltip text (repeating the search steps
     # through the markers printing the same text), and by its id.
     missed = driver.execute_script("""
-        const p = corvanePage.points, missed = [];
-        for (let i = 0; i < p.text.length; ++i) {
-          for (const query of [p.text[i], p.position[i].split(' ')[0]]) {
+        const missed = [];
+        for (let i = 0; i < corvanePage.count; ++i) {
+          const p = corvanePage.point(i);
+          for (const query of [p.text, p.position.split(' ')[0]]) {
             let hit = false;
             for (let k = 0, n = 1; k < n && !hit; ++k) {
               const answer = corvanePage.search(query);
@@ -374,8 +381,9 @@ def test_html(driver):
     counts = visible_counts(driver)
     check(counts["clusters"] >= 1 and counts["clustered"] + counts["markers"] == len(lines),
           "clusters and markers add up to %d: %r" % (len(lines), counts))
-    check(driver.execute_script("const p = corvanePage.points; return corvaneMap.getBounds().contains(" +
-                                "L.latLngBounds(Array.from(p.x, (x, i) => [p.y[i], x])))"), "view fitted to the data")
+    check(driver.execute_script("const all = [];"
+                                "for (let i = 0; i < corvanePage.count; ++i) all.push([corvanePage.point(i).y, corvanePage.point(i).x]);"
+                                "return corvaneMap.getBounds().contains(L.latLngBounds(all))"), "view fitted to the data")
     scale = driver.execute_script("return document.querySelector('.leaflet-control-scale-line').textContent")
     check(re.fullmatch(r"\d+ k?m", scale or ""), "scale bar %r" % scale)
 

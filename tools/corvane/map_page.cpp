@@ -180,12 +180,12 @@ std::string render_html(std::span<const PlotPoint> points, const PlotOptions& op
   const std::string encoded = base64(packed ? *packed : payload);
 
   std::string html;
-  html.reserve(assets.leaflet_js.size() + assets.cluster_js.size() + 64 * 1024 + encoded.size());
+  html.reserve(assets.leaflet_js.size() + 64 * 1024 + encoded.size());
   html += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
   html += "<title>corvane map: " + std::to_string(points.size()) + " position" +
           (points.size() == 1 ? "" : "s") + "</title>\n";
-  html += "<!-- Leaflet and Leaflet.markercluster are embedded below under these terms. -->\n";
+  html += "<!-- Leaflet and the style of Leaflet.markercluster are embedded below under these terms. -->\n";
   html += as_comment(assets.leaflet_licence);
   html += as_comment(assets.cluster_licence);
   html += "<style>\n" + without_source_map(assets.leaflet_css) + "\n" +
@@ -198,7 +198,6 @@ std::string render_html(std::span<const PlotPoint> points, const PlotOptions& op
           "aria-label=\"Search by id or map text\"><button type=\"submit\">Go</button>"
           "<div id=\"search-status\" role=\"status\"></div></form>\n";
   html += "<script>\n" + without_source_map(assets.leaflet_js) + "\n</script>\n";
-  html += "<script>\n" + without_source_map(assets.cluster_js) + "\n</script>\n";
   html += "<script>\nconst CORVANE_MAP = " + script_json(data) + ";\nCORVANE_MAP.positions = \"";
   html += encoded;
   html += "\";\n</script>\n";
