@@ -173,7 +173,6 @@ std::string render_html(std::span<const PlotPoint> points, const PlotOptions& op
   data["extent"] = options.extent == Extent::World ? "world" : "data";
   data["count"] = points.size();
   data["planeUnitsPerMetre"] = kPlaneUnitsPerMetre;
-  // Base64 holds no character that could matter inside a script.
   const std::string payload = positions_payload(points);
   const std::optional<std::string> packed = deflated(payload);
   data["deflated"] = packed.has_value();
@@ -198,9 +197,12 @@ std::string render_html(std::span<const PlotPoint> points, const PlotOptions& op
           "aria-label=\"Search by id or map text\"><button type=\"submit\">Go</button>"
           "<div id=\"search-status\" role=\"status\"></div></form>\n";
   html += "<script>\n" + without_source_map(assets.leaflet_js) + "\n</script>\n";
-  html += "<script>\nconst CORVANE_MAP = " + script_json(data) + ";\nCORVANE_MAP.positions = \"";
+  // Base64 in a script element the browser does not run: no JavaScript
+  // parser reads its tens of megabytes, and no character of it can matter.
+  html += "<script id=\"corvane-positions\" type=\"application/octet-stream\">";
   html += encoded;
-  html += "\";\n</script>\n";
+  html += "</script>\n";
+  html += "<script>\nconst CORVANE_MAP = " + script_json(data) + ";\n</script>\n";
   html += "<script>\n" + std::string(assets.page_js) + "</script>\n</body>\n</html>\n";
   return html;
 }

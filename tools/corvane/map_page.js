@@ -313,7 +313,7 @@
   const labelOf = (i) => line(2 * n + i);
 
   async function unpack() {
-    const raw = atob(data.positions);
+    const raw = atob(document.getElementById("corvane-positions").textContent);
     bytes = new Uint8Array(raw.length);
     for (let i = 0; i < raw.length; ++i) bytes[i] = raw.charCodeAt(i);
     if (data.deflated) {
@@ -360,33 +360,44 @@
 
   function cluster() {
     const size = cellMetres(maxZoom), limit = 0x7FFF;
-    const packed = new Float64Array(n);
-    const indexBits = 2 ** 23;
+    const keys = new Uint32Array(n);
     for (let i = 0; i < n; ++i) {
       const cx = Math.min(limit, Math.max(0, Math.floor(points.x[i] / size)));
       const cy = Math.min(limit, Math.max(0, Math.floor(points.y[i] / size)));
-      packed[i] = cellKey(cx, cy) * indexBits + i;
+      keys[i] = cellKey(cx, cy);
     }
-    packed.sort();
-    order = new Uint32Array(n);
-    const keys = new Uint32Array(n);
+    // Sorted as numbers holding key and position together (the typed array's
+    // own sort), while both fit in a double's 53 bits.
+    const indexBits = 2 ** 23;
+    if (n <= indexBits) {
+      const packed = new Float64Array(n);
+      for (let i = 0; i < n; ++i) packed[i] = keys[i] * indexBits + i;
+      packed.sort();
+      order = new Uint32Array(n);
+      for (let r = 0; r < n; ++r) order[r] = packed[r] % indexBits;
+    } else {
+      order = new Uint32Array(n).map((_, i) => i).sort((a, b) => keys[a] - keys[b] || a - b);
+    }
     sumX = new Float64Array(n + 1); sumY = new Float64Array(n + 1);
+    const sorted = new Uint32Array(n);
     for (let r = 0; r < n; ++r) {
-      const i = packed[r] % indexBits;
-      order[r] = i; keys[r] = Math.floor(packed[r] / indexBits);
+      const i = order[r];
+      sorted[r] = keys[i];
       sumX[r + 1] = sumX[r] + points.x[i]; sumY[r + 1] = sumY[r] + points.y[i];
     }
-    let runKeys = keys, runStarts = null;
+    let runKeys = sorted, runStarts = null;
     for (let z = maxZoom; z >= minZoom; --z) {
       const shift = z === maxZoom ? 0 : 2;
-      const outKeys = [], outStarts = [];
+      const outKeys = new Uint32Array(runKeys.length), outStarts = new Uint32Array(runKeys.length);
+      let m = 0;
       for (let r = 0; r < runKeys.length; ++r) {
         const key = runKeys[r] >>> shift;
-        if (outKeys.length && outKeys[outKeys.length - 1] === key) continue;
-        outKeys.push(key); outStarts.push(runStarts ? runStarts[r] : r);
+        if (m > 0 && outKeys[m - 1] === key) continue;
+        outKeys[m] = key;
+        outStarts[m++] = runStarts ? runStarts[r] : r;
       }
-      runKeys = Uint32Array.from(outKeys);
-      runStarts = Uint32Array.from(outStarts);
+      runKeys = outKeys.slice(0, m);
+      runStarts = outStarts.slice(0, m);
       levels[z - minZoom] = { keys: runKeys, starts: runStarts };
     }
   }
