@@ -338,6 +338,18 @@ def test_hostile(driver):
         return missed;""")
     check(missed == [], "markers not found by their own text or id: %r" % missed)
 
+    # Hostile text searched: a reason, never an exception.
+    queries = [l.decode("utf-8", "replace") for l in HOSTILE] + ["9" * 200000 + "N, 0E", "1." + "0" * 200000 + "1N, 0E",
+                                                                "33.5S, 72.7E, " + "9" * 5000 + "Z", "Indoors [" * 5000]
+    thrown = driver.execute_script("""
+        const thrown = [];
+        for (const q of arguments[0]) {
+          try { corvanePage.search(q); } catch (e) { thrown.push([q.slice(0, 40), String(e)]); }
+          if (!document.getElementById('search-status').textContent) thrown.push([q.slice(0, 40), 'no status']);
+        }
+        return thrown;""", queries)
+    check(thrown == [], "searches threw: %r" % thrown)
+
     # Through the search box: positions sharing a spot, twice each, open a
     # tooltip (their cluster spread out) and raise nothing.
     for query in ["0xDA550000", "0xDA550000", "Indoors [0100]", "Indoors [0100]", "0x30300101", "0x30300101",

@@ -209,16 +209,17 @@
     }
 
     const parts = ["map text", "latitude", "longitude", "altitude", "indoor cell"];
-    const encoder = new TextEncoder();
+    const encoder = new TextEncoder(), asText = new TextDecoder();
     return function read(text) {
       const s = encoder.encode(text);
       let pos = 0;
       const peek = () => (pos < s.length ? String.fromCharCode(s[pos]) : "");
       const blanks = () => { while (peek() === " " || peek() === "\t") ++pos; };
       const take = (c) => { if (peek().toLowerCase() !== c) return false; ++pos; return true; };
-      const run = (re) => { const from = pos; while (re.test(peek())) ++pos; return String.fromCharCode(...s.subarray(from, pos)); };
+      const ascii = (from, to) => asText.decode(s.subarray(from, to));
+      const run = (re) => { const from = pos; while (re.test(peek())) ++pos; return ascii(from, pos); };
       const word = (w) => {
-        if (String.fromCharCode(...s.subarray(pos, pos + w.length)).toLowerCase() !== w) return false;
+        if (ascii(pos, pos + w.length).toLowerCase() !== w) return false;
         pos += w.length;
         return true;
       };
