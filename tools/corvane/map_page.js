@@ -1,6 +1,7 @@
-// The page's behaviour over the data the tool writes into CORVANE_MAP: map
-// units are metres east (x) and north (y) of the world's south-west corner,
-// and Leaflet's [lat, lng] is [y, x].
+// The page's behaviour over what the tool writes into CORVANE_MAP (the
+// world's numbers) and #corvane-positions (the positions, packed): map units
+// are metres east (x) and north (y) of the world's south-west corner, and
+// Leaflet's [lat, lng] is [y, x].
 (function () {
   "use strict";
   const data = CORVANE_MAP;
@@ -8,13 +9,14 @@
   const landblock = data.landblock;
   const metresPerDegree = data.metresPerDegree;
   const originDegrees = data.originDegrees;
+  const minZoom = -1;
   const maxZoom = 12;
 
   // One pixel a landblock at zoom 0: the world is 256 pixels square, north up.
   const crs = L.extend({}, L.CRS.Simple, {
     transformation: new L.Transformation(1 / landblock, 0, -1 / landblock, world / landblock),
   });
-  const map = L.map("map", { crs: crs, minZoom: -1, maxZoom: maxZoom, zoomSnap: 0.25 });
+  const map = L.map("map", { crs: crs, minZoom: minZoom, maxZoom: maxZoom, zoomSnap: 0.25 });
   window.corvaneMap = map;  // for scripting the page
   const worldBounds = L.latLngBounds([0, 0], [world, world]);
   L.rectangle(worldBounds, { color: "#444444", weight: 1, fillColor: "#f3efe2", fillOpacity: 1,
@@ -347,7 +349,6 @@
   // Leaflet layer.
 
   const cellPixels = 40;
-  const minZoom = -1;
   const finest = (z) => maxZoom - z;  // halvings from zoom z to the finest cells
   const cellMetres = (z) => cellPixels * landblock / Math.pow(2, z);
   const interleave = (v) => {  // the bits of a 16-bit number, one every other bit
