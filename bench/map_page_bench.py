@@ -2,7 +2,7 @@
 """The size of the page `corvane plot --html` writes and how soon it shows its
 markers in headless Chromium, for 10^5 and 10^6 positions.
 
-    /usr/bin/python3 bench/map_page_bench.py CORVANE [SIZES...]
+    /usr/bin/python3 bench/map_page_bench.py CORVANE [SIZES...] [--write bench/RESULTS.md]
 
 Positions are spread over the world as logs have them: most outdoors with
 offsets of up to nine significant digits, one in eight indoors, one in ten
@@ -20,8 +20,15 @@ import sys
 import tempfile
 import time
 
-CORVANE = sys.argv[1]
-SIZES = [int(float(s)) for s in sys.argv[2:]] or [10**5, 10**6]
+HEADING = "## Map page (`corvane plot --html`) in headless Chromium"
+ARGS = sys.argv[1:]
+WRITE = None
+if "--write" in ARGS:
+    WRITE = ARGS[ARGS.index("--write") + 1]
+    del ARGS[ARGS.index("--write"):ARGS.index("--write") + 2]
+CORVANE = ARGS[0]
+SIZES = [int(float(s)) for s in ARGS[1:]] or [10**5, 10**6]
+GOALS = {10**5: (4.0, 3.0), 10**6: (None, 20.0)}  # MB, seconds to the first markers
 CHROMIUM = os.environ.get("CORVANE_CHROMIUM", "/usr/bin/chromium")
 CHROMEDRIVER = os.environ.get("CORVANE_CHROMEDRIVER", "/usr/bin/chromedriver")
 
@@ -57,6 +64,8 @@ def main():
     driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
     driver.set_page_load_timeout(300)
     driver.set_script_timeout(300)
+    load_before = os.getloadavg()
+    rows = []
     try:
         for n in SIZES:
             page = os.path.join(out, "map-%d.html" % n)
@@ -82,10 +91,41 @@ def main():
                   "first markers after %.1f s (%d markers and clusters drawn)"
                   % (n, os.path.getsize(page) / 1e6, os.path.getsize(page) / n, written, shown, drawn),
                   flush=True)
+            rows.append((n, os.path.getsize(page) / 1e6, written, shown))
             os.remove(page)
     finally:
         driver.quit()
         shutil.rmtree(out, ignore_errors=True)
+    if WRITE:
+        write_section(WRITE, rows, load_before, os.getloadavg())
+
+
+def write_section(path, rows, load_before, load_after):
+    lines = [HEADING, "",
+             "From one run of `bench/map_page_bench.py`: the page's size, the time `corvane` took "
+             "to write it, and the time from opening it until the first markers or clusters are "
+             "drawn; positions as logs have them (one in eight indoors, one in ten labelled, one "
+             "in fifty repeated). " + time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()) +
+             "; load average before %.2f, after %.2f." % (load_before[0], load_after[0]), "",
+             "| Positions | Page size | Written in | First markers after | Goal | Verdict |",
+             "|---|---|---|---|---|---|"]
+    for n, size, written, shown in rows:
+        size_goal, time_goal = GOALS.get(n, (None, None))
+        goal = ", ".join(g for g in ((size_goal and "≤ %g MB" % size_goal),
+                                     (time_goal and "markers ≤ %g s" % time_goal)) if g)
+        met = ((size_goal is None or size <= size_goal) and (time_goal is None or shown <= time_goal))
+        lines.append("| 10^%d | %.2f MB | %.1f s | %.1f s | %s | %s |"
+                     % (len(str(n)) - 1, size, written, shown, goal or "",
+                        ("met" if met else "**not met**") if goal else ""))
+    section = "\n".join(lines) + "\n"
+    text = open(path).read()
+    if HEADING in text:
+        start = text.index(HEADING)
+        end = text.find("\n## ", start + len(HEADING))
+        text = text[:start] + section + (text[end + 1:] if end != -1 else "")
+    else:
+        text = text.rstrip("\n") + "\n\n" + section
+    open(path, "w").write(text)
 
 
 if __name__ == "__main__":
