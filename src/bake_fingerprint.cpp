@@ -1,7 +1,6 @@
 #include "corvane/bake_fingerprint.hpp"
 
 #include "corvane/detail/bit_cast.hpp"
-
 #include "batch/scalar_lanes.hpp"
 
 namespace corvane {

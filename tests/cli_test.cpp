@@ -887,7 +887,8 @@ TEST(Plot, ReadsGoodLinesAndReportsBadOnes) {
   EXPECT_EQ(points[0].label, "market");
   EXPECT_EQ(points[1].position.landblock_id.raw, 0x100u);
   const std::string svg = render_svg(points, PlotOptions{});
-  EXPECT_NE(svg.find(">market: 33.5S, 72.7E, 0.0Z</text>"), std::string::npos);
+  // The label isolated (U+2068 ... U+2069) from the map text after it.
+  EXPECT_NE(svg.find(">\u2068market\u2069: 33.5S, 72.7E, 0.0Z</text>"), std::string::npos);
   EXPECT_NE(svg.find(">Indoors [0100]</text>"), std::string::npos);
   EXPECT_NE(svg.find(">10N</text>"), std::string::npos);
   EXPECT_NE(svg.find(">20E</text>"), std::string::npos);

@@ -5,11 +5,11 @@
 // the library's strict float flags (no contraction, no fast-math).
 #pragma once
 
-#include "corvane/detail/bit_cast.hpp"
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "corvane/detail/bit_cast.hpp"
 #include "corvane/position.hpp"
 #include "crmath/cr_math.hpp"
 #include "fingerprint_kernels.hpp"

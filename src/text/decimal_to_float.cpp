@@ -4,10 +4,11 @@
 #include "text/decimal_to_float.hpp"
 
 #include <array>
-#include "corvane/detail/bit_cast.hpp"
 #include <cmath>
 #include <cstddef>
 #include <limits>
+
+#include "corvane/detail/bit_cast.hpp"
 
 namespace corvane::detail {
 namespace {
@@ -202,7 +203,7 @@ float decimal_to_float(const DecimalDigits& decimal) noexcept {
   } else {
     order = compare_exactly(decimal, scientific, halfway);
   }
-  const bool below_is_even = (detail::bit_cast<std::uint32_t>(static_cast<float>(below)) & 1u) == 0;
+  const bool below_is_even = (bit_cast<std::uint32_t>(static_cast<float>(below)) & 1u) == 0;
   const double chosen = order < 0 || (order == 0 && below_is_even) ? below : above;
   return chosen >= kPastLargestFloat ? kInfinity : static_cast<float>(chosen);
 }
