@@ -253,7 +253,7 @@ export function bindCorvane(m) {
     const status = w[r];
     if (status === Status.rejected) {
       const reason = readText(w[r + 9], w[r + 10]);
-      throw new CorvaneError(reason, { part: w[r + 7], offset: w[r + 8] });
+      throw new CorvaneError(reason, { part: w[r + 7], offset: w[r + 8], detail: readText(w[r + 16], w[r + 17]) });
     }
     return {
       status,

@@ -37,11 +37,14 @@ struct MapTextResult {
   std::uint32_t id;  // located: the position
   float x, y, z;
   float degrees_outside;  // outdoors but not located: how far outside
+  const char* reason;     // the rejection's reason alone (static text)
+  std::uint32_t reason_size;
 };
 enum Status : std::uint32_t { kOutdoor = 0, kIndoor = 1, kRejected = 2, kOutside = 3 };
-// api.js reads the fields as words 0 to 15, in this order.
+// api.js reads the fields as words 0 to 17, in this order.
 static_assert(sizeof(const char*) == 4 && offsetof(MapTextResult, message) == 9 * 4 &&
-              offsetof(MapTextResult, id) == 11 * 4 && sizeof(MapTextResult) == 16 * 4);
+              offsetof(MapTextResult, id) == 11 * 4 && offsetof(MapTextResult, reason) == 16 * 4 &&
+              sizeof(MapTextResult) == 18 * 4);
 
 MapTextResult g_map_text;
 std::string g_message;
@@ -59,6 +62,8 @@ void read_map_text(const char* text, std::size_t size) {
     g_map_text.error_offset = static_cast<std::uint32_t>(parsed.error.offset);
     g_map_text.message = g_message.data();
     g_map_text.message_size = static_cast<std::uint32_t>(g_message.size());
+    g_map_text.reason = parsed.error.reason.data();
+    g_map_text.reason_size = static_cast<std::uint32_t>(parsed.error.reason.size());
     return;
   }
   if (const auto* indoor = parsed.coordinates->indoor()) {

@@ -24,6 +24,7 @@ const readers = {
           assert.ok(e instanceof CorvaneError);
           assert.equal(e.reason, `${part}: ${reason} (at character ${offset + 1})`);
           assert.equal(e.offset, offset);
+          assert.equal(e.detail, reason);
           return true;
         });
       }
