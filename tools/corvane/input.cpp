@@ -12,7 +12,7 @@
 #include <system_error>
 #include <utility>
 
-#include "float_text.hpp"
+#include "text/decimal_to_float.hpp"
 #include "text/hex.hpp"
 
 namespace corvane::cli {
@@ -276,35 +276,18 @@ std::variant<float, Error> parse_f32(std::string_view token, std::string_view wh
                                      NonFinite non_finite) {
   const std::string name(what);
   if (token.empty()) return Error{"missing " + name};
-  const auto not_a_number = [&] { return Error{name + " " + quote(token) + " is not a number"}; };
-  std::string_view s = token;
-  if (s.front() == '+') {
-    s.remove_prefix(1);
-    if (!s.empty() && s.front() == '-') return not_a_number();
-  }
-  const bool negative = !s.empty() && s.front() == '-';
-  if (negative) s.remove_prefix(1);
-  // A second sign ("+-1", "--1") is not a number.
-  if (s.empty() || s.front() == '+' || s.front() == '-') return not_a_number();
-  auto syntax = FloatSyntax::Decimal;
-  if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-    s.remove_prefix(2);
-    syntax = FloatSyntax::Hex;
-  }
-  const auto reading = read_float(s, syntax);
-  if (!reading) return not_a_number();
+  const auto reading = detail::read_float_text(token);
+  if (!reading) return Error{name + " " + quote(token) + " is not a number"};
   // Overflow is an error. Underflow is no error: the text rounds to the
   // nearest subnormal or zero, as every float conversion does.
   if (reading->overflow) {
     return Error{name + " " + quote(token) +
                  " is out of float range (largest magnitude 3.4028235e38)"};
   }
-  float value = reading->value;
-  if (negative) value = -value;
-  if (non_finite == NonFinite::Reject && !std::isfinite(value)) {
+  if (non_finite == NonFinite::Reject && !std::isfinite(reading->value)) {
     return Error{name + " " + quote(token) + " is not finite"};
   }
-  return value;
+  return reading->value;
 }
 
 }  // namespace corvane::cli

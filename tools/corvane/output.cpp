@@ -1,6 +1,5 @@
 #include "output.hpp"
 
-#include "float_text.hpp"
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 
@@ -23,10 +22,7 @@ nlohmann::ordered_json json_float(float v) {
   // The double nearest to the float's shortest decimal prints as that short
   // decimal (JSON writers print doubles shortest) and narrows back to the same
   // float; the float widened to double would print as -33.55000305175781.
-  const std::string text = format_float(v);
-  const std::string_view digits = text.starts_with('-') ? std::string_view(text).substr(1) : text;
-  const double wide = read_double(digits, FloatSyntax::Decimal).value().value;
-  return text.starts_with('-') ? -wide : wide;
+  return nlohmann::ordered_json::parse(format_float(v));
 }
 
 std::string hex32(std::uint32_t value, int digits) {

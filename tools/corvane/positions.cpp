@@ -66,22 +66,18 @@ std::variant<Record, Error> transform(std::span<const std::string_view> fields,
   return r;
 }
 
-/// The compass word for `heading`, except where the two points lie (nearly)
-/// one above the other: the library's heading there is a fixed number (0 for
-/// coinciding points, pi/2 for a purely vertical step) that names no
-/// direction.
+/// The compass word for `heading`, except where the library's heading is one
+/// of its fixed numbers, which name no direction.
 std::string compass_text(const WorldPosition& a, const WorldPosition& b, float heading) {
-  const bool same_id = a.landblock_id == b.landblock_id;
-  const Vector3 from = same_id ? a.coords : a.global_coords();
-  const Vector3 to = same_id ? b.coords : b.global_coords();
-  const double dx = static_cast<double>(to.x) - static_cast<double>(from.x);
-  const double dy = static_cast<double>(to.y) - static_cast<double>(from.y);
-  const double dz = static_cast<double>(to.z) - static_cast<double>(from.z);
-  // The library's own threshold for (nearly) coinciding points.
-  constexpr double kCoincident = HEADING_COINCIDENCE_SQUARED;
-  if (dx * dx + dy * dy < kCoincident) {
-    if (dx * dx + dy * dy + dz * dz < kCoincident) return "same point";
-    return dz > 0 ? "straight up" : "straight down";
+  switch (a.heading_case(b)) {
+    case HeadingCase::SamePoint:
+      return "same point";
+    case HeadingCase::StraightUp:
+      return "straight up";
+    case HeadingCase::StraightDown:
+      return "straight down";
+    case HeadingCase::Direction:
+      break;
   }
   return std::string(compass_word(heading));
 }
