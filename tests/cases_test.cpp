@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -17,28 +16,20 @@
 #include <system_error>
 #include <type_traits>
 
-#include <nlohmann/json.hpp>
-
+#include "case_table.hpp"
 #include "corvane/position.hpp"
 #include "text/decimal_to_float.hpp"
 
 namespace corvane {
 namespace {
 
-nlohmann::json table(const char* name) {
-  std::ifstream in(std::string(CORVANE_CASES_DIR) + "/" + name);
-  EXPECT_TRUE(in) << name;
-  return nlohmann::json::parse(in);
-}
+using test::load_case_table;
+using test::table_hex;
 
 std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
 
-std::uint32_t hex_bits(const nlohmann::json& text) {
-  return static_cast<std::uint32_t>(std::stoul(text.get<std::string>(), nullptr, 16));
-}
-
 TEST(NumberCases, ReadAsTheTableSays) {
-  const nlohmann::json cases = table("numbers.json")["cases"];
+  const nlohmann::json cases = load_case_table("numbers.json")["cases"];
   ASSERT_GT(cases.size(), 30u);
   for (const auto& c : cases) {
     const std::string text = c["text"];
@@ -46,7 +37,7 @@ TEST(NumberCases, ReadAsTheTableSays) {
     if (c.contains("bits")) {
       ASSERT_TRUE(got.has_value()) << text;
       EXPECT_FALSE(got->overflow) << text;
-      EXPECT_EQ(bits(got->value), hex_bits(c["bits"])) << text;
+      EXPECT_EQ(bits(got->value), table_hex(c["bits"])) << text;
     } else if (c["error"] == "out of range") {
       ASSERT_TRUE(got.has_value()) << text;
       EXPECT_TRUE(got->overflow && std::isinf(got->value)) << text;
@@ -70,7 +61,7 @@ WorldPosition position(const std::string& text) {
 }
 
 TEST(SamePointCases, HeadingAndItsCaseAsTheTableSays) {
-  const nlohmann::json cases = table("same_point.json")["cases"];
+  const nlohmann::json cases = load_case_table("same_point.json")["cases"];
   ASSERT_GT(cases.size(), 8u);
   for (const auto& c : cases) {
     const WorldPosition from = position(c["from"]);
@@ -83,7 +74,7 @@ TEST(SamePointCases, HeadingAndItsCaseAsTheTableSays) {
                                                        : HeadingCase::Direction;
     EXPECT_EQ(kind == "direction", want == HeadingCase::Direction) << where << ": " << kind;
     EXPECT_EQ(from.heading_case(to), want) << where;
-    EXPECT_EQ(bits(from.heading_to(to)), hex_bits(c["heading"])) << where;
+    EXPECT_EQ(bits(from.heading_to(to)), table_hex(c["heading"])) << where;
     // Within one landblock id the positions' answer is the offsets' answer.
     if (from.landblock_id == to.landblock_id) {
       EXPECT_EQ(from.coords.heading_case(to.coords), want) << where;

@@ -198,8 +198,8 @@ bool is_passthrough(std::string_view line) noexcept {
   return split_comment(line).data.empty();
 }
 
-std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view data) {
-  std::vector<std::string_view> fields;
+std::optional<Error> split_fields(std::string_view data, std::vector<std::string_view>& fields) {
+  fields.clear();
   std::size_t i = 0;
   const std::size_t n = data.size();
   while (i < n && is_blank(data[i])) ++i;
@@ -219,6 +219,12 @@ std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view
       }
     }
   }
+  return std::nullopt;
+}
+
+std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view data) {
+  std::vector<std::string_view> fields;
+  if (auto error = split_fields(data, fields)) return std::move(*error);
   return fields;
 }
 

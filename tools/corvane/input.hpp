@@ -40,6 +40,9 @@ struct Error {
 struct RawLine {
   std::string text;
   bool too_long = false;
+  /// Given as command-line arguments: input even when blank, since an empty
+  /// argument was typed on purpose.
+  bool argument = false;
 };
 
 /// Reads lines from a stream buffer or a file descriptor, one at a time,
@@ -103,6 +106,8 @@ bool is_passthrough(std::string_view line) noexcept;
 /// commas with nothing between them make an error (an empty field), as does a
 /// leading or trailing comma.
 std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view data);
+/// The same into `fields` (cleared first, its storage reused); the error, if any.
+std::optional<Error> split_fields(std::string_view data, std::vector<std::string_view>& fields);
 
 /// `token` quoted for an error message: at most 40 characters, with bytes
 /// that are not printable ASCII written as \xNN, and "..." when cut.

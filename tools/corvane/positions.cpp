@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "output.hpp"
+#include "text/hex.hpp"
+#include "text/shortest_float.hpp"
 
 namespace corvane::cli {
 
@@ -100,9 +102,21 @@ std::variant<WorldPosition, Error> parse_position(std::span<const std::string_vi
                        Quaternion::identity()};
 }
 
+void append_position(std::string& out, const WorldPosition& p) {
+  char text[10 + 3 * (1 + detail::kMaxShortestFloatChars)] = {'0', 'x'};
+  detail::write_hex(text + 2, p.landblock_id.raw, 8);
+  char* end = text + 10;
+  for (const float v : {p.coords.x, p.coords.y, p.coords.z}) {
+    *end++ = ' ';
+    end = detail::write_shortest_float(end, v);
+  }
+  out.append(text, end);
+}
+
 std::string format_position(const WorldPosition& p) {
-  return hex32(p.landblock_id.raw) + ' ' + format_float(p.coords.x) + ' ' +
-         format_float(p.coords.y) + ' ' + format_float(p.coords.z);
+  std::string out;
+  append_position(out, p);
+  return out;
 }
 
 std::string_view compass_word(float heading_radians) noexcept {
@@ -116,37 +130,37 @@ std::string_view compass_word(float heading_radians) noexcept {
 }
 
 Command make_coords_command(std::size_t precision) {
+  enum Column : std::size_t { kId, kX, kY, kZ, kIndoors, kCell, kLat, kLon, kAlt, kText };
   Command c;
   c.name = "coords";
   c.columns = {"id", "x", "y", "z", "indoors", "cell", "lat", "lon", "alt", "text"};
-  c.process = [precision](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
-    auto parsed = one_position(fields);
-    if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
-    const WorldPosition p = std::get<WorldPosition>(parsed);
-    const WorldCoordinates wc = p.to_world_coords();
-    Record r;
-    add_position_fields(r.fields, p);
-    r.fields["indoors"] = wc.is_indoors();
-    if (const auto* in = wc.indoor()) {
-      r.fields["cell"] = hex32(in->landblock, 4);
-    } else if (const auto* out = wc.outdoor()) {
-      r.fields["lat"] = json_float(out->lat);
-      r.fields["lon"] = json_float(out->lon);
-      r.fields["alt"] = json_float(out->alt);
-    }
-    r.text = wc.to_string_with_precision(precision);
-    r.fields["text"] = r.text;
-    return r;
-  };
-  c.process_text =
-      [precision](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
-    auto parsed = one_position(fields);
-    if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
-    Record r;
-    r.text = std::get<WorldPosition>(parsed).to_world_coords().to_string_with_precision(precision);
-    return r;
-  };
-  return c;
+  return with_flat_processor(
+      std::move(c),
+      [precision](std::span<const std::string_view> fields,
+                  FlatRecord& r) -> std::optional<Error> {
+        auto parsed = one_position(fields);
+        if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
+        const WorldPosition p = std::get<WorldPosition>(parsed);
+        const WorldCoordinates wc = p.to_world_coords();
+        append_map_text(r.text, std::span(&wc, 1), precision, '\n');
+        r.text.pop_back();
+        if (!r.want_fields) return std::nullopt;
+        FieldList& f = r.fields;
+        f.hex(kId, p.landblock_id.raw);
+        f.number(kX, p.coords.x);
+        f.number(kY, p.coords.y);
+        f.number(kZ, p.coords.z);
+        f.boolean(kIndoors, wc.is_indoors());
+        if (const auto* in = wc.indoor()) {
+          f.hex(kCell, in->landblock, 4);
+        } else if (const auto* out = wc.outdoor()) {
+          f.number(kLat, out->lat);
+          f.number(kLon, out->lon);
+          f.number(kAlt, out->alt);
+        }
+        f.text(kText, r.text);
+        return std::nullopt;
+      });
 }
 
 Command make_inspect_command() {
@@ -274,41 +288,45 @@ std::vector<std::size_t> map_text_groups(const std::vector<std::string>& argumen
 }
 
 Command make_locate_command() {
+  enum Column : std::size_t { kId, kX, kY, kZ, kLat, kLon, kAlt };
   Command c;
   c.name = "locate";
   c.columns = {"id", "x", "y", "z", "lat", "lon", "alt"};
-  c.process = [](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
-    if (fields.empty()) return Error{"no map text"};
-    // The fields lie in one line: the text is everything from the first to
-    // the last, as written (so positions in messages count in it).
-    const std::string_view text(
-        fields.front().data(),
-        static_cast<std::size_t>(fields.back().data() + fields.back().size() -
-                                 fields.front().data()));
-    const ParsedMapText parsed = WorldCoordinates::parse(text);
-    if (!parsed.coordinates)
-      return Error{"map text " + quote(text) + ": " + parsed.error.message()};
-    const WorldCoordinates& wc = *parsed.coordinates;
-    if (wc.is_indoors()) {
-      return Error{"map text " + quote(text) +
-                   " is indoors: it names a cell but no landblock, so no position"};
-    }
-    const std::optional<WorldPosition> located = WorldPosition::from_world_coords(wc);
-    if (!located) {
-      return Error{"map text " + quote(text) + " lies " +
-                   fixed(static_cast<double>(wc.degrees_outside_world()), 2) +
-                   " map degrees outside the world"};
-    }
-    Record r;
-    add_position_fields(r.fields, *located);
-    const auto* out = wc.outdoor();
-    r.fields["lat"] = json_float(out->lat);
-    r.fields["lon"] = json_float(out->lon);
-    r.fields["alt"] = json_float(out->alt);
-    r.text = format_position(*located);
-    return r;
-  };
-  return c;
+  // The library reads the text as given, so that the places in its messages
+  // count in the line.
+  c.whole_text = true;
+  return with_flat_processor(
+      std::move(c),
+      [](std::span<const std::string_view> fields, FlatRecord& r) -> std::optional<Error> {
+        const std::string_view text = fields.front();
+        const ParsedMapText parsed = WorldCoordinates::parse(text);
+        if (!parsed.coordinates) {
+          return Error{"map text " + quote(text) + ": " + parsed.error.message()};
+        }
+        const WorldCoordinates& wc = *parsed.coordinates;
+        if (wc.is_indoors()) {
+          return Error{"map text " + quote(text) +
+                       " is indoors: it names a cell but no landblock, so no position"};
+        }
+        const std::optional<WorldPosition> located = WorldPosition::from_world_coords(wc);
+        if (!located) {
+          return Error{"map text " + quote(text) + " lies " +
+                       fixed(static_cast<double>(wc.degrees_outside_world()), 2) +
+                       " map degrees outside the world"};
+        }
+        append_position(r.text, *located);
+        if (!r.want_fields) return std::nullopt;
+        FieldList& f = r.fields;
+        f.hex(kId, located->landblock_id.raw);
+        f.number(kX, located->coords.x);
+        f.number(kY, located->coords.y);
+        f.number(kZ, located->coords.z);
+        const auto* out = wc.outdoor();
+        f.number(kLat, out->lat);
+        f.number(kLon, out->lon);
+        f.number(kAlt, out->alt);
+        return std::nullopt;
+      });
 }
 
 Command make_measure_command() {

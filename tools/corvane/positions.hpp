@@ -29,6 +29,8 @@ std::variant<WorldPosition, Error> parse_position(std::span<const std::string_vi
 /// "0xDA550000 84.0 108.0 0.0": the id and offset as the tool writes them and
 /// reads them back.
 std::string format_position(const WorldPosition& position);
+/// The same appended to `out`.
+void append_position(std::string& out, const WorldPosition& position);
 
 /// The compass word of a heading in the world's convention (0 west, pi/2
 /// north, pi east, 3pi/2 south): the nearest of the eight points, "west",

@@ -21,6 +21,11 @@ namespace corvane::cli {
 using FieldProcessor =
     std::function<std::variant<Record, Error>(std::span<const std::string_view> fields)>;
 
+/// What a subcommand on the hot path does with the fields of one good line:
+/// fills `record` (cleared before the call) or says what is wrong.
+using FlatProcessor =
+    std::function<std::optional<Error>(std::span<const std::string_view> fields, FlatRecord& record)>;
+
 /// A streaming subcommand: its name, its result columns (for CSV, in order)
 /// and its processor.
 struct Command {
@@ -30,7 +35,18 @@ struct Command {
   /// Optional: the same record's text alone, without its fields, for text
   /// output, where building the fields would only cost time.
   FieldProcessor process_text;
+  /// Optional: the record without a JSON tree, into storage reused from line
+  /// to line; run_stream then uses it for every format. Set it through
+  /// with_flat_processor, which derives the other two from it.
+  FlatProcessor process_flat;
+  /// The processors get the line's data before any comment, untrimmed, as
+  /// one field, instead of fields split at blanks and commas: for input that
+  /// the library reads whole, so that its offsets count in the line as given.
+  bool whole_text = false;
 };
+
+/// `command` running `flat`, with `process` and `process_text` made from it.
+Command with_flat_processor(Command command, FlatProcessor flat);
 
 /// Everything that happens to one input line, without any I/O: the checks
 /// (length, NUL, UTF-8), comment and blank-line detection, the split into
