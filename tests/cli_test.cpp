@@ -857,10 +857,20 @@ TEST(Commands, TheTableDrivesTheCommandLine) {
   EXPECT_EQ(input_kind(inv), InputKind::Arguments);
   EXPECT_EQ(std::get<int>(parse_command_line({"coords", "--precison", "3"}, out, err)), kExitUsage);
   EXPECT_NE(err.str().find("did you mean '--precision'?"), std::string::npos) << err.str();
-  const auto files = parse_command_line({"coords", "pts.txt", "-"}, out, err);
-  EXPECT_EQ(input_kind(std::get<Invocation>(files)), InputKind::Files);
-  const auto values = parse_command_line({"fingerprint", "nan", "u:7"}, out, err);
-  EXPECT_EQ(input_kind(std::get<Invocation>(values)), InputKind::Arguments);
+  // Arguments are file names when the first is "-" or names a file; "--"
+  // and --files force either reading.
+  const std::string file = (std::filesystem::temp_directory_path() / "corvane_cli_kind.txt").string();
+  std::ofstream(file) << "0 0 0 0\n";
+  const auto kind_of = [&](std::vector<std::string> words) {
+    return input_kind(std::get<Invocation>(parse_command_line(words, out, err)));
+  };
+  EXPECT_EQ(kind_of({"coords", file, "-"}), InputKind::Files);
+  EXPECT_EQ(kind_of({"coords", "-", file}), InputKind::Files);
+  EXPECT_EQ(kind_of({"coords", "--", file}), InputKind::Arguments);
+  EXPECT_EQ(kind_of({"coords", "no-such-file.txt"}), InputKind::Arguments);
+  EXPECT_EQ(kind_of({"coords", "--files", "no-such-file.txt"}), InputKind::Files);
+  EXPECT_EQ(kind_of({"fingerprint", "nan", "u:7"}), InputKind::Arguments);
+  std::filesystem::remove(file);
 }
 
 // ---------------------------------------------------------------------------

@@ -27,12 +27,6 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
          });
 }
 
-bool starts_like_number(std::string_view token) noexcept {
-  if (token.empty()) return false;
-  const char c = token.front();
-  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
-}
-
 namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
@@ -192,6 +186,19 @@ SplitLine split_comment(std::string_view line) noexcept {
   const std::size_t hash = line.find('#');
   if (hash == std::string_view::npos) return {trim(line), {}, false};
   return {trim(line.substr(0, hash)), trim(line.substr(hash + 1)), true};
+}
+
+bool is_header_line(std::string_view line) {
+  const auto fields = split_fields(split_comment(line).data);
+  const auto* names = std::get_if<std::vector<std::string_view>>(&fields);
+  if (names == nullptr || names->empty()) return false;
+  const auto is_letter = [](char c) { return lower_ascii(c) >= 'a' && lower_ascii(c) <= 'z'; };
+  return std::all_of(names->begin(), names->end(), [&](std::string_view name) {
+    return (is_letter(name.front()) || name.front() == '_') &&
+           std::all_of(name.begin(), name.end(),
+                       [&](char c) { return is_letter(c) || (c >= '0' && c <= '9') || c == '_'; }) &&
+           !detail::read_float_text(name);
+  });
 }
 
 bool is_passthrough(std::string_view line) noexcept {

@@ -1,5 +1,10 @@
 #include "output.hpp"
 
+#include <poll.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -52,6 +57,22 @@ std::string csv_cell(const nlohmann::ordered_json& value) {
   if (value.is_null()) return {};
   if (value.is_string()) return value.get<std::string>();
   return json_text(value);
+}
+
+int output_failure(std::ostream& err, std::string_view target, int error_number, int fd) {
+  bool closed_pipe = error_number == EPIPE;
+  struct stat info {};
+  if (!closed_pipe && fd >= 0 && ::fstat(fd, &info) == 0 &&
+      (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+    // errno may be stale by now; a pipe whose reader is gone says so itself.
+    pollfd probe{fd, POLLOUT, 0};
+    closed_pipe = ::poll(&probe, 1, 0) == 1 && (probe.revents & POLLERR) != 0;
+  }
+  if (closed_pipe) return 0;
+  err << "corvane: cannot write " << target;
+  if (error_number != 0) err << ": " << std::strerror(error_number);
+  err << '\n' << std::flush;
+  return 1;
 }
 
 void write_table(std::ostream& out, Format format, const std::vector<std::string>& columns,

@@ -116,6 +116,13 @@ std::string csv_cell(const nlohmann::ordered_json& value);
 /// throwing.
 std::string json_text(const nlohmann::ordered_json& value);
 
+/// How a run ends when writing `target` ("the output", or a file name)
+/// failed with `error_number` (errno). A closed pipe on descriptor `fd` (the
+/// reader stopped reading, as `head` does) is a normal end: exit status 0
+/// and no message. Anything else is reported to `err` with the system's
+/// reason ("cannot write map.svg: No space left on device"): status 1.
+int output_failure(std::ostream& err, std::string_view target, int error_number, int fd = -1);
+
 /// Writes a listing (not tied to input lines): the rows' text in text
 /// format, one object of the rows' fields per line in JSON, a header of
 /// `columns` and one row each in CSV.

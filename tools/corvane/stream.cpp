@@ -112,7 +112,9 @@ InputSource stream_source(std::streambuf& in) {
   return [reader, number]() -> std::optional<InputItem> {
     std::optional<RawLine> line = reader->next();
     if (!line) return std::nullopt;
-    ++*number;
+    if (++*number == 1 && line->text.starts_with(kByteOrderMark)) {
+      line->text.erase(0, kByteOrderMark.size());
+    }
     return InputItem{std::move(*line), *number, "line " + std::to_string(*number), std::nullopt};
   };
 }
@@ -183,8 +185,10 @@ std::string file_label(const std::string& name) {
 
 }  // namespace
 
-InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait) {
+InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait,
+                        std::ostream* notes) {
   struct State {
+    std::ostream* notes = nullptr;
     std::vector<std::string> files;
     std::function<void()> before_wait;
     std::size_t next_file = 0;
@@ -196,6 +200,7 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
   auto state = std::make_shared<State>();
   state->files = std::move(files);
   state->before_wait = std::move(before_wait);
+  state->notes = notes;
   return [state]() -> std::optional<InputItem> {
     State& s = *state;
     for (;;) {
@@ -218,6 +223,15 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
         item.number = ++s.number;
         item.where = s.name == "-" ? "line " + std::to_string(item.number)
                                    : s.name + ':' + std::to_string(item.number);
+        if (item.number > 1) return item;
+        if (item.line.text.starts_with(kByteOrderMark)) {
+          item.line.text.erase(0, kByteOrderMark.size());
+        }
+        if (s.notes != nullptr && !item.line.too_long && is_header_line(item.line.text)) {
+          *s.notes << "corvane: " << item.where << ": note: skipped a header line naming the fields: "
+                   << quote(item.line.text) << '\n' << std::flush;
+          continue;
+        }
         return item;
       }
       const std::string error = s.reader->read_error();
@@ -233,7 +247,10 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
 }
 
 InputSource input_source(const Inputs& inputs) {
-  if (!inputs.files.empty()) return file_source(inputs.files, inputs.before_wait);
+  if (!inputs.files.empty()) {
+    return file_source(inputs.files, inputs.before_wait,
+                       inputs.skip_headers ? inputs.notes : nullptr);
+  }
   if (inputs.grouping != nullptr) {
     return argument_source(inputs.arguments, inputs.grouping(inputs.arguments));
   }

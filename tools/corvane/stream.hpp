@@ -72,7 +72,8 @@ struct InputItem {
 /// Yields the next input item, or empty at the end.
 using InputSource = std::function<std::optional<InputItem>()>;
 
-/// Lines of a stream, numbered from 1.
+/// Lines of a stream, numbered from 1 (a byte-order mark at its start is no
+/// part of line 1).
 InputSource stream_source(std::streambuf& in);
 
 /// Command-line arguments, `group` at a time, each group joined by blanks into
@@ -97,12 +98,19 @@ struct Inputs {
   std::vector<std::string> files;
   /// Runs whenever reading a file would wait for more input (see LineReader).
   std::function<void()> before_wait;
+  /// Skip the first line of a file (or of stdin) when it names the fields
+  /// (is_header_line), saying so to `notes`: for input of numbers only.
+  bool skip_headers = false;
+  std::ostream* notes = nullptr;
 };
 
 /// Every line of every file in order, numbered from 1 in each file: "line 7"
-/// on standard input, "pts.txt:7" in a file. A file that cannot be opened or
-/// read gives one item with its failure.
-InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait = {});
+/// on standard input, "pts.txt:7" in a file. A byte-order mark at the start
+/// of a file is no part of its first line. A file that cannot be opened or
+/// read gives one item with its failure. With `notes`, a header line that
+/// names the fields is skipped and reported there.
+InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait = {},
+                        std::ostream* notes = nullptr);
 
 /// The items of `inputs`: the argument groups, or the lines of the files.
 InputSource input_source(const Inputs& inputs);
