@@ -245,44 +245,23 @@ Command make_normalize_command() {
   return c;
 }
 
-namespace {
-
-/// A token of a map text split by blanks and commas, without trailing commas.
-std::string_view bare(std::string_view token) noexcept {
-  while (!token.empty() && token.back() == ',') token.remove_suffix(1);
-  return token;
-}
-
-char last_letter(std::string_view token) noexcept {
-  token = bare(token);
-  return token.empty() ? '\0' : lower_ascii(token.back());
-}
-
-}  // namespace
-
 std::vector<std::size_t> map_text_groups(const std::vector<std::string>& arguments) {
+  // The longest run of arguments that the library reads as one map text
+  // makes one text; an argument that starts none is a text of its own, to be
+  // reported. A text is a handful of words, so a few runs are tried at most.
+  constexpr std::size_t kMostWords = 16;
   std::vector<std::size_t> sizes;
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    ++count;
-    const std::string_view arg = arguments[i];
-    const char last = last_letter(arg);
-    const bool whole_word = bare(arg).find_first_of(" \t,") == std::string_view::npos;
-    const bool next_is_altitude =
-        i + 1 < arguments.size() && last_letter(arguments[i + 1]) == 'z' &&
-        bare(arguments[i + 1]).find_first_of(" \t,") == std::string_view::npos;
-    // A text ends with its altitude, with its longitude unless an altitude
-    // follows, or with the cell of an indoor text; anything else that is not
-    // a latitude or the word "Indoors" ends a text too, so a stray word is
-    // reported on its own.
-    bool ends = true;
-    if (last == 'e' || last == 'w') ends = !next_is_altitude;
-    if (last == 'n' || last == 's') ends = !whole_word || !(i + 1 < arguments.size());
-    if (equal_ignoring_case(bare(arg), "indoors")) ends = i + 1 == arguments.size();
-    if (ends || i + 1 == arguments.size()) {
-      sizes.push_back(count);
-      count = 0;
+  std::string joined;
+  for (std::size_t at = 0; at < arguments.size();) {
+    std::size_t take = 1;
+    joined.clear();
+    for (std::size_t n = 1; n <= kMostWords && at + n <= arguments.size(); ++n) {
+      if (n > 1) joined += ' ';
+      joined += arguments[at + n - 1];
+      if (WorldCoordinates::parse(joined).coordinates) take = n;
     }
+    sizes.push_back(take);
+    at += take;
   }
   return sizes;
 }

@@ -50,7 +50,8 @@ Command make_normalize_command();
 /// text at the precision it was written with).
 Command make_locate_command();
 /// Map texts given as arguments, in groups of one text each: a quoted text
-/// is one argument, and "33.5S, 72.7E, 0.0Z" typed unquoted is three.
+/// is one argument, and "33.5S, 72.7E, 0.0Z" typed unquoted is three. The
+/// library decides: each group is the longest run it reads as one text.
 std::vector<std::size_t> map_text_groups(const std::vector<std::string>& arguments);
 /// Distance, heading and landblock distance between two positions.
 Command make_measure_command();
