@@ -47,13 +47,32 @@ float Vector3::length() const noexcept { return detail::cr_sqrt(length_squared()
 
 float Vector3::distance(const Vector3& other) const noexcept { return (*this - other).length(); }
 
+namespace {
+
+// The one test for points too close to have a heading between them. Written
+// this way round so that a NaN squared length goes on to atan2.
+bool coincide_for_heading(const Vector3& diff) noexcept {
+  return HEADING_COINCIDENCE_SQUARED > diff.length_squared();
+}
+
+}  // namespace
+
 float Vector3::heading_to(const Vector3& target) const noexcept {
   const Vector3 diff = target - *this;
-  // Written this way round so that a NaN squared length goes on to atan2.
-  if (HEADING_COINCIDENCE_SQUARED > diff.length_squared()) return 0.0f;
+  if (coincide_for_heading(diff)) return 0.0f;
   const float math_rad = detail::cr_atan2(-diff.x, diff.y);
   return detail::with_canonical_nan(
       detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(math_rad))));
+}
+
+HeadingCase Vector3::heading_case(const Vector3& target) const noexcept {
+  const Vector3 diff = target - *this;
+  if (coincide_for_heading(diff)) return HeadingCase::SamePoint;
+  // atan2 of two zeros: a fixed angle, whatever the height step.
+  if (diff.x == 0.0f && diff.y == 0.0f) {
+    return diff.z < 0.0f ? HeadingCase::StraightDown : HeadingCase::StraightUp;
+  }
+  return HeadingCase::Direction;
 }
 
 // ---- Quaternion ------------------------------------------------------------

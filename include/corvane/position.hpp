@@ -202,6 +202,9 @@ struct CORVANE_EXPORT WorldPosition {
   /// east), between offsets when the ids are equal, between global coordinates
   /// otherwise; exactly 0 when the two points (nearly) coincide.
   [[nodiscard]] float heading_to(const WorldPosition& other) const noexcept;
+  /// Which answer heading_to(other) gives (see Vector3::heading_case), between
+  /// the same two points.
+  [[nodiscard]] HeadingCase heading_case(const WorldPosition& other) const noexcept;
 
   /// How many landblocks apart the two positions are: the larger of the
   /// differences of landblock x and of landblock y. Empty when either id is 0;
