@@ -116,6 +116,12 @@ float WorldPosition::heading_to(const WorldPosition& other) const noexcept {
   return global_coords().heading_to(other.global_coords());
 }
 
+// Between the same two points as heading_to.
+HeadingCase WorldPosition::heading_case(const WorldPosition& other) const noexcept {
+  if (landblock_id == other.landblock_id) return coords.heading_case(other.coords);
+  return global_coords().heading_case(other.global_coords());
+}
+
 std::optional<std::uint32_t> WorldPosition::derived_outdoor_cell_id() const noexcept {
   if (landblock_id.raw == 0 || is_indoors()) return std::nullopt;
   const std::uint32_t cell_x = cell_coordinate(clamp_local(coords.x));
