@@ -117,15 +117,9 @@ def write_section(path, rows, load_before, load_after):
         lines.append("| 10^%d | %.2f MB | %.1f s | %.1f s | %s | %s |"
                      % (len(str(n)) - 1, size, written, shown, goal or "",
                         ("met" if met else "**not met**") if goal else ""))
-    section = "\n".join(lines) + "\n"
-    text = open(path).read()
-    if HEADING in text:
-        start = text.index(HEADING)
-        end = text.find("\n## ", start + len(HEADING))
-        text = text[:start] + section + (text[end + 1:] if end != -1 else "")
-    else:
-        text = text.rstrip("\n") + "\n\n" + section
-    open(path, "w").write(text)
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from results_section import replace_section
+    replace_section(path, HEADING, "\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":
