@@ -243,9 +243,8 @@ py::list strings_from(const std::string& text, std::size_t count) {
   return out;
 }
 
-py::list map_text(py::handle ids, py::handle xyz, py::handle precision_arg) {
-  const auto precision =
-      static_cast<std::size_t>(unsigned_arg(precision_arg, "precision", 0xFFFF));
+py::list map_text(py::handle ids, py::handle xyz, py::handle precision_value) {
+  const std::size_t precision = precision_arg(precision_value);
   const Positions p = positions_arg(ids, xyz);
   std::string text;
   {
@@ -288,23 +287,71 @@ py::tuple transform(py::handle ids, py::handle xyz) {
 }  // namespace
 
 void bind_batch(py::module_& m) {
-  m.def("_fingerprint_f32_bits", &fingerprint, py::arg("values"), py::arg("canon"),
-        "Canonical bit patterns of float32 values (an int for a scalar).");
-  m.def("_wire_f32_bits", &wire, py::arg("values"),
-        "The SixDp bit patterns of float32 values (an int for a scalar).");
-  m.def("_fnv1a_fold", &fold, py::arg("h"), py::arg("words"),
-        "The running FNV-1a hash after folding one word or a 1-D array of words.");
-  m.def("_fnv1a_fold_records", &fold_records, py::arg("words"), py::arg("record_ends"), py::arg("h"),
-        "One FNV-1a fold per record: per row of 2-D words, or per span of 1-D words ending at "
-        "record_ends; each from h (an int, or one running hash per record).");
-  m.def("_to_world_coords", &to_world_coords_arrays, py::arg("ids"), py::arg("xyz"),
-        "(lat, lon, alt, indoor, cell) arrays of many positions.");
-  m.def("_map_text", &map_text, py::arg("ids"), py::arg("xyz"), py::arg("precision"),
-        "The map texts of many positions.");
-  m.def("_rebucket_outdoor_landblock", &transform<&rebucket_outdoor_landblock>,
-        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many rebucketed positions.");
-  m.def("_normalize_outdoor_cell", &transform<&normalize_outdoor_cell>,
-        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many positions with normalised cells.");
+  m.def(
+      "fingerprint_f32_bits",
+      [](ArrayArg values, CanonArg canon) -> WordsResult { return fingerprint(values, canon); },
+      py::arg("values"), py::arg_v("canon", m.attr("FloatCanon").attr("SixDp"), "FloatCanon.SixDp"),
+      "Canonical 32-bit patterns of float32 values under canon. A scalar gives an int; an array "
+      "(float32, any shape) gives a uint32 array of the same shape.");
+  m.def(
+      "wire_f32_bits", [](ArrayArg values) -> WordsResult { return wire(values); }, py::arg("values"),
+      "The SixDp pattern of float32 values: an int for a scalar, else a uint32 array.");
+  m.def(
+      "fnv1a_fold", [](IntArg h, ArrayArg words) { return fold(h, words); }, py::arg("h"),
+      py::arg("words"), "The running FNV-1a hash h after folding one 32-bit word or a 1-D array of them.");
+  m.def(
+      "fnv1a_fold_records",
+      [](ArrayArg words, ArrayArg record_ends, HashesArg h) -> HashesResult {
+        return fold_records(words, record_ends, h);
+      },
+      py::arg("words"), py::arg("record_ends") = py::none(),
+      py::arg_v("h", py::int_(FNV1A_OFFSET_BASIS), "FNV1A_OFFSET_BASIS"),
+      "One fingerprint per record, folded side by side: a uint64 array. Records are the rows of a "
+      "2-D words array, or, for 1-D words, the spans ending at each of record_ends (the last end "
+      "is len(words)). h is the starting hash of every record, or a uint64 array of running "
+      "hashes (one per record) that this fold continues.");
+
+  py::list fields;
+  for (const char* name : {"lat", "lon", "alt"}) {
+    fields.append(py::make_tuple(name, "NDArray[numpy.float32]"));
+  }
+  fields.append(py::make_tuple("indoor", "NDArray[numpy.bool_]"));
+  fields.append(py::make_tuple("cell", "NDArray[numpy.uint16]"));
+  py::object arrays = py::module_::import("typing").attr("NamedTuple")("WorldCoordsArrays", fields);
+  arrays.attr("__module__") = "corvane";
+  arrays.attr("__doc__") =
+      "Map coordinates of many positions. Outdoor rows hold lat, lon and alt (float32) and cell "
+      "0; indoor rows hold NaN in lat, lon and alt, True in indoor and their cell word in cell.";
+  m.attr("WorldCoordsArrays") = arrays;
+
+  m.def(
+      "to_world_coords",
+      [arrays](ArrayArg ids, Float32ArrayArg xyz) -> CoordsResult {
+        return arrays(*to_world_coords_arrays(ids, xyz));
+      },
+      py::arg("ids"), py::arg("xyz"),
+      "WorldPosition(ids[i], xyz[i]).to_world_coords() for every row, as arrays.");
+  m.def(
+      "map_text",
+      [](ArrayArg ids, Float32ArrayArg xyz, IntArg precision) -> TextsResult {
+        return map_text(ids, xyz, precision);
+      },
+      py::arg("ids"), py::arg("xyz"), py::arg("precision") = 1,
+      "The map text of every position at this precision (1 is what players see; at most 60).");
+  m.def(
+      "rebucket_outdoor_landblock",
+      [](ArrayArg ids, Float32ArrayArg xyz) -> PositionsResult {
+        return transform<&rebucket_outdoor_landblock>(ids, xyz);
+      },
+      py::arg("ids"), py::arg("xyz"),
+      "New (ids, xyz) arrays: every position moved into the landblock holding its offset.");
+  m.def(
+      "normalize_outdoor_cell",
+      [](ArrayArg ids, Float32ArrayArg xyz) -> PositionsResult {
+        return transform<&normalize_outdoor_cell>(ids, xyz);
+      },
+      py::arg("ids"), py::arg("xyz"),
+      "New (ids, xyz) arrays: every outdoor cell number replaced by the derived one.");
 }
 
 }  // namespace corvane::python
