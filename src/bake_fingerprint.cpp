@@ -2,18 +2,18 @@
 
 #include <bit>
 
-#include "fingerprint_kernels.hpp"
+#include "batch/scalar_lanes.hpp"
 
 namespace corvane {
 
 std::uint32_t fingerprint_f32_bits(float v, FloatCanon canon) noexcept {
   const auto bits = std::bit_cast<std::uint32_t>(v);
-  if (canon == FloatCanon::Lossless) return detail::lossless_bits(bits);
-  return detail::six_dp_bits(bits);
+  if (canon == FloatCanon::Lossless) return detail::lanes::scalar::lossless(bits);
+  return detail::lanes::scalar::six_dp(bits);
 }
 
 std::uint32_t wire_f32_bits(float v) noexcept {
-  return detail::six_dp_bits(std::bit_cast<std::uint32_t>(v));
+  return detail::lanes::scalar::six_dp(std::bit_cast<std::uint32_t>(v));
 }
 
 }  // namespace corvane

@@ -1,21 +1,28 @@
-// Internal: the per-value canonicalisation of the fingerprints, shared by the
-// single-value functions and the scalar ends of the batch loops, so that both
-// are one piece of code. Included only by sources compiled with the library's
-// strict float flags (no contraction, no fast-math).
+// Internal: the constants of the fingerprints' canonicalisation and why its
+// arithmetic is exact. The computation itself is written once, over vector
+// lanes, in batch/fingerprint_lanes.inc: the single-value functions run it
+// one float at a time (batch/scalar_lanes.hpp). Included only by sources
+// compiled with the library's strict float flags (no contraction, no
+// fast-math).
 #pragma once
 
-#include <bit>
 #include <cfloat>
 #include <cstdint>
+
+#include "nan_bits.hpp"
 
 namespace corvane::detail {
 
 inline constexpr std::uint32_t kSignBit = 0x8000'0000u;
 inline constexpr std::uint32_t kInfinityBits = 0x7F80'0000u;
-inline constexpr std::uint32_t kCanonicalNanBits = 0x7FC0'0000u;
 inline constexpr std::uint32_t kSixteenBits = 0x4180'0000u;  // 16.0f
 
-// The double arithmetic below must round every operation to double.
+/// The rounding of |v| * 10^6 to an integer in double, and back.
+inline constexpr double kMillion = 1e6;
+inline constexpr double kMicro = 1e-6;
+inline constexpr double kRoundingShift = 0x1p52;
+
+// The double arithmetic of SixDp must round every operation to double.
 static_assert(FLT_EVAL_METHOD == 0, "SixDp needs double arithmetic without excess precision");
 
 // SixDp is defined as "print with six decimals, parse back to the nearest
@@ -44,27 +51,5 @@ static_assert(FLT_EVAL_METHOD == 0, "SixDp needs double arithmetic without exces
 // are told apart with selects rather than branches: every input runs the
 // arithmetic (harmless for the ones that discard it: no traps, no undefined
 // behaviour) and the answer is picked at the end.
-inline std::uint32_t six_dp_bits(std::uint32_t bits) noexcept {
-  const std::uint32_t magnitude = bits & ~kSignBit;
-
-  const double scaled = static_cast<double>(std::bit_cast<float>(magnitude)) * 1e6;
-  const double n = (scaled + 0x1p52) - 0x1p52;
-  const double x = n * 1e-6;
-
-  // The sign alone is the "-0.000000" case; the zero merge (which comes
-  // first) drops the sign of -0 itself.
-  const std::uint32_t keep_sign = 0u - static_cast<std::uint32_t>(magnitude != 0);
-  const std::uint32_t sign = bits & kSignBit & keep_sign;
-  const std::uint32_t below_sixteen = std::bit_cast<std::uint32_t>(static_cast<float>(x)) | sign;
-  const std::uint32_t from_sixteen = magnitude > kInfinityBits ? kCanonicalNanBits : bits;
-  const std::uint32_t large = 0u - static_cast<std::uint32_t>(magnitude >= kSixteenBits);
-  return (from_sixteen & large) | (below_sixteen & ~large);
-}
-
-
-/// Lossless: the bits themselves, with -0 merged into +0.
-inline std::uint32_t lossless_bits(std::uint32_t bits) noexcept {
-  return bits == kSignBit ? 0u : bits;
-}
 
 }  // namespace corvane::detail

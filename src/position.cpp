@@ -12,9 +12,7 @@
 #include <stdexcept>
 
 #include "debug_text.hpp"
-#include "map_text_magnitude.hpp"
-#include "text/fixed_point.hpp"
-#include "text/hex.hpp"
+#include "batch/scalar_lanes.hpp"
 #include "text/unpadded.hpp"
 
 namespace corvane {
@@ -99,73 +97,7 @@ CoordinatesDebugText coordinates_text(const WorldCoordinates& coordinates) noexc
   return text;
 }
 
-// "N, ", "E, " and "Z" besides the three numbers.
-constexpr std::size_t kMapTextLetters = 7;
-// The longest text form (precision 1: the altitude's precision too).
-constexpr std::size_t kMaxTextFormChars = 3 * detail::max_fixed_chars(1) + kMapTextLetters;
-
-// Bound of the map text's characters other than the 2 * precision digits.
-std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
-  return detail::fixed_chars_bound(lat, 0) + detail::fixed_chars_bound(lon, 0) +
-         detail::fixed_chars_bound(alt, 1) + kMapTextLetters;
-}
-
-// `lat` and `lon` are the display magnitudes; the letters follow the signs of
-// the coordinates themselves.
-char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
-                     std::size_t precision) noexcept {
-  out = detail::write_fixed(out, lat, precision);
-  *out++ = outdoor.lat >= 0.0f ? 'N' : 'S';
-  *out++ = ',';
-  *out++ = ' ';
-  out = detail::write_fixed(out, lon, precision);
-  *out++ = outdoor.lon >= 0.0f ? 'E' : 'W';
-  *out++ = ',';
-  *out++ = ' ';
-  out = detail::write_fixed(out, outdoor.alt, 1);
-  *out++ = 'Z';
-  return out;
-}
-
-constexpr std::size_t kIndoorTextChars = 14;
-
-// "Indoors [01AD]".
-char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
-  std::memcpy(out, "Indoors [", 9);
-  detail::write_hex(out + 9, cell, 4);
-  out[13] = ']';
-  return out + kIndoorTextChars;
-}
-
-std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
-  const float lat = detail::map_text_magnitude(outdoor.lat, precision);
-  const float lon = detail::map_text_magnitude(outdoor.lon, precision);
-  const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
-  if (precision > (std::numeric_limits<std::size_t>::max() - head) / 2) {
-    throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
-  }
-  // Sized once from the bound (throws std::length_error beyond max_size()),
-  // written in place, then cut to the length written.
-  std::string text(head + 2 * precision, '\0');
-  const char* end = write_map_text(text.data(), outdoor, lat, lon, precision);
-  text.resize(static_cast<std::size_t>(end - text.data()));
-  return text;
-}
-
 }  // namespace
-
-float detail::map_text_magnitude(float degrees, std::size_t precision) noexcept {
-  // The downward lean of the one-digit text (bits 0x3D4CCCCD); a magnitude
-  // below it would go negative and reads 0.0, so that no minus sign stands
-  // before a hemisphere letter.
-  constexpr float kOneDigitShift = 0.05f;
-  float magnitude = std::fabs(degrees);
-  if (precision == 1) {
-    magnitude = magnitude - kOneDigitShift;
-    if (magnitude < 0.0f) magnitude = 0.0f;
-  }
-  return magnitude;
-}
 
 // ---- WorldPosition -------------------------------------------------------------
 
@@ -224,9 +156,9 @@ WorldCoordinates WorldPosition::to_world_coords() const noexcept {
   if (is_indoors()) {
     return {WorldCoordinates::Indoor{static_cast<std::uint16_t>(landblock_id & 0xFFFFu)}};
   }
-  const Vector3 world = global_coords();
-  const float lon = world.x / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
-  const float lat = world.y / METRES_PER_MAP_DEGREE - MAP_ORIGIN_DEGREES;
+  const auto [landblock_x, landblock_y] = landblock_coords();
+  const float lon = detail::lanes::scalar::map_degree(static_cast<float>(landblock_x), coords.x);
+  const float lat = detail::lanes::scalar::map_degree(static_cast<float>(landblock_y), coords.y);
   return {WorldCoordinates::Outdoor{lat, lon, coords.z}};
 }
 
@@ -239,70 +171,6 @@ std::string debug_string(const WorldPosition& position) {
 }
 
 // ---- WorldCoordinates ----------------------------------------------------------
-
-std::string WorldCoordinates::to_string_with_precision(std::size_t precision) const {
-  if (const auto* in = indoor()) {
-    std::string text(kIndoorTextChars, '\0');
-    write_indoor_text(text.data(), in->landblock);
-    return text;
-  }
-  return outdoor_map_text(*outdoor(), precision);
-}
-
-// The text form writes from the stack: at precision 1 its length is bounded.
-std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) {
-  std::array<char, kMaxTextFormChars> text;
-  const char* end = nullptr;
-  if (const auto* in = coordinates.indoor()) {
-    end = write_indoor_text(text.data(), in->landblock);
-  } else {
-    const auto& outdoor = *coordinates.outdoor();
-    const float lat = detail::map_text_magnitude(outdoor.lat, 1);
-    const float lon = detail::map_text_magnitude(outdoor.lon, 1);
-    end = write_map_text(text.data(), outdoor, lat, lon, 1);
-  }
-  return detail::write_unpadded(
-      os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
-}
-
-void append_map_text(std::string& out, std::span<const WorldCoordinates> coordinates,
-                     std::size_t precision, char separator) {
-  // One pass for a bound of the whole text, so that `out` grows once and a
-  // text too long for a string is refused before anything is written.
-  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
-  std::size_t bound = 0;
-  for (const WorldCoordinates& coordinate : coordinates) {
-    std::size_t item = kIndoorTextChars;
-    if (const auto* outdoor = coordinate.outdoor()) {
-      const std::size_t head =
-          map_text_head_bound(detail::map_text_magnitude(outdoor->lat, precision),
-                              detail::map_text_magnitude(outdoor->lon, precision), outdoor->alt);
-      if (precision > (kMax - head) / 2) {
-        throw std::length_error("corvane::append_map_text: precision");
-      }
-      item = head + 2 * precision;
-    }
-    if (item >= kMax - bound) throw std::length_error("corvane::append_map_text: text length");
-    bound += item + 1;
-  }
-  const std::size_t start = out.size();
-  if (bound > out.max_size() - start) {
-    throw std::length_error("corvane::append_map_text: text length");
-  }
-  out.resize(start + bound);
-  char* end = out.data() + start;
-  for (const WorldCoordinates& coordinate : coordinates) {
-    if (const auto* in = coordinate.indoor()) {
-      end = write_indoor_text(end, in->landblock);
-    } else {
-      const auto& outdoor = *coordinate.outdoor();
-      end = write_map_text(end, outdoor, detail::map_text_magnitude(outdoor.lat, precision),
-                           detail::map_text_magnitude(outdoor.lon, precision), precision);
-    }
-    *end++ = separator;
-  }
-  out.resize(static_cast<std::size_t>(end - out.data()));
-}
 
 std::string debug_string(const WorldCoordinates& coordinates) {
   return std::string(coordinates_text(coordinates).view());

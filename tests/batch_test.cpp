@@ -20,6 +20,7 @@
 #include "batch/math_batch.hpp"
 #include "batch/position_batch.hpp"
 #include "batch/simd_path.hpp"
+#include "crmath/cr_math.hpp"
 #include "corvane/bake_fingerprint.hpp"
 #include "corvane/math.hpp"
 #include "corvane/position.hpp"
@@ -363,6 +364,98 @@ TEST(BatchPosition, EveryPathMatchesTheSingleValueOperations) {
 
   std::string text = "kept";
   EXPECT_THROW(corvane::append_map_text(text, coords, std::string().max_size() / 2, '\n'),
+               std::length_error);
+  EXPECT_EQ(text, "kept");
+}
+
+// The column forms give, element by element, the single-value operations on
+// the positions the columns describe, on every path and every tail length.
+TEST(BatchPosition, ColumnsMatchTheSingleValueOperations) {
+  const std::size_t n = 1000;
+  const std::vector<WorldPosition> p = varied_positions(n, 3305);
+  std::vector<std::uint32_t> ids(n);
+  std::vector<float> xyz(3 * n);
+  for (std::size_t i = 0; i < n; ++i) {
+    ids[i] = p[i].landblock_id.raw;
+    xyz[3 * i] = p[i].coords.x, xyz[3 * i + 1] = p[i].coords.y, xyz[3 * i + 2] = p[i].coords.z;
+  }
+  const auto row = [&](std::size_t i) {
+    return WorldPosition{p[i].landblock_id, p[i].coords, Quaternion{}};
+  };
+  std::vector<float> lat(n), lon(n), alt(n);
+  std::vector<std::uint8_t> indoor(n);
+  std::vector<std::uint16_t> cell(n);
+  for (const SimdPath path : supported_paths()) {
+    for (const std::size_t len : sweep_lengths(n)) {
+      corvane::detail::to_world_coords_batch(
+          path, {ids.data(), len}, {xyz.data(), 3 * len},
+          {{lat.data(), len}, {lon.data(), len}, {alt.data(), len}, {indoor.data(), len},
+           {cell.data(), len}});
+      for (std::size_t i = 0; i < len; ++i) {
+        const WorldCoordinates expected = row(i).to_world_coords();
+        const WorldCoordinates got =
+            indoor[i] != 0 ? WorldCoordinates{WorldCoordinates::Indoor{cell[i]}}
+                           : WorldCoordinates{WorldCoordinates::Outdoor{lat[i], lon[i], alt[i]}};
+        ASSERT_TRUE(same_coordinates(got, expected))
+            << corvane::detail::simd_path_name(path) << " " << i << " of " << len;
+        if (indoor[i] != 0) {
+          for (const float v : {lat[i], lon[i], alt[i]}) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(v), corvane::detail::kCanonicalNanBits);
+          }
+        } else {
+          ASSERT_EQ(cell[i], 0);
+        }
+      }
+    }
+  }
+
+  for (const std::size_t precision : {0u, 1u, 2u, 7u}) {
+    std::string text = "prefix|";
+    std::vector<std::size_t> ends(n);
+    corvane::append_map_text(text, ids, xyz, precision, ends);
+    std::size_t start = 7;
+    for (std::size_t i = 0; i < n; ++i) {
+      ASSERT_EQ(text.substr(start, ends[i] - start),
+                row(i).to_world_coords().to_string_with_precision(precision))
+          << "precision " << precision << ", " << i;
+      start = ends[i];
+    }
+    ASSERT_EQ(start, text.size());
+  }
+
+  std::vector<std::uint32_t> ids_out(n);
+  std::vector<float> xyz_out(3 * n);
+  std::vector<std::uint32_t> ids_in_place = ids;
+  std::vector<float> xyz_in_place = xyz;
+  corvane::rebucket_outdoor_landblock(ids, xyz, ids_out, xyz_out);
+  corvane::normalize_outdoor_cell(ids_in_place, xyz_in_place, ids_in_place, xyz_in_place);
+  for (std::size_t i = 0; i < n; ++i) {
+    const WorldPosition r = row(i).rebucket_outdoor_landblock();
+    const WorldPosition c = row(i).normalize_outdoor_cell();
+    ASSERT_TRUE(same_bits(WorldPosition{corvane::Guid{ids_out[i]},
+                                        {xyz_out[3 * i], xyz_out[3 * i + 1], xyz_out[3 * i + 2]}, {}},
+                          r)) << i;
+    ASSERT_TRUE(same_bits(WorldPosition{corvane::Guid{ids_in_place[i]},
+                                        {xyz_in_place[3 * i], xyz_in_place[3 * i + 1],
+                                         xyz_in_place[3 * i + 2]}, {}},
+                          c)) << i;
+  }
+
+  // Columns of different lengths are refused before anything is written.
+  std::vector<float> untouched(n, 9.0f);
+  const corvane::MapCoordinateColumns short_out{
+      {untouched.data(), n}, {lon.data(), n}, {alt.data(), n - 1}, {indoor.data(), n}, {cell.data(), n}};
+  EXPECT_THROW(corvane::to_world_coords(ids, xyz, short_out), std::invalid_argument);
+  EXPECT_THROW(corvane::to_world_coords(ids, {xyz.data(), 3 * n - 1},
+                                        {{lat.data(), n}, {lon.data(), n}, {alt.data(), n},
+                                         {indoor.data(), n}, {cell.data(), n}}),
+               std::invalid_argument);
+  EXPECT_THROW(corvane::rebucket_outdoor_landblock(ids, xyz, {ids_out.data(), n - 1}, xyz_out),
+               std::invalid_argument);
+  EXPECT_EQ(untouched, std::vector<float>(n, 9.0f));
+  std::string text = "kept";
+  std::vector<std::size_t> ends(n);
+  EXPECT_THROW(corvane::append_map_text(text, ids, xyz, std::string().max_size() / 2, ends),
                std::length_error);
   EXPECT_EQ(text, "kept");
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "corvane/position.hpp"
+#include "case_table.hpp"
 #include "text/decimal_to_float.hpp"
 
 namespace {
@@ -84,99 +85,79 @@ WorldCoordinates outdoor(float lat, float lon, float alt) {
   return WorldCoordinates{WorldCoordinates::Outdoor{lat, lon, alt}};
 }
 
-// Inside the world a text reads as the value of the position nearest the
-// middle of its band, which lies within a step of the positions' values
-// (under 2^-16 degrees) of that middle; outside, as the float nearest it.
-TEST(MapText, ReadsWhatIsWrittenAndWhatPeopleType) {
-  struct Case {
-    const char* text;
-    float lat, lon, alt;  // the middle of the band
-    std::size_t lat_precision, lon_precision;
-  };
-  const Case cases[] = {
-      // Two digits and more: the decimal itself; one digit: the middle of
-      // the band it leans down from; no digits: the decimal.
-      {"33.55S, 72.75E, 0.0Z", -33.55f, 72.75f, 0.0f, 2, 2},
-      {"33.5S, 72.7E, 0.0Z", -33.55f, 72.75f, 0.0f, 1, 1},
-      {"42N, 33E, 94.0Z", 42.0f, 33.0f, 94.0f, 0, 0},
-      {"12.345678N, 0.000001W, -5.25Z", 12.345678f, -0.000001f, -5.25f, 6, 6},
-      // What people type: no altitude, blanks or nothing between the parts,
-      // lower case, blanks around, mixed precisions.
-      {"33.5 S,72.75 W , 12 z", -33.55f, -72.75f, 12.0f, 1, 2},
-      {" 0033.55s72.75e-1.5Z\t", -33.55f, 72.75f, -1.5f, 2, 2},
-      // Zero before its letter: the half band on its side; -0.0 altitude kept.
-      {"0N, 0.00W, -0.0Z", 0.25f, -0.0025f, -0.0f, 0, 2},
-      {"0.0S, 0.0E", -0.05f, 0.05f, 0.0f, 1, 1},
-      // The world's edge: the middle of the part of the band inside it.
-      {"103N, 102W", 102.65f, -101.75f, 0.0f, 0, 0},
-      {"102.7N, 101.9W", 102.75f, -101.95f, 0.0f, 1, 1},
-      // No position prints "102.0S" (the corner prints 101.9S): the plain
-      // middle, outside the world.
-      {"102.0S, 0E", -102.05f, 0.25f, 0.0f, 1, 0},
-      // Outside the world: map coordinates all the same.
-      {"500.5N, 99999.99E", 500.55f, 99999.99f, 0.0f, 1, 2},
-      {"0.01234567891S, 1000.00W, 1000.0z", -0.01234567891f, -1000.0f, 1000.0f, 11, 2},
-  };
-  for (const Case& c : cases) {
-    const corvane::ParsedMapText parsed = WorldCoordinates::parse(c.text);
-    ASSERT_TRUE(parsed.coordinates) << c.text << ": " << parsed.error.message();
-    const WorldCoordinates::Outdoor& read = *parsed.coordinates->outdoor();
-    EXPECT_NEAR(read.lat, c.lat, 1e-5f) << c.text;
-    EXPECT_NEAR(read.lon, c.lon, 1e-5f) << c.text;
-    EXPECT_EQ(bits(read.alt), bits(c.alt)) << c.text;
-    EXPECT_EQ(parsed.lat_precision, c.lat_precision) << c.text;
-    EXPECT_EQ(parsed.lon_precision, c.lon_precision) << c.text;
-    EXPECT_EQ(WorldCoordinates::from_string(c.text), parsed.coordinates) << c.text;
-    // Inside the world, where positions print the text: exactly what the
-    // located position shows.
-    const auto p = WorldPosition::from_world_coords(*parsed.coordinates);
-    if (p && c.lat_precision < 6 && c.lon_precision < 6) {
-      EXPECT_EQ(p->to_world_coords(), *parsed.coordinates) << c.text;
+// Every case of the shared table: what is read (or why not, and where), the
+// digits it was written with, and the position it locates.
+TEST(MapText, GivesTheSharedTablesAnswers) {
+  using corvane::test::table_float;
+  using corvane::test::table_hex;
+  static constexpr std::string_view kPartNames[] = {"map text", "latitude", "longitude",
+                                                    "altitude", "indoor cell"};
+  const auto table = corvane::test::load_case_table("map_text.json");
+  ASSERT_GE(table.at("cases").size(), 40u);
+  for (const auto& c : table.at("cases")) {
+    const std::string text = c.at("text").get<std::string>();
+    SCOPED_TRACE(text);
+    const corvane::ParsedMapText parsed = WorldCoordinates::parse(text);
+    EXPECT_EQ(WorldCoordinates::from_string(text), parsed.coordinates);
+    if (c.contains("error")) {
+      const auto& error = c.at("error");
+      ASSERT_FALSE(parsed.coordinates);
+      EXPECT_EQ(kPartNames[static_cast<int>(parsed.error.part)], error.at("part").get<std::string>());
+      EXPECT_EQ(parsed.error.reason, error.at("reason").get<std::string>());
+      EXPECT_EQ(parsed.error.offset, error.at("offset").get<std::size_t>());
+      continue;
     }
-  }
-  // Outside the world, or with more digits than positions' values have: the
-  // float nearest the middle.
-  EXPECT_EQ(WorldCoordinates::from_string("500.5N, 0.01234567891W"),
-            outdoor(500.55f, -0.01234567891f, 0));
-  for (const char* text : {"Indoors [01AD]", " indoors[ 1ad ] "}) {
-    EXPECT_EQ(WorldCoordinates::from_string(text),
-              WorldCoordinates{WorldCoordinates::Indoor{0x01AD}})
-        << text;
-  }
-}
-
-TEST(MapText, RejectsAnythingElseSayingWhereAndWhy) {
-  struct Case {
-    const char* text;
-    Part part;
-    std::size_t offset;
-  };
-  const Case cases[] = {
-      {"", Part::Text, 0},
-      {"-33.5, 72.7", Part::Latitude, 0},
-      {"33.5, 72.7", Part::Latitude, 4},
-      {"72.7E, 33.5S", Part::Latitude, 4},
-      {"33.5S, 72.7N", Part::Longitude, 11},
-      {"33.S, 72.7E", Part::Latitude, 3},
-      {"infS, 72.7E", Part::Latitude, 0},
-      {"100000N, 1E", Part::Latitude, 0},
-      {"85 N99999.999999980W", Part::Longitude, 4},
-      {"33.5S, 72.7E, 5", Part::Altitude, 15},
-      {"33.5S, 72.7E, 9999999999999999999999999999999999999999Z", Part::Altitude, 14},
-      {"33.5S, 72.7E, 0.0Z x", Part::Text, 19},
-      {"33.5S, 72.7E, +1.0Z", Part::Altitude, 14},
-      {"Indoors 01AD", Part::Indoor, 8},
-      {"Indoors [101AD]", Part::Indoor, 9},
-  };
-  for (const Case& c : cases) {
-    const corvane::ParsedMapText parsed = WorldCoordinates::parse(c.text);
-    EXPECT_FALSE(parsed.coordinates) << c.text;
-    EXPECT_EQ(parsed.error.part, c.part) << c.text << ": " << parsed.error.message();
-    EXPECT_EQ(parsed.error.offset, c.offset) << c.text << ": " << parsed.error.message();
-    EXPECT_FALSE(WorldCoordinates::from_string(c.text)) << c.text;
+    ASSERT_TRUE(parsed.coordinates) << parsed.error.message();
+    EXPECT_TRUE(parsed.error.reason.empty());
+    if (c.contains("indoor")) {
+      EXPECT_EQ(*parsed.coordinates,
+                WorldCoordinates{WorldCoordinates::Indoor{
+                    static_cast<std::uint16_t>(table_hex(c.at("indoor")))}});
+    } else {
+      const WorldCoordinates::Outdoor& read = *parsed.coordinates->outdoor();
+      EXPECT_EQ(bits(read.lat), bits(table_float(c.at("lat"))));
+      EXPECT_EQ(bits(read.lon), bits(table_float(c.at("lon"))));
+      EXPECT_EQ(bits(read.alt), bits(table_float(c.at("alt"))));
+      EXPECT_EQ(parsed.lat_precision, c.at("lat_precision").get<std::size_t>());
+      EXPECT_EQ(parsed.lon_precision, c.at("lon_precision").get<std::size_t>());
+    }
+    const auto located = WorldPosition::from_world_coords(*parsed.coordinates);
+    if (c.at("located").is_null()) {
+      EXPECT_FALSE(located);
+    } else {
+      ASSERT_TRUE(located);
+      const auto& p = c.at("located");
+      EXPECT_EQ(located->landblock_id.raw, table_hex(p.at("id")));
+      EXPECT_EQ(bits(located->coords.x), bits(table_float(p.at("x"))));
+      EXPECT_EQ(bits(located->coords.y), bits(table_float(p.at("y"))));
+      EXPECT_EQ(bits(located->coords.z), bits(table_float(p.at("z"))));
+    }
   }
   EXPECT_EQ(WorldCoordinates::parse("33.5S, 72.7N").error.message(),
             "longitude: expected E or W: longitude comes second (at character 12)");
+}
+
+// Near the middle of each band: inside the world a text reads as the value of
+// the position nearest the middle of its band, which lies within a step of the
+// positions' values (under 2^-16 degrees) of that middle; outside, the float
+// nearest it.
+TEST(MapText, ReadsTheMiddleOfTheBand) {
+  struct Case {
+    const char* text;
+    float lat, lon;
+  };
+  const Case cases[] = {
+      {"33.55S, 72.75E, 0.0Z", -33.55f, 72.75f}, {"33.5S, 72.7E, 0.0Z", -33.55f, 72.75f},
+      {"0N, 0.00W, -0.0Z", 0.25f, -0.0025f},     {"0.0S, 0.0E", -0.05f, 0.05f},
+      {"103N, 102W", 102.65f, -101.75f},         {"102.7N, 101.9W", 102.75f, -101.95f},
+      {"102.0S, 0E", -102.05f, 0.25f},           {"500.5N, 99999.99E", 500.55f, 99999.99f},
+  };
+  for (const Case& c : cases) {
+    const auto read = WorldCoordinates::from_string(c.text);
+    ASSERT_TRUE(read) << c.text;
+    EXPECT_NEAR(read->outdoor()->lat, c.lat, 1e-5f) << c.text;
+    EXPECT_NEAR(read->outdoor()->lon, c.lon, 1e-5f) << c.text;
+  }
 }
 
 WorldPosition at(std::uint32_t id, float x, float y, float z) {

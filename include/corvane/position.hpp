@@ -329,6 +329,53 @@ CORVANE_EXPORT void append_map_text(std::string& out,
                                     std::span<const WorldCoordinates> coordinates,
                                     std::size_t precision, char separator);
 
+// ---- Many positions as columns ---------------------------------------------
+//
+// The same operations over positions held as columns, as numpy, Arrow and
+// typed arrays hold them: `ids` one landblock id per position and `xyz` its
+// offset as three floats x, y, z (xyz.size() == 3 * ids.size()); the rotation
+// plays no part. Results are bit for bit those of the single-value operation
+// on WorldPosition{ids[i], {xyz[3i], xyz[3i+1], xyz[3i+2]}}. Sizes that
+// differ throw std::invalid_argument before anything is written; outputs must
+// not overlap inputs unless an operation says so.
+
+/// Map coordinates as columns, each with one element per position.
+struct MapCoordinateColumns {
+  /// Latitude, longitude and altitude of outdoor positions; NaN (0x7FC00000)
+  /// for indoor ones.
+  std::span<float> lat, lon, alt;
+  /// 1 for an indoor position, 0 otherwise.
+  std::span<std::uint8_t> indoor;
+  /// The cell word of an indoor position (what Indoor holds), 0 otherwise.
+  std::span<std::uint16_t> cell;
+};
+
+/// The map coordinates of each position, alternative by alternative.
+CORVANE_EXPORT void to_world_coords(std::span<const std::uint32_t> ids, std::span<const float> xyz,
+                                    const MapCoordinateColumns& out);
+
+/// Appends the map text of each position at `precision`, with nothing between
+/// them, and sets ends[i] to out.size() just after text i, so that text i is
+/// out[ends[i - 1], ends[i]) (from the old out.size() for i = 0). The same
+/// characters as to_world_coords().to_string_with_precision(precision). On
+/// std::length_error or std::bad_alloc `out` is left as it was.
+CORVANE_EXPORT void append_map_text(std::string& out, std::span<const std::uint32_t> ids,
+                                    std::span<const float> xyz, std::size_t precision,
+                                    std::span<std::size_t> ends);
+
+/// ids_out[i], xyz_out[3i..3i+2] = the id and offset of the position
+/// rebucket_outdoor_landblock() gives. The outputs may be the inputs
+/// themselves (in place), but must not overlap them otherwise.
+CORVANE_EXPORT void rebucket_outdoor_landblock(std::span<const std::uint32_t> ids,
+                                               std::span<const float> xyz,
+                                               std::span<std::uint32_t> ids_out,
+                                               std::span<float> xyz_out);
+/// The same for normalize_outdoor_cell(), whose offsets are those given.
+CORVANE_EXPORT void normalize_outdoor_cell(std::span<const std::uint32_t> ids,
+                                           std::span<const float> xyz,
+                                           std::span<std::uint32_t> ids_out,
+                                           std::span<float> xyz_out);
+
 /// Debug text: "WorldPosition { landblock_id: 0xA9B40019, coords: Vector3 {
 /// x: 84.0, y: 7.1, z: 94.0 }, rotation: Quaternion { w: 1.0, x: 0.0, y: 0.0,
 /// z: 0.0 } }" (on one line).

@@ -4,21 +4,30 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <stdexcept>
 
-#include "fingerprint_kernels.hpp"
+#include "batch/scalar_lanes.hpp"
 
 namespace corvane {
 namespace detail {
 namespace {
 
-void six_dp_portable(const float* in, std::uint32_t* out, std::size_t n) noexcept {
-  for (std::size_t i = 0; i < n; ++i) out[i] = six_dp_bits(std::bit_cast<std::uint32_t>(in[i]));
-}
-
-void lossless_portable(const float* in, std::uint32_t* out, std::size_t n) noexcept {
-  for (std::size_t i = 0; i < n; ++i) out[i] = lossless_bits(std::bit_cast<std::uint32_t>(in[i]));
+FingerprintKernels fingerprint_kernels(SimdPath path) noexcept {
+#if CORVANE_X86_64_KERNELS
+  switch (path) {
+    case SimdPath::Avx512:
+      return fingerprint_kernels_avx512();
+    case SimdPath::Avx2:
+      return fingerprint_kernels_avx2();
+    case SimdPath::Sse2:
+      return fingerprint_kernels_sse2();
+    case SimdPath::Portable:
+      break;
+  }
+#else
+  (void)path;
+#endif
+  return {lanes::scalar::six_dp_block, lanes::scalar::lossless_block};
 }
 
 // Up to kPortableLanes records folded side by side: their common length with
@@ -87,28 +96,10 @@ void fingerprint_batch(SimdPath path, std::span<const float> in, FloatCanon cano
   std::uint32_t* dst = out.data();
   const std::size_t n = in.size();
   const bool lossless = canon == FloatCanon::Lossless;
+  // The path's whole vectors, then the rest one float at a time.
   std::size_t done = 0;
-#if CORVANE_X86_64_KERNELS
-  switch (path) {
-    case SimdPath::Avx512:
-      done = lossless ? lossless_avx512(src, dst, n) : six_dp_avx512(src, dst, n);
-      break;
-    case SimdPath::Avx2:
-      done = lossless ? lossless_avx2(src, dst, n) : six_dp_avx2(src, dst, n);
-      break;
-    case SimdPath::Sse2:
-      done = lossless ? lossless_sse2(src, dst, n) : six_dp_sse2(src, dst, n);
-      break;
-    case SimdPath::Portable:
-      break;
-  }
-#else
-  (void)path;
-#endif
-  if (lossless) {
-    lossless_portable(src + done, dst + done, n - done);
-  } else {
-    six_dp_portable(src + done, dst + done, n - done);
+  for (const FingerprintKernels& k : {fingerprint_kernels(path), fingerprint_kernels(SimdPath::Portable)}) {
+    done += (lossless ? k.lossless : k.six_dp)(src + done, dst + done, n - done);
   }
 }
 

@@ -21,17 +21,20 @@ void fold_records(SimdPath path, std::span<const std::uint32_t> words,
                   std::span<const std::size_t> record_ends,
                   std::span<std::uint64_t> hashes) noexcept;
 
-#if CORVANE_X86_64_KERNELS
-// One kernel per x86 path (fingerprint_x86.cpp). Each handles whole vectors
-// and returns how many elements it did; the caller finishes the rest.
-std::size_t six_dp_sse2(const float* in, std::uint32_t* out, std::size_t n) noexcept;
-std::size_t six_dp_avx2(const float* in, std::uint32_t* out, std::size_t n) noexcept;
-std::size_t six_dp_avx512(const float* in, std::uint32_t* out, std::size_t n) noexcept;
-std::size_t lossless_sse2(const float* in, std::uint32_t* out, std::size_t n) noexcept;
-std::size_t lossless_avx2(const float* in, std::uint32_t* out, std::size_t n) noexcept;
-std::size_t lossless_avx512(const float* in, std::uint32_t* out, std::size_t n) noexcept;
+/// The canonicalisation kernels of one path (fingerprint_lanes.inc over its
+/// adapter): each handles whole vectors and returns how many elements it did;
+/// the caller finishes the rest one float at a time.
+struct FingerprintKernels {
+  std::size_t (*six_dp)(const float* in, std::uint32_t* out, std::size_t n) noexcept;
+  std::size_t (*lossless)(const float* in, std::uint32_t* out, std::size_t n) noexcept;
+};
 
-/// Folds 16 records side by side; `starts` and `ends` give each record's
+#if CORVANE_X86_64_KERNELS
+FingerprintKernels fingerprint_kernels_sse2() noexcept;
+FingerprintKernels fingerprint_kernels_avx2() noexcept;
+FingerprintKernels fingerprint_kernels_avx512() noexcept;
+
+/// Folds 16 records side by side (fold_avx512.cpp); `starts` and `ends` give each record's
 /// words.
 void fold_group_avx512(const std::uint32_t* words, const std::size_t* starts,
                        const std::size_t* ends, std::uint64_t* hashes) noexcept;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "batch/simd_path.hpp"
 #include "corvane/position.hpp"
@@ -14,16 +15,25 @@ namespace corvane::detail {
 
 void to_world_coords_batch(SimdPath path, std::span<const WorldPosition> in,
                            std::span<WorldCoordinates> out) noexcept;
+void to_world_coords_batch(SimdPath path, std::span<const std::uint32_t> ids,
+                           std::span<const float> xyz, const MapCoordinateColumns& out) noexcept;
+
+/// Latitude and longitude of positions as if outdoors, from rows or from
+/// columns; the kernels of one path (position_lanes.inc over its adapter)
+/// handle whole vectors and return how many positions they did.
+struct PositionKernels {
+  std::size_t (*rows)(const WorldPosition*, float* lat, float* lon, std::size_t) noexcept;
+  std::size_t (*columns)(const std::uint32_t* ids, const float* xyz, float* lat, float* lon,
+                         std::size_t) noexcept;
+};
+
+/// The kernels of `path`; the portable ones run the same code one float at a time.
+PositionKernels position_kernels(SimdPath path) noexcept;
 
 #if CORVANE_X86_64_KERNELS
-// Latitude and longitude of each position as if outdoors (position_x86.cpp),
-// whole vectors only; returns how many it did.
-std::size_t map_degrees_sse2(const WorldPosition* in, float* lat, float* lon,
-                             std::size_t n) noexcept;
-std::size_t map_degrees_avx2(const WorldPosition* in, float* lat, float* lon,
-                             std::size_t n) noexcept;
-std::size_t map_degrees_avx512(const WorldPosition* in, float* lat, float* lon,
-                               std::size_t n) noexcept;
+PositionKernels position_kernels_sse2() noexcept;
+PositionKernels position_kernels_avx2() noexcept;
+PositionKernels position_kernels_avx512() noexcept;
 #endif
 
 }  // namespace corvane::detail

@@ -18,16 +18,16 @@
 #include <bit>
 #include <cstdint>
 
+#include "nan_bits.hpp"
+
 namespace corvane::detail {
 
-/// The positive quiet NaN every NaN created by the library's arithmetic is.
-inline constexpr std::uint32_t kCanonicalNanBits = 0x7FC00000u;
 inline constexpr float canonical_nan() noexcept { return std::bit_cast<float>(kCanonicalNanBits); }
 
 /// The NaN an x86 CPU creates (sign set); the only created NaN that differs
 /// between machines. Results that may hold one pass through this.
 inline float with_canonical_nan(float v) noexcept {
-  return std::bit_cast<std::uint32_t>(v) == 0xFFC00000u ? canonical_nan() : v;
+  return std::bit_cast<std::uint32_t>(v) == kX86CreatedNanBits ? canonical_nan() : v;
 }
 
 float cr_sin(float x) noexcept;

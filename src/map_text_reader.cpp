@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "corvane/position.hpp"
-#include "map_text_magnitude.hpp"
+#include "map_text.hpp"
 #include "text/decimal_to_float.hpp"
 #include "text/fixed_point.hpp"
 

@@ -1,0 +1,216 @@
+// Map text: the player-facing text of map coordinates, one coordinate at a
+// time and many at once (rows or columns).
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <ostream>
+#include <stdexcept>
+
+#include "batch/position_batch.hpp"
+#include "corvane/position.hpp"
+#include "map_text.hpp"
+#include "text/fixed_point.hpp"
+#include "text/hex.hpp"
+#include "text/unpadded.hpp"
+
+namespace corvane {
+namespace {
+
+// "N, ", "E, " and "Z" besides the three numbers.
+constexpr std::size_t kMapTextLetters = 7;
+// The longest text form (precision 1: the altitude's precision too).
+constexpr std::size_t kMaxTextFormChars = 3 * detail::max_fixed_chars(1) + kMapTextLetters;
+
+// Bound of the map text's characters other than the 2 * precision digits.
+std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
+  return detail::fixed_chars_bound(lat, 0) + detail::fixed_chars_bound(lon, 0) +
+         detail::fixed_chars_bound(alt, 1) + kMapTextLetters;
+}
+
+// `lat` and `lon` are the display magnitudes; the letters follow the signs of
+// the coordinates themselves.
+char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
+                     std::size_t precision) noexcept {
+  out = detail::write_fixed(out, lat, precision);
+  *out++ = outdoor.lat >= 0.0f ? 'N' : 'S';
+  *out++ = ',';
+  *out++ = ' ';
+  out = detail::write_fixed(out, lon, precision);
+  *out++ = outdoor.lon >= 0.0f ? 'E' : 'W';
+  *out++ = ',';
+  *out++ = ' ';
+  out = detail::write_fixed(out, outdoor.alt, 1);
+  *out++ = 'Z';
+  return out;
+}
+
+constexpr std::size_t kIndoorTextChars = 14;
+
+// "Indoors [01AD]".
+char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
+  std::memcpy(out, "Indoors [", 9);
+  detail::write_hex(out + 9, cell, 4);
+  out[13] = ']';
+  return out + kIndoorTextChars;
+}
+
+std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
+  const float lat = detail::map_text_magnitude(outdoor.lat, precision);
+  const float lon = detail::map_text_magnitude(outdoor.lon, precision);
+  const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
+  if (precision > (std::numeric_limits<std::size_t>::max() - head) / 2) {
+    throw std::length_error("corvane::WorldCoordinates::to_string_with_precision: precision");
+  }
+  // Sized once from the bound (throws std::length_error beyond max_size()),
+  // written in place, then cut to the length written.
+  std::string text(head + 2 * precision, '\0');
+  const char* end = write_map_text(text.data(), outdoor, lat, lon, precision);
+  text.resize(static_cast<std::size_t>(end - text.data()));
+  return text;
+}
+
+}  // namespace
+
+float detail::map_text_magnitude(float degrees, std::size_t precision) noexcept {
+  // The downward lean of the one-digit text (bits 0x3D4CCCCD); a magnitude
+  // below it would go negative and reads 0.0, so that no minus sign stands
+  // before a hemisphere letter.
+  constexpr float kOneDigitShift = 0.05f;
+  float magnitude = std::fabs(degrees);
+  if (precision == 1) {
+    magnitude = magnitude - kOneDigitShift;
+    if (magnitude < 0.0f) magnitude = 0.0f;
+  }
+  return magnitude;
+}
+
+// ---- WorldCoordinates ----------------------------------------------------------
+
+std::string WorldCoordinates::to_string_with_precision(std::size_t precision) const {
+  if (const auto* in = indoor()) {
+    std::string text(kIndoorTextChars, '\0');
+    write_indoor_text(text.data(), in->landblock);
+    return text;
+  }
+  return outdoor_map_text(*outdoor(), precision);
+}
+
+// The text form writes from the stack: at precision 1 its length is bounded.
+std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) {
+  std::array<char, kMaxTextFormChars> text;
+  const char* end = nullptr;
+  if (const auto* in = coordinates.indoor()) {
+    end = write_indoor_text(text.data(), in->landblock);
+  } else {
+    const auto& outdoor = *coordinates.outdoor();
+    const float lat = detail::map_text_magnitude(outdoor.lat, 1);
+    const float lon = detail::map_text_magnitude(outdoor.lon, 1);
+    end = write_map_text(text.data(), outdoor, lat, lon, 1);
+  }
+  return detail::write_unpadded(
+      os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
+}
+
+namespace {
+
+// The characters the text of `coordinate` can take at most: exact digits for
+// the precision, a bound for the rest. Throws std::length_error where that
+// cannot be counted in a size_t.
+std::size_t map_text_bound(const WorldCoordinates& coordinate, std::size_t precision) {
+  const auto* outdoor = coordinate.outdoor();
+  if (outdoor == nullptr) return kIndoorTextChars;
+  const std::size_t head =
+      map_text_head_bound(detail::map_text_magnitude(outdoor->lat, precision),
+                          detail::map_text_magnitude(outdoor->lon, precision), outdoor->alt);
+  if (precision > (std::numeric_limits<std::size_t>::max() - head) / 2) {
+    throw std::length_error("corvane::append_map_text: precision");
+  }
+  return head + 2 * precision;
+}
+
+char* write_coordinates(char* end, const WorldCoordinates& coordinate, std::size_t precision) {
+  if (const auto* in = coordinate.indoor()) return write_indoor_text(end, in->landblock);
+  const auto& outdoor = *coordinate.outdoor();
+  return write_map_text(end, outdoor, detail::map_text_magnitude(outdoor.lat, precision),
+                        detail::map_text_magnitude(outdoor.lon, precision), precision);
+}
+
+// Grows `out` by the bound of the texts of `coordinates` (each followed by
+// `separator` when there is one), writes them, records where each ends when
+// `ends` is given, and cuts `out` to what was written.
+void append_texts(std::string& out, std::span<const WorldCoordinates> coordinates,
+                  std::size_t precision, const char* separator, std::size_t* ends) {
+  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+  const std::size_t separator_chars = separator != nullptr ? 1 : 0;
+  std::size_t bound = 0;
+  for (const WorldCoordinates& coordinate : coordinates) {
+    const std::size_t item = map_text_bound(coordinate, precision);
+    if (item >= kMax - bound - separator_chars) {
+      throw std::length_error("corvane::append_map_text: text length");
+    }
+    bound += item + separator_chars;
+  }
+  const std::size_t start = out.size();
+  if (bound > out.max_size() - start) {
+    throw std::length_error("corvane::append_map_text: text length");
+  }
+  out.resize(start + bound);
+  char* const first = out.data();
+  char* end = first + start;
+  for (std::size_t i = 0; i < coordinates.size(); ++i) {
+    end = write_coordinates(end, coordinates[i], precision);
+    if (separator != nullptr) *end++ = *separator;
+    if (ends != nullptr) ends[i] = static_cast<std::size_t>(end - first);
+  }
+  out.resize(static_cast<std::size_t>(end - first));
+}
+
+}  // namespace
+
+// One pass for a bound of the whole text, so that `out` grows once and a text
+// too long for a string is refused before anything is written.
+void append_map_text(std::string& out, std::span<const WorldCoordinates> coordinates,
+                     std::size_t precision, char separator) {
+  append_texts(out, coordinates, precision, &separator, nullptr);
+}
+
+// A block of positions at a time: their coordinates computed on whole vectors
+// as to_world_coords does, then written; `out` grows by each block's bound.
+void append_map_text(std::string& out, std::span<const std::uint32_t> ids,
+                     std::span<const float> xyz, std::size_t precision,
+                     std::span<std::size_t> ends) {
+  const std::size_t n = ids.size();
+  if (xyz.size() / 3 != n || xyz.size() % 3 != 0 || ends.size() != n) {
+    throw std::invalid_argument("corvane::append_map_text: the columns differ in size");
+  }
+  constexpr std::size_t kBlock = 64;
+  std::array<float, kBlock> lat, lon, alt;
+  std::array<std::uint8_t, kBlock> indoor;
+  std::array<std::uint16_t, kBlock> cell;
+  std::array<WorldCoordinates, kBlock> block;
+  const detail::SimdPath path = detail::best_simd_path();
+  const std::size_t start = out.size();
+  try {
+    for (std::size_t base = 0; base < n; base += kBlock) {
+      const std::size_t count = std::min(kBlock, n - base);
+      detail::to_world_coords_batch(path, ids.subspan(base, count), xyz.subspan(3 * base, 3 * count),
+                                    MapCoordinateColumns{{lat.data(), count},
+                                                         {lon.data(), count},
+                                                         {alt.data(), count},
+                                                         {indoor.data(), count},
+                                                         {cell.data(), count}});
+      for (std::size_t i = 0; i < count; ++i) {
+        block[i] = indoor[i] != 0 ? WorldCoordinates{WorldCoordinates::Indoor{cell[i]}}
+                                  : WorldCoordinates{WorldCoordinates::Outdoor{lat[i], lon[i], alt[i]}};
+      }
+      append_texts(out, std::span(block.data(), count), precision, nullptr, ends.data() + base);
+    }
+  } catch (...) {
+    out.resize(start);
+    throw;
+  }
+}
+
+}  // namespace corvane
