@@ -41,6 +41,7 @@ CORVANE_PYTHON_ARGUMENT(WordsResult);  // int | NDArray[numpy.uint32]
 CORVANE_PYTHON_ARGUMENT(HashesResult); // NDArray[numpy.uint64]
 CORVANE_PYTHON_ARGUMENT(PositionsResult);  // (ids, xyz)
 CORVANE_PYTHON_ARGUMENT(TextsResult);  // list[str]
+CORVANE_PYTHON_ARGUMENT(TextBufferResult);  // (text bytes, ends)
 CORVANE_PYTHON_ARGUMENT(NamesResult);  // list[str | None]
 CORVANE_PYTHON_ARGUMENT(CoordsResult); // WorldCoordsArrays
 CORVANE_PYTHON_ARGUMENT(MatrixResult);
@@ -106,6 +107,7 @@ CORVANE_PYTHON_ARGUMENT_NAME(WordsResult, "int | NDArray[numpy.uint32]");
 CORVANE_PYTHON_ARGUMENT_NAME(HashesResult, "NDArray[numpy.uint64]");
 CORVANE_PYTHON_ARGUMENT_NAME(PositionsResult, "tuple[NDArray[numpy.uint32], NDArray[numpy.float32]]");
 CORVANE_PYTHON_ARGUMENT_NAME(TextsResult, "list[str]");
+CORVANE_PYTHON_ARGUMENT_NAME(TextBufferResult, "tuple[NDArray[numpy.uint8], NDArray[numpy.uint64]]");
 CORVANE_PYTHON_ARGUMENT_NAME(NamesResult, "list[str | None]");
 CORVANE_PYTHON_ARGUMENT_NAME(CoordsResult, "WorldCoordsArrays");
 CORVANE_PYTHON_ARGUMENT_NAME(MatrixResult, "tuple[float, float, float, float, float, float, float, float, float]");
