@@ -16,6 +16,12 @@
 
 namespace {
 
+/// n elements, not written: new memory, as numpy's empty arrays are.
+template <class T>
+std::unique_ptr<T[]> uninitialized(std::size_t n) {
+  return std::unique_ptr<T[]>(new T[n]);
+}
+
 // A multiplicative hash of the index: the same numbers in numpy and here.
 std::uint32_t mix(std::uint64_t i, std::uint64_t k) {
   return static_cast<std::uint32_t>((i * 2654435761u + k) & 0xFFFF'FFFFu);
@@ -102,10 +108,8 @@ void to_world_coords_columns(benchmark::State& state, bool fresh) {
   const auto n = static_cast<std::size_t>(state.range(0));
   const Columns in = python_columns(n);
   const auto columns = [n] {
-    return std::tuple{std::make_unique_for_overwrite<float[]>(n), std::make_unique_for_overwrite<float[]>(n),
-                      std::make_unique_for_overwrite<float[]>(n),
-                      std::make_unique_for_overwrite<std::uint8_t[]>(n),
-                      std::make_unique_for_overwrite<std::uint16_t[]>(n)};
+    return std::tuple{uninitialized<float>(n), uninitialized<float>(n), uninitialized<float>(n),
+                      uninitialized<std::uint8_t>(n), uninitialized<std::uint16_t>(n)};
   };
   auto kept = columns();
   for (auto _ : state) {
@@ -127,10 +131,10 @@ void map_text_columns(benchmark::State& state, bool fresh) {
   const auto n = static_cast<std::size_t>(state.range(0));
   const Columns in = python_columns(n);
   std::string kept_text;
-  auto kept_ends = std::make_unique_for_overwrite<std::size_t[]>(n);
+  auto kept_ends = uninitialized<std::size_t>(n);
   for (auto _ : state) {
     std::string made_text;
-    auto made_ends = fresh ? std::make_unique_for_overwrite<std::size_t[]>(n) : nullptr;
+    auto made_ends = fresh ? uninitialized<std::size_t>(n) : nullptr;
     std::string& text = fresh ? made_text : kept_text;
     text.clear();
     corvane::append_map_text(text, in.ids, in.xyz, 1, {(fresh ? made_ends : kept_ends).get(), n});
