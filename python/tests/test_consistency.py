@@ -86,7 +86,7 @@ def test_assigning_through_a_field_changes_the_value():
 @given(st.lists(st.floats(width=32, allow_nan=False), min_size=6, max_size=6))
 def test_vector_subtraction_is_single_precision_and_takes_sequences(v):
     a, b = Vector3(*v[:3]), Vector3(*v[3:])
-    with np.errstate(invalid="ignore"):
+    with np.errstate(all="ignore"):
         expected = np.float32(v[:3]) - np.float32(v[3:])
     for difference in (a - b, a - tuple(v[3:]), tuple(v[:3]) - b):
         got = np.float32(list(difference))
