@@ -19,6 +19,7 @@
 #include "debug_text.hpp"
 #include "crmath/cr_math.hpp"
 #include "heading.hpp"
+#include "batch/scalar_lanes.hpp"
 #include "nan_rule.hpp"
 #include "text/unpadded.hpp"
 
@@ -32,6 +33,12 @@ float Vector3::dot(const Vector3& o) const noexcept {
 
 Vector3 Vector3::cross(const Vector3& o) const noexcept {
   return detail::with_canonical_nan(Vector3{y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x});
+}
+
+// Out of line like every other operation, so that a NaN it creates is the
+// canonical one whatever CPU and compiler flags the caller has.
+Vector3 operator-(const Vector3& a, const Vector3& b) noexcept {
+  return detail::with_canonical_nan(Vector3{a.x - b.x, a.y - b.y, a.z - b.z});
 }
 
 float Vector3::length_squared() const noexcept { return dot(*this); }
@@ -55,20 +62,25 @@ float Quaternion::dot(const Quaternion& o) const noexcept {
   return detail::with_canonical_nan(((w * o.w + x * o.x) + y * o.y) + z * o.z);
 }
 
+// The quaternion formulas are those of the batch kernels, run one float at a
+// time, so that each is written once.
+namespace {
+
+namespace lanes = detail::lanes::scalar;
+
+lanes::Columns columns(const Quaternion& q) noexcept { return {q.w, q.x, q.y, q.z}; }
+
+Quaternion quaternion(const lanes::Columns& c) noexcept { return {c.w, c.x, c.y, c.z}; }
+
+}  // namespace
+
 Quaternion Quaternion::multiply(const Quaternion& b) const noexcept {
-  return detail::with_canonical_nan(Quaternion{
-      w * b.w - x * b.x - y * b.y - z * b.z,
-      w * b.x + x * b.w + y * b.z - z * b.y,
-      w * b.y - x * b.z + y * b.w + z * b.x,
-      w * b.z + x * b.y - y * b.x + z * b.w,
-  });
+  return quaternion(lanes::multiply(columns(*this), columns(b)));
 }
 
+// No threshold: any positive magnitude is divided through; 0 and NaN are not.
 Quaternion Quaternion::normalize() const noexcept {
-  const float mag = detail::cr_sqrt(((w * w + x * x) + y * y) + z * z);
-  // No threshold: any positive magnitude is divided through; 0 and NaN are not.
-  if (mag > 0.0f) return detail::with_canonical_nan(Quaternion{w / mag, x / mag, y / mag, z / mag});
-  return detail::with_canonical_nan(*this);
+  return quaternion(lanes::normalize(columns(*this)));
 }
 
 namespace {
@@ -76,9 +88,10 @@ namespace {
 #if CORVANE_ROTATION_LANES
 
 // The three columns of the rotation matrix in lanes 0 to 2 (lane 3 is
-// scratch). Each lane performs exactly the scalar operations written in the
-// portable version below, in the same order and with the same operands first,
-// so the bits are the same; only several of them happen at once.
+// scratch): the formula of rotation_matrix (quaternion_lanes.inc), arranged
+// three coefficients to a register for one quaternion. Each lane performs
+// exactly its scalar operations, in the same order and with the same operands
+// first, so the bits are the same (rotation_lanes_test compares the two).
 struct RotationColumns {
   __m128 c0, c1, c2;
 };
@@ -113,25 +126,6 @@ RotationColumns rotation_columns(const Quaternion& q) noexcept {
   };
 }
 
-#else
-
-// The nine coefficients of the rotation matrix, row-major names, each product
-// computed once and every doubled term summed before it is doubled.
-struct RotationCoefficients {
-  float m00, m01, m02, m10, m11, m12, m20, m21, m22;
-};
-
-RotationCoefficients rotation_coefficients(const Quaternion& q) noexcept {
-  const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
-  const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
-  const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
-  return {
-      1.0f - 2.0f * (yy + zz), 2.0f * (xy - wz),        2.0f * (xz + wy),
-      2.0f * (xy + wz),        1.0f - 2.0f * (xx + zz), 2.0f * (yz - wx),
-      2.0f * (xz - wy),        2.0f * (yz + wx),        1.0f - 2.0f * (xx + yy),
-  };
-}
-
 #endif
 
 }  // namespace
@@ -147,12 +141,10 @@ Vector3 Quaternion::rotate_vector(const Vector3& v) const noexcept {
       Vector3{_mm_cvtss_f32(r), _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(1, 1, 1, 1))),
               _mm_cvtss_f32(_mm_movehl_ps(r, r))});
 #else
-  const RotationCoefficients m = rotation_coefficients(*this);
-  return detail::with_canonical_nan(Vector3{
-      v.x * m.m00 + v.y * m.m01 + v.z * m.m02,
-      v.x * m.m10 + v.y * m.m11 + v.z * m.m12,
-      v.x * m.m20 + v.y * m.m21 + v.z * m.m22,
-  });
+  const lanes::Rotation m = lanes::rotation_matrix(w, x, y, z);
+  return Vector3{lanes::rotate_row(v.x, v.y, v.z, m.m00, m.m01, m.m02),
+                 lanes::rotate_row(v.x, v.y, v.z, m.m10, m.m11, m.m12),
+                 lanes::rotate_row(v.x, v.y, v.z, m.m20, m.m21, m.m22)};
 #endif
 }
 
@@ -165,7 +157,7 @@ std::array<float, 9> Quaternion::to_rotation_matrix() const noexcept {
   _mm_store_ps(c + 8, m.c2);
   return detail::with_canonical_nan(std::array<float, 9>{c[0], c[1], c[2], c[4], c[5], c[6], c[8], c[9], c[10]});
 #else
-  const RotationCoefficients m = rotation_coefficients(*this);
+  const lanes::Rotation m = lanes::rotation_matrix(w, x, y, z);
   return detail::with_canonical_nan(
       std::array<float, 9>{m.m00, m.m10, m.m20, m.m01, m.m11, m.m21, m.m02, m.m12, m.m22});
 #endif

@@ -188,11 +188,21 @@ TEST(FmtFormatter, PadsTheWholeTextLikeAString) {
   }
   EXPECT_EQ(fmt::format("{:.>14?}", corvane::FmtTestPlace{7}),
             fmt::format("{:.>14}", std::string("FmtTestPlace { cell: 7 }")));
-  EXPECT_EQ(fmt::format("[{:_<8?}]", corvane::FmtTestKind::First), "[First___]");
-  // The spec pads every type alike, whether or not its operator<< honours a
-  // stream width (EmoteCategory does, other enumerations do not).
-  EXPECT_EQ(fmt::format("[{:>12}]", corvane::EmoteCategory::HeartBeat), "[   HeartBeat]");
-  EXPECT_EQ(fmt::format("[{:>12}]", corvane::PropertyAttribute2nd::Mana), "[        Mana]");
+  // Enumeration members are bare names whatever the spec asks, except the
+  // display text of EmoteCategory, which is padded and cut like a string.
+  for (const char* spec : {"[{:_<8?}]", "[{:_<8}]", "[{:*>12.2?}]", "[{:.1}]", "[{:^30}]"}) {
+    EXPECT_EQ(fmt::format(fmt::runtime(spec), corvane::FmtTestKind::First), "[First]") << spec;
+    EXPECT_EQ(fmt::format(fmt::runtime(spec), corvane::PropertyAttribute2nd::MaxStamina),
+              "[MaxStamina]") << spec;
+  }
+  for (const char* spec : {"[{:>12}]", "[{:*^15.5}]", "[{:.3}]", "[{:12.0}]", "[{:?}]", "[{:*>20?}]"}) {
+    const std::string as_string =
+        std::string_view(spec).find('?') != std::string_view::npos
+            ? std::string("[HeartBeat]")
+            : fmt::format(fmt::runtime(spec), std::string("HeartBeat"));
+    EXPECT_EQ(fmt::format(fmt::runtime(spec), corvane::EmoteCategory::HeartBeat), as_string)
+        << spec;
+  }
   EXPECT_EQ(fmt::format("[{:<<14}]", Guid{1}), fmt::format("[{:<<14}]", streamed(Guid{1})));
 }
 

@@ -87,6 +87,20 @@ TEST(Vector3, ArithmeticRoundsEachStepInOrder) {
   }
 }
 
+// A NaN that an operation creates is 0x7FC00000 whatever the CPU makes (x86
+// makes 0xFFC00000), for the operators as for the methods.
+TEST(Vector3, CreatedNaNsAreCanonical) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const Vector3 a{inf, -inf, 0.0f};
+  const Vector3 b{inf, -inf, inf};
+  const Vector3 d = a - b;
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(d.x), 0x7FC00000u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(d.y), 0x7FC00000u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(d.z), std::bit_cast<std::uint32_t>(-inf));
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(a.dot(Vector3{0.0f, 0.0f, 1.0f})), 0x7FC00000u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(a.distance(b)), 0x7FC00000u);
+}
+
 TEST(Vector3, EqualityIsExactFloatComparison) {
   EXPECT_EQ((Vector3{0.0f, 1.0f, 2.0f}), (Vector3{-0.0f, 1.0f, 2.0f}));
   EXPECT_NE((Vector3{kNaN, 1.0f, 2.0f}), (Vector3{kNaN, 1.0f, 2.0f}));

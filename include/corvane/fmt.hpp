@@ -15,14 +15,19 @@
 // corvane is not covered: argument-dependent lookup sees only the innermost
 // namespace. Declare value types directly in corvane.)
 //
-// Format spec: `[[fill]align][width]['?']`, as for strings:
+// Format spec: `[[fill]align][width][.precision]['?']`, as for strings:
 //   {}       the operator<< text (the display text where a type has one, such
 //            as the map text of WorldCoordinates; the debug text otherwise)
 //   {:?}     the debug text (debug_string), following {fmt}'s `?` convention
 //   {:>12}   either text padded to 12 characters; '<' (the default), '>' or
 //            '^' alignment, any ASCII fill character except '{' and '}'.
-// Dynamic widths (`{:{}}`) and precisions are rejected (a compile-time error
-// with checked format strings).
+// Enumeration members are names, written bare: width, fill, alignment and
+// precision are accepted and ignored, for {:?} and for {} alike, except for
+// the display text of an enumeration that has one (EmoteCategory, whose
+// display_name exists), which is padded, and cut to `precision` characters,
+// like a string. Other types reject a precision. Dynamic widths and
+// precisions (`{:{}}`) are rejected (a compile-time error with checked format
+// strings).
 //
 // {fmt} is used when it has been included before this header, or else when
 // <fmt/format.h> can be found. The std::formatter specialisations exist only
@@ -87,13 +92,27 @@ concept Formattable =
       { debug_string(value) } -> std::convertible_to<std::string>;
     };
 
-/// A parsed `[[fill]align][width]['?']` spec.
+/// A parsed `[[fill]align][width][.precision]['?']` spec.
 struct Spec {
   char fill = ' ';
   char align = '<';
   std::size_t width = 0;
+  bool has_precision = false;
+  std::size_t precision = 0;
   bool debug = false;
 };
+
+/// Enumeration members, written bare: no padding, no cut.
+template <typename T>
+concept BareName = std::is_enum_v<T>;
+
+/// An enumeration whose display text ({}) is formatted like a string.
+template <typename T>
+concept NameWithDisplay = BareName<T> && requires(const T& value) { display_name(value); };
+
+/// Whether `.precision` means something for T's texts (and is accepted).
+template <typename T>
+inline constexpr bool accepts_precision = BareName<T>;
 
 /// Parses the format options from `it` up to the closing '}' (or `end`) and returns the
 /// position of that '}'. Calls `fail(message)`, which must throw, on a spec
@@ -118,6 +137,16 @@ constexpr It parse_spec(It it, It end, Spec& spec, Fail fail) {
     spec.width = spec.width * 10 + static_cast<std::size_t>(*it - '0');
     if (spec.width > 1'000'000) fail("width too large");
     ++it;
+  }
+  if (it != end && *it == '.') {
+    ++it;
+    if (it == end || *it < '0' || *it > '9') fail("expected digits after '.'");
+    spec.has_precision = true;
+    while (it != end && *it >= '0' && *it <= '9') {
+      spec.precision = spec.precision * 10 + static_cast<std::size_t>(*it - '0');
+      if (spec.precision > 1'000'000) fail("precision too large");
+      ++it;
+    }
   }
   if (it != end && *it == '?') {
     spec.debug = true;
@@ -144,8 +173,20 @@ inline std::size_t display_length(std::string_view text) noexcept {
   }));
 }
 
+/// `text` cut to `count` code points.
+inline std::string_view first_code_points(std::string_view text, std::size_t count) noexcept {
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0u) != 0x80u && seen++ == count) {
+      return text.substr(0, i);
+    }
+  }
+  return text;
+}
+
 template <typename Out>
 Out write_padded(Out out, std::string_view text, const Spec& spec) {
+  if (spec.has_precision) text = first_code_points(text, spec.precision);
   const std::size_t length = display_length(text);
   const std::size_t padding = spec.width > length ? spec.width - length : 0;
   std::size_t before = 0;
@@ -154,6 +195,24 @@ Out write_padded(Out out, std::string_view text, const Spec& spec) {
   out = std::fill_n(out, before, spec.fill);
   out = std::copy(text.begin(), text.end(), out);
   return std::fill_n(out, padding - before, spec.fill);
+}
+
+/// Parses a spec for a value of type T; see the top of this file.
+template <Formattable T, typename It, typename Fail>
+constexpr It parse_spec_for(It it, It end, Spec& spec, Fail fail) {
+  it = parse_spec(it, end, spec, fail);
+  if (spec.has_precision && !accepts_precision<T>) fail("precision is not supported for this value");
+  return it;
+}
+
+/// Writes `value` as `spec` asks.
+template <Formattable T, typename Out>
+Out format_value(Out out, const T& value, const Spec& spec) {
+  const std::string text = text_of(value, spec.debug);
+  if constexpr (BareName<T>) {
+    if (spec.debug || !NameWithDisplay<T>) return std::copy(text.begin(), text.end(), out);
+  }
+  return write_padded(out, text, spec);
 }
 
 }  // namespace fmt_detail
@@ -167,15 +226,15 @@ struct fmt::formatter<T, char> {
   corvane::fmt_detail::Spec spec;
 
   constexpr auto parse(fmt::format_parse_context& ctx) -> decltype(ctx.begin()) {
-    return corvane::fmt_detail::parse_spec(ctx.begin(), ctx.end(), spec, [](const char* message) {
-      FMT_THROW(fmt::format_error(message));
-    });
+    return corvane::fmt_detail::parse_spec_for<T>(ctx.begin(), ctx.end(), spec,
+                                                  [](const char* message) {
+                                                    FMT_THROW(fmt::format_error(message));
+                                                  });
   }
 
   template <typename FormatContext>
   auto format(const T& value, FormatContext& ctx) const -> decltype(ctx.out()) {
-    return corvane::fmt_detail::write_padded(
-        ctx.out(), corvane::fmt_detail::text_of(value, spec.debug), spec);
+    return corvane::fmt_detail::format_value(ctx.out(), value, spec);
   }
 };
 #endif
@@ -188,15 +247,15 @@ struct std::formatter<T, char> {
   corvane::fmt_detail::Spec spec;
 
   constexpr auto parse(std::format_parse_context& ctx) -> decltype(ctx.begin()) {
-    return corvane::fmt_detail::parse_spec(ctx.begin(), ctx.end(), spec, [](const char* message) {
-      throw std::format_error(message);
-    });
+    return corvane::fmt_detail::parse_spec_for<T>(ctx.begin(), ctx.end(), spec,
+                                                  [](const char* message) {
+                                                    throw std::format_error(message);
+                                                  });
   }
 
   template <typename FormatContext>
   auto format(const T& value, FormatContext& ctx) const -> decltype(ctx.out()) {
-    return corvane::fmt_detail::write_padded(
-        ctx.out(), corvane::fmt_detail::text_of(value, spec.debug), spec);
+    return corvane::fmt_detail::format_value(ctx.out(), value, spec);
   }
 };
 #endif

@@ -51,10 +51,9 @@ struct CORVANE_EXPORT Vector3 {
   /// difference gives pi/2.
   [[nodiscard]] float heading_to(const Vector3& target) const noexcept;
 
-  /// Component-wise difference (one rounding per component).
-  friend constexpr Vector3 operator-(const Vector3& a, const Vector3& b) noexcept {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-  }
+  /// Component-wise difference (one rounding per component); inf - inf is
+  /// the NaN 0x7FC00000 on every machine, as for every other operation.
+  friend CORVANE_EXPORT Vector3 operator-(const Vector3& a, const Vector3& b) noexcept;
   /// Exact float comparison per component: NaN is never equal, 0 equals -0.
   friend constexpr bool operator==(const Vector3& a, const Vector3& b) noexcept {
     return a.x == b.x && a.y == b.y && a.z == b.z;

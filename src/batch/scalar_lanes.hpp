@@ -27,7 +27,10 @@ inline V div(V a, V b) noexcept { return a / b; }
 inline V set1(float f) noexcept { return f; }
 inline V loadu(const float* p) noexcept { return *p; }
 inline void storeu(float* p, V v) noexcept { *p = v; }
+inline V sqrt(V a) noexcept { return cr_sqrt(a); }
 inline V canonical_nan(V v) noexcept { return with_canonical_nan(v); }
+inline V select_positive(V mag, V a, V b) noexcept { return mag > 0.0f ? a : b; }
+inline void transpose4(V&, V&, V&, V&) noexcept {}
 template <std::size_t Stride>
 inline V gather(const float* p) noexcept {
   return *p;
@@ -72,5 +75,6 @@ inline V narrow(D low, D) noexcept { return static_cast<float>(low); }
 
 #include "batch/fingerprint_lanes.inc"
 #include "batch/position_lanes.inc"
+#include "batch/quaternion_lanes.inc"
 
 }  // namespace corvane::detail::lanes::scalar

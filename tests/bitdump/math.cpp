@@ -1,3 +1,4 @@
+#include <limits>
 #include <string>
 
 #include "bitdump.hpp"
@@ -62,10 +63,43 @@ void dump_math(Dump& dump) {
     dump_vector(dump, "closest" + id, t.closest_point(Vector3{f[(i + 15) % n], f[(i + 17) % n], f[(i + 19) % n]}));
     dump.text("contains" + id, t.contains_xy(f[(i + 2) % n], f[(i + 4) % n]) ? "true" : "false");
   }
+  // NaNs that the arithmetic creates from non-NaN operands (inf - inf, 0 * inf,
+  // inf / inf): x86 makes 0xFFC00000 where other CPUs make 0x7FC00000, and
+  // every operation must give the same bits on all of them.
+  const float inf = std::numeric_limits<float>::infinity();
+  const float specials[] = {inf, -inf, 0.0f, -0.0f, 1.0f};
+  int k = 0;
+  for (const float p : specials) {
+    for (const float s : specials) {
+      const std::string id = "created_nan" + std::to_string(k++);
+      const Vector3 a{p, s, p};
+      const Vector3 b{p, p, s};
+      dump_vector(dump, "minus" + id, a - b);
+      dump("dot" + id, a.dot(b));
+      dump_vector(dump, "cross" + id, a.cross(b));
+      dump("length" + id, a.length());
+      dump("distance" + id, a.distance(b));
+      dump("heading_to" + id, a.heading_to(b));
+      const Quaternion q{p, s, p, s};
+      const Quaternion r{s, p, p, 1.0f};
+      dump_quaternion(dump, "multiply" + id, q.multiply(r));
+      dump_quaternion(dump, "normalize" + id, q.normalize());
+      dump_vector(dump, "rotate" + id, q.rotate_vector(b));
+      const auto m = q.to_rotation_matrix();
+      for (std::size_t j = 0; j < m.size(); ++j) dump("matrix" + id + "." + std::to_string(j), m[j]);
+      dump_quaternion(dump, "from_matrix" + id, Quaternion::from_rotation_matrix(m));
+      dump_quaternion(dump, "slerp" + id, Quaternion::slerp(q, r, s));
+      dump("to_heading" + id, q.to_heading());
+      dump_quaternion(dump, "from_heading" + id, Quaternion::from_heading(p));
+      const Triangle t{a, b, Vector3{s, p, 1.0f}};
+      dump("z_at_xy" + id, t.z_at_xy(p, s));
+      dump_vector(dump, "closest" + id, t.closest_point(Vector3{s, s, p}));
+    }
+  }
   // Ordinary geometry too, where cancellation makes fused arithmetic visible.
   // The inputs themselves are built without any multiply followed by an add,
   // so that this file's own arithmetic cannot be contracted.
-  for (int k = 0; k < 64; ++k) {
+  for (k = 0; k < 64; ++k) {
     const float s = static_cast<float>(k * 37 - 1100) / 100.0f;
     const Vector3 a{s, s / 3.0f, 2.0f - s};
     const Vector3 b{1.0f / (s + 0.5f), s * s, 0.1f * s};
