@@ -93,6 +93,9 @@ def test_vector_subtraction_is_single_precision_and_takes_sequences(v):
         # Which NaN inf - inf gives is the library's rule, not IEEE's.
         assert np.array_equal(np.isnan(got), np.isnan(expected))
         assert np.array_equal(got.view(np.uint32)[~np.isnan(got)], expected.view(np.uint32)[~np.isnan(got)])
+    # The library's operator, with its rule for the NaN it creates.
+    created = (Vector3(np.inf, 0, 0) - (np.inf, 0, 0)).x
+    assert np.float32(created).view(np.uint32) == 0x7FC00000
     for unsupported in (lambda: a + b, lambda: a * 2, lambda: -a):
         with pytest.raises(TypeError):
             unsupported()
