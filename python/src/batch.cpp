@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
 #include <type_traits>
@@ -189,14 +190,22 @@ py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
   return py::make_tuple(lat, lon, alt, indoor, cell);
 }
 
+/// Room for the texts of n positions at `precision`, most of them outdoors
+/// with a short altitude, so that the text rarely grows (each growth copies
+/// it into new memory). Pages are mapped only as the text is written.
+std::size_t expected_text_size(std::size_t n, std::size_t precision) {
+  return n * (20 + 2 * precision);
+}
+
 py::list map_text(py::handle ids, py::handle xyz, py::handle precision_value) {
   const std::size_t precision = precision_arg(precision_value);
   const Positions p = positions_arg(ids, xyz);
   std::string text;
-  std::vector<std::size_t> ends(p.size());
+  const std::unique_ptr<std::size_t[]> ends(new std::size_t[p.size()]);  // all written below
   {
     py::gil_scoped_release release;
-    append_map_text(text, p.ids.values, p.xyz.values, precision, ends);
+    text.reserve(expected_text_size(p.size(), precision));
+    append_map_text(text, p.ids.values, p.xyz.values, precision, {ends.get(), p.size()});
   }
   py::list out(static_cast<py::ssize_t>(p.size()));
   std::size_t begin = 0;
@@ -224,13 +233,15 @@ py::tuple map_text_buffer(py::handle ids, py::handle xyz, py::handle precision_v
   const std::size_t precision = precision_arg(precision_value);
   const Positions p = positions_arg(ids, xyz);
   std::string text;
-  std::vector<std::size_t> ends(p.size());
+  static_assert(sizeof(std::size_t) == sizeof(std::uint64_t));
+  py::array_t<std::uint64_t> ends(static_cast<py::ssize_t>(p.size()));
+  const std::span<std::size_t> ends_out(reinterpret_cast<std::size_t*>(ends.mutable_data()), p.size());
   {
     py::gil_scoped_release release;
-    append_map_text(text, p.ids.values, p.xyz.values, precision, ends);
+    text.reserve(expected_text_size(p.size(), precision));
+    append_map_text(text, p.ids.values, p.xyz.values, precision, ends_out);
   }
-  return py::make_tuple(array_owning<std::uint8_t>(std::move(text)),
-                        array_owning<std::uint64_t>(std::move(ends)));
+  return py::make_tuple(array_owning<std::uint8_t>(std::move(text)), ends);
 }
 
 /// New (ids, xyz) arrays from a column operation over positions.
