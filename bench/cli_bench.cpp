@@ -57,6 +57,32 @@ const std::string& positions() {
   return path;
 }
 
+/// The same positions with four decimals, as logs write them.
+const std::string& positions_four_decimals() {
+  static const std::string path = input_file(
+      "corvane_cli_bench_positions4.txt", [](std::mt19937& rng, char* buf, std::size_t n) {
+        std::uniform_real_distribution<double> offset(0.0, 192.0), height(-50.0, 300.0);
+        const unsigned landblock = static_cast<unsigned>(rng() % 0x10000u);
+        const unsigned cell = 1 + static_cast<unsigned>(rng() % 64u);
+        return std::snprintf(buf, n, "0x%04X%04X %.4f %.4f %.4f\n", landblock, cell, offset(rng),
+                             offset(rng), height(rng));
+      });
+  return path;
+}
+
+/// Map texts at one digit, as players read them, for locate.
+const std::string& map_texts() {
+  static const std::string path =
+      input_file("corvane_cli_bench_map_texts.txt", [](std::mt19937& rng, char* buf, std::size_t n) {
+        std::uniform_int_distribution<int> lat(-1010, 1010), lon(-1010, 1010), alt(-500, 3000);
+        const int a = lat(rng), b = lon(rng), h = alt(rng);
+        return std::snprintf(buf, n, "%d.%d%c, %d.%d%c, %.1fZ\n", std::abs(a) / 10, std::abs(a) % 10,
+                             a < 0 ? 'S' : 'N', std::abs(b) / 10, std::abs(b) % 10,
+                             b < 0 ? 'W' : 'E', h / 10.0);
+      });
+  return path;
+}
+
 /// Geographic coordinates "lat lon height" for cs2cs.
 const std::string& lat_lons() {
   static const std::string path =
@@ -116,5 +142,41 @@ void BM_Cs2cs(benchmark::State& state) {
   run_lines(state, {"cs2cs", "EPSG:4326", "EPSG:3857"}, lat_lons());
 }
 BENCHMARK(BM_Cs2cs)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+/// Geographic coordinates with four decimals, as the positions above.
+const std::string& lat_lons_four_decimals() {
+  static const std::string path =
+      input_file("corvane_cli_bench_latlon4.txt", [](std::mt19937& rng, char* buf, std::size_t n) {
+        std::uniform_real_distribution<double> lat(-80.0, 80.0), lon(-170.0, 170.0),
+            height(-50.0, 300.0);
+        return std::snprintf(buf, n, "%.4f %.4f %.4f\n", lat(rng), lon(rng), height(rng));
+      });
+  return path;
+}
+
+void BM_CorvaneCoords4(benchmark::State& state) {
+  run_lines(state, {CORVANE_TOOL_PATH, "coords"}, positions_four_decimals());
+}
+BENCHMARK(BM_CorvaneCoords4)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_CorvaneCoords4Json(benchmark::State& state) {
+  run_lines(state, {CORVANE_TOOL_PATH, "coords", "--format", "json"}, positions_four_decimals());
+}
+BENCHMARK(BM_CorvaneCoords4Json)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_CorvaneCoords4Csv(benchmark::State& state) {
+  run_lines(state, {CORVANE_TOOL_PATH, "coords", "--format", "csv"}, positions_four_decimals());
+}
+BENCHMARK(BM_CorvaneCoords4Csv)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_Cs2cs4(benchmark::State& state) {
+  run_lines(state, {"cs2cs", "EPSG:4326", "EPSG:3857"}, lat_lons_four_decimals());
+}
+BENCHMARK(BM_Cs2cs4)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_CorvaneLocate(benchmark::State& state) {
+  run_lines(state, {CORVANE_TOOL_PATH, "locate"}, map_texts());
+}
+BENCHMARK(BM_CorvaneLocate)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

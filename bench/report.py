@@ -273,6 +273,14 @@ SECTIONS += [
      "to /dev/null)", [
         ("`corvane coords < positions` vs `cs2cs EPSG:4326 EPSG:3857 < lat-lons`", "BM_CorvaneCoords/manual_time",
          "BM_Cs2cs/manual_time", "speedup", 2, "cli"),
+        ("the same, both inputs with four decimals as logs write them", "BM_CorvaneCoords4/manual_time",
+         "BM_Cs2cs4/manual_time", "speedup", 2.5, "cli"),
+        ("`corvane coords --format json` vs text output (four decimals)", "BM_CorvaneCoords4Json/manual_time",
+         "BM_CorvaneCoords4/manual_time", "within", 1.5, "cli"),
+        ("`corvane coords --format csv` vs text output (four decimals)", "BM_CorvaneCoords4Csv/manual_time",
+         "BM_CorvaneCoords4/manual_time", "within", 1.5, "cli"),
+        ("`corvane locate` (map texts at one digit) vs `corvane coords`", "BM_CorvaneLocate/manual_time",
+         "BM_CorvaneCoords4/manual_time", "info", None, "cli"),
     ]),
 ]
 

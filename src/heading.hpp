@@ -2,16 +2,16 @@
 // compiled with -ffp-contract=off like the rest of the library.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 
+#include "corvane/detail/bit_cast.hpp"
 #include "crmath/cr_math.hpp"
 
 namespace corvane::detail {
 
 // The floats nearest to 180/pi and pi/180.
-inline constexpr float kDegreesPerRadian = std::bit_cast<float>(0x42652EE1u);
-inline constexpr float kRadiansPerDegree = std::bit_cast<float>(0x3C8EFA35u);
+inline constexpr float kDegreesPerRadian = detail::bit_cast<float>(0x42652EE1u);
+inline constexpr float kRadiansPerDegree = detail::bit_cast<float>(0x3C8EFA35u);
 
 inline float degrees(float radians) noexcept { return radians * kDegreesPerRadian; }
 inline float radians(float degrees) noexcept { return degrees * kRadiansPerDegree; }

@@ -1,13 +1,13 @@
 // From map text back to coordinates, and from coordinates back to a position.
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <tuple>
 
+#include "corvane/detail/bit_cast.hpp"
 #include "corvane/position.hpp"
 #include "map_text.hpp"
 #include "text/decimal_to_float.hpp"
@@ -22,7 +22,7 @@ using Part = MapTextError::Part;
 
 // The float just below 192: the largest offset inside a landblock.
 constexpr float kLastOffset =
-    std::bit_cast<float>(std::bit_cast<std::uint32_t>(LANDBLOCK_LENGTH) - 1u);
+    detail::bit_cast<float>(detail::bit_cast<std::uint32_t>(LANDBLOCK_LENGTH) - 1u);
 constexpr std::uint32_t kLastLandblock = 255;
 constexpr float kWorldMetres = LANDBLOCK_LENGTH * (kLastLandblock + 1);
 
@@ -83,7 +83,7 @@ AxisPlace locate_axis(double degrees) noexcept {
   // The float nearest the exact inverse first, then its neighbours (for
   // non-negative floats, neighbouring bit patterns).
   const auto ideal_bits =
-      std::bit_cast<std::uint32_t>(std::clamp(static_cast<float>(ideal), 0.0f, kWorldMetres));
+      detail::bit_cast<std::uint32_t>(std::clamp(static_cast<float>(ideal), 0.0f, kWorldMetres));
 
   struct Candidate {
     bool other_side;
@@ -95,7 +95,7 @@ AxisPlace locate_axis(double degrees) noexcept {
   float best_degrees = 0.0f;
   for (const int step : {0, -1, 1, -2, 2, -3, 3}) {
     if (step < 0 && ideal_bits < static_cast<std::uint32_t>(-step)) continue;
-    const float metres = std::bit_cast<float>(ideal_bits + static_cast<std::uint32_t>(step));
+    const float metres = detail::bit_cast<float>(ideal_bits + static_cast<std::uint32_t>(step));
     if (metres > kWorldMetres) continue;
     const AxisPlace place = place_of(metres);
     const float shown = map_degrees_at(place.landblock, place.offset);

@@ -2,7 +2,6 @@
 // float in the order written, and nothing is fused into a multiply-add.
 #include "corvane/math.hpp"
 
-#include <bit>
 #include <cmath>
 #include <ostream>
 
@@ -16,6 +15,7 @@
 #define CORVANE_ROTATION_LANES 0
 #endif
 
+#include "corvane/detail/bit_cast.hpp"
 #include "debug_text.hpp"
 #include "crmath/cr_math.hpp"
 #include "heading.hpp"
@@ -47,13 +47,32 @@ float Vector3::length() const noexcept { return detail::cr_sqrt(length_squared()
 
 float Vector3::distance(const Vector3& other) const noexcept { return (*this - other).length(); }
 
+namespace {
+
+// The one test for points too close to have a heading between them. Written
+// this way round so that a NaN squared length goes on to atan2.
+bool coincide_for_heading(const Vector3& diff) noexcept {
+  return HEADING_COINCIDENCE_SQUARED > diff.length_squared();
+}
+
+}  // namespace
+
 float Vector3::heading_to(const Vector3& target) const noexcept {
   const Vector3 diff = target - *this;
-  // Written this way round so that a NaN squared length goes on to atan2.
-  if (HEADING_COINCIDENCE_SQUARED > diff.length_squared()) return 0.0f;
+  if (coincide_for_heading(diff)) return 0.0f;
   const float math_rad = detail::cr_atan2(-diff.x, diff.y);
   return detail::with_canonical_nan(
       detail::radians(detail::reduce_heading_degrees(450.0f - detail::degrees(math_rad))));
+}
+
+HeadingCase Vector3::heading_case(const Vector3& target) const noexcept {
+  const Vector3 diff = target - *this;
+  if (coincide_for_heading(diff)) return HeadingCase::SamePoint;
+  // atan2 of two zeros: a fixed angle, whatever the height step.
+  if (diff.x == 0.0f && diff.y == 0.0f) {
+    return diff.z < 0.0f ? HeadingCase::StraightDown : HeadingCase::StraightUp;
+  }
+  return HeadingCase::Direction;
 }
 
 // ---- Quaternion ------------------------------------------------------------
@@ -199,7 +218,7 @@ Quaternion Quaternion::from_rotation_matrix(const std::array<float, 9>& m) noexc
 Quaternion Quaternion::slerp(const Quaternion& from, const Quaternion& to_in, float t) noexcept {
   // 0.0002f is the pattern 0x3951B717.
   static constexpr float kNearlyIdentical = 0.0002f;
-  static_assert(std::bit_cast<std::uint32_t>(kNearlyIdentical) == 0x3951B717u);
+  static_assert(detail::bit_cast<std::uint32_t>(kNearlyIdentical) == 0x3951B717u);
 
   Quaternion to = to_in;
   float cosom = from.dot(to);
@@ -256,7 +275,7 @@ std::optional<Plane> Plane::from_triangle(const Vector3& v0, const Vector3& v1,
                                           const Vector3& v2) noexcept {
   // 1e-12f is the pattern 0x2B8CBCCC.
   static constexpr float kMinCrossLengthSquared = 1e-12f;
-  static_assert(std::bit_cast<std::uint32_t>(kMinCrossLengthSquared) == 0x2B8CBCCCu);
+  static_assert(detail::bit_cast<std::uint32_t>(kMinCrossLengthSquared) == 0x2B8CBCCCu);
 
   const Vector3 cross = (v1 - v0).cross(v2 - v0);
   const float length_sq = cross.length_squared();

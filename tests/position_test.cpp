@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "text/fixed_point.hpp"
 
 namespace {
 
@@ -46,37 +45,8 @@ WorldPosition at(std::uint32_t id, float x, float y, float z = 0.0f) {
 
 std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
 
-// printf's "%.*f": the independent reference for every fixed-point text.
-std::string printf_fixed(float value, std::size_t precision) {
-  const int n = std::snprintf(nullptr, 0, "%.*f", static_cast<int>(precision),
-                              static_cast<double>(value));
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(text.data(), text.size(), "%.*f", static_cast<int>(precision),
-                static_cast<double>(value));
-  text.pop_back();
-  return text;
-}
-
-std::string write_fixed(float value, std::size_t precision, bool through_to_chars = false) {
-  const std::size_t bound = corvane::detail::fixed_chars_bound(value, precision);
-  std::string text(bound, '#');
-  char* end = through_to_chars
-                  ? corvane::detail::write_fixed_to_chars(text.data(), value, precision)
-                  : corvane::detail::write_fixed(text.data(), value, precision);
-  const auto written = static_cast<std::size_t>(end - text.data());
-  EXPECT_LE(written, bound) << bits(value) << " at " << precision;
-  EXPECT_LE(bound, written + 3) << "loose bound for " << bits(value);
-  EXPECT_LE(bound, corvane::detail::max_fixed_chars(precision)) << bits(value);
-  text.resize(written);
-  return text;
-}
-
 WorldCoordinates outdoor_at(float lat, float lon, float alt) {
   return {WorldCoordinates::Outdoor{lat, lon, alt}};
-}
-
-std::string map_text(float lat, float lon, float alt, std::size_t precision) {
-  return outdoor_at(lat, lon, alt).to_string_with_precision(precision);
 }
 
 // ---- the position model ----------------------------------------------------------
@@ -390,171 +360,6 @@ TEST(WorldCoordinates, DebugText) {
   std::ostringstream os;
   os << *indoor.indoor() << " / " << *outdoor.outdoor();
   EXPECT_EQ(os.str(), "Indoor { landblock: 256 } / Outdoor { lat: -33.550003, lon: 72.75, alt: 0.0 }");
-}
-
-TEST(MapText, ReadsAsThePlayerSeesIt) {
-  const WorldCoordinates c = at(0xDA550000, 84, 108, 0).to_world_coords();
-  EXPECT_EQ(c.to_string_with_precision(0), "34S, 73E, 0.0Z");
-  EXPECT_EQ(c.to_string_with_precision(1), "33.5S, 72.7E, 0.0Z");
-  EXPECT_EQ(c.to_string_with_precision(2), "33.55S, 72.75E, 0.0Z");
-  EXPECT_EQ(c.to_string_with_precision(3), "33.550S, 72.750E, 0.0Z");
-  std::ostringstream os;
-  os << std::setw(40) << c;
-  EXPECT_EQ(os.str(), "33.5S, 72.7E, 0.0Z");
-
-  const WorldCoordinates corner = at(0, 0, 0).to_world_coords();
-  EXPECT_EQ(corner.to_string_with_precision(2), "102.00S, 102.00W, 0.0Z");
-  EXPECT_EQ(corner.to_string_with_precision(1), "101.9S, 101.9W, 0.0Z");
-  EXPECT_EQ(at(0x7F7F0000, 96, 96, -5).to_world_coords().to_string_with_precision(2),
-            "0.00N, 0.00E, -5.0Z");
-}
-
-TEST(MapText, IndoorIgnoresThePrecision) {
-  for (std::size_t precision : {0u, 1u, 2u, 9u, 10000u}) {
-    EXPECT_EQ(WorldCoordinates{WorldCoordinates::Indoor{0x100}}.to_string_with_precision(precision),
-              "Indoors [0100]");
-    EXPECT_EQ(WorldCoordinates{WorldCoordinates::Indoor{0x1AD}}.to_string_with_precision(precision),
-              "Indoors [01AD]");
-  }
-  EXPECT_EQ(WorldCoordinates{WorldCoordinates::Indoor{0xBEEF}}.to_string_with_precision(SIZE_MAX),
-            "Indoors [BEEF]");
-  std::ostringstream os;
-  os << WorldCoordinates{WorldCoordinates::Indoor{0xABCD}};
-  EXPECT_EQ(os.str(), "Indoors [ABCD]");
-}
-
-TEST(MapText, SmallMagnitudesAtOneDigitNeverReadNegative) {
-  EXPECT_EQ(map_text(0.0f, -0.0f, 0, 1), "0.0N, 0.0E, 0.0Z");
-  EXPECT_EQ(map_text(-0.01f, 0.049f, 0, 1), "0.0S, 0.0E, 0.0Z");
-  EXPECT_EQ(map_text(0.05f, -0.05f, 0, 1), "0.0N, 0.0W, 0.0Z");
-  EXPECT_EQ(map_text(-std::numeric_limits<float>::denorm_min(), 0.0f, 0, 1), "0.0S, 0.0E, 0.0Z");
-  // Past the shift the digits appear, leaning downwards: 0.19 - 0.05 rounds
-  // to 0.1, while 0.2 - 0.05 is a little above the tie 0.15.
-  EXPECT_EQ(map_text(0.2f, -0.19f, 0, 1), "0.2N, 0.1W, 0.0Z");
-  // Other precisions print the magnitude as it is.
-  EXPECT_EQ(map_text(-0.01f, 0.01f, 0, 2), "0.01S, 0.01E, 0.0Z");
-  EXPECT_EQ(map_text(-0.004f, 0.004f, 0, 0), "0S, 0E, 0.0Z");
-}
-
-TEST(MapText, NonFiniteValues) {
-  EXPECT_EQ(map_text(kInf, -kInf, kInf, 1), "infN, infW, infZ");
-  EXPECT_EQ(map_text(kNaN, -kNaN, -kInf, 2), "nanS, nanW, -infZ");
-  EXPECT_EQ(map_text(1.0f, 2.0f, -kNaN, 0), "1N, 2E, nanZ");
-  // The altitude keeps its own sign, also when it rounds to zero.
-  EXPECT_EQ(map_text(1.0f, 2.0f, -0.0f, 0), "1N, 2E, -0.0Z");
-  EXPECT_EQ(map_text(1.0f, 2.0f, -0.04f, 0), "1N, 2E, -0.0Z");
-  // The longest text form fits its buffer.
-  const float big = std::numeric_limits<float>::max();
-  std::ostringstream os;
-  os << outdoor_at(-big, -big, -big);
-  const std::string digits = printf_fixed(big - 0.05f, 1);
-  EXPECT_EQ(os.str(), digits + "S, " + digits + "W, -" + digits + "Z");
-}
-
-// The hemisphere letters follow the signs, and no magnitude reads negative.
-TEST(MapText, LettersFollowTheSignsOnRandomCoordinates) {
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<std::uint32_t> any_bits;
-  std::uniform_real_distribution<float> degrees(-0.3f, 0.3f);
-  for (int i = 0; i < 20000; ++i) {
-    const bool small = i % 2 == 0;
-    const float lat = small ? degrees(rng) : std::bit_cast<float>(any_bits(rng));
-    const float lon = small ? -degrees(rng) : std::bit_cast<float>(any_bits(rng));
-    const std::size_t precision = static_cast<std::size_t>(i % 4);
-    const std::string text = map_text(lat, lon, 0.0f, precision);
-    if (precision == 1) {  // the text form, written from its own buffer
-      std::ostringstream os;
-      os << outdoor_at(lat, lon, -std::abs(lon));
-      EXPECT_EQ(os.str(), map_text(lat, lon, -std::abs(lon), 1));
-    }
-    const auto first_letter = text.find_first_of("NS");
-    const auto comma = text.find(", ");
-    ASSERT_EQ(first_letter + 1, comma) << text;
-    EXPECT_EQ(text[first_letter], lat >= 0.0f ? 'N' : 'S') << text;
-    const auto second_letter = text.find_first_of("EW", comma);
-    EXPECT_EQ(text[second_letter], lon >= 0.0f ? 'E' : 'W') << text;
-    EXPECT_NE(text[0], '-') << text;
-    EXPECT_NE(text[comma + 2], '-') << text;
-  }
-}
-
-// The whole outdoor text against printf, with the shift computed here.
-TEST(MapText, MatchesPrintfOfTheDisplayedValues) {
-  std::mt19937 rng(11);
-  std::uniform_real_distribution<float> degrees(-110.0f, 110.0f);
-  for (int i = 0; i < 5000; ++i) {
-    const float lat = degrees(rng);
-    const float lon = degrees(rng);
-    const float alt = degrees(rng) * 100.0f;
-    for (std::size_t precision : {0u, 1u, 2u, 3u, 6u, 40u}) {
-      float shown_lat = std::fabs(lat);
-      float shown_lon = std::fabs(lon);
-      if (precision == 1) {
-        shown_lat = std::max(shown_lat - std::bit_cast<float>(0x3D4CCCCDu), 0.0f);
-        shown_lon = std::max(shown_lon - std::bit_cast<float>(0x3D4CCCCDu), 0.0f);
-      }
-      const std::string expected = printf_fixed(shown_lat, precision) + (lat >= 0 ? "N, " : "S, ") +
-                                   printf_fixed(shown_lon, precision) + (lon >= 0 ? "E, " : "W, ") +
-                                   printf_fixed(alt, 1) + "Z";
-      ASSERT_EQ(map_text(lat, lon, alt, precision), expected);
-    }
-  }
-}
-
-TEST(MapText, ImpossiblePrecisionsThrowLengthError) {
-  const WorldCoordinates c = outdoor_at(-33.55f, 72.75f, 0.0f);
-  EXPECT_THROW((void)c.to_string_with_precision(SIZE_MAX), std::length_error);
-  EXPECT_THROW((void)c.to_string_with_precision(SIZE_MAX / 2), std::length_error);
-  EXPECT_THROW((void)c.to_string_with_precision(std::string{}.max_size() / 2), std::length_error);
-  // Beyond int, where printf-style precisions end, the text is still exact.
-  const std::string large = c.to_string_with_precision(70000);
-  EXPECT_EQ(large.size(), 2 * (2 + 1 + 70000) + 2 * 3 + 3 + 1);
-  EXPECT_EQ(large.substr(0, 6), "33.549");
-}
-
-// ---- fixed-point text -----------------------------------------------------------
-
-std::vector<float> fixed_samples() {
-  std::vector<float> values = {0.0f, -0.0f, 0.5f, -0.5f, 1.5f, 2.5f, 0.125f, 0.375f, -0.625f,
-                               9.5f, 99.95f, 9.96f, 0.05f, 33.55f, -33.550003f, 72.75f, 1e-45f,
-                               -1.1754944e-38f, 8589934592.0f, 8589934591.0f, 1.7179869e10f,
-                               16777215.0f, 4294967296.0f, 3.4028235e38f, -3.4028235e38f,
-                               0.0009765625f, 1e9f, 999999.94f};
-  // Exact ties at every precision up to 9: odd multiples of 2^-k round at k-1.
-  for (int k = 1; k <= 12; ++k) {
-    for (int m = 1; m < 64; m += 2) values.push_back(std::ldexp(static_cast<float>(m), -k));
-  }
-  std::mt19937 rng(42);
-  std::uniform_int_distribution<std::uint32_t> any_bits;
-  std::uniform_real_distribution<float> world(-1000.0f, 1000.0f);
-  for (int i = 0; i < 3000; ++i) {
-    const float v = std::bit_cast<float>(any_bits(rng));
-    if (std::isfinite(v)) values.push_back(v);
-    values.push_back(world(rng));
-  }
-  return values;
-}
-
-TEST(FixedText, MatchesPrintfForEveryPrecision) {
-  const std::vector<float> values = fixed_samples();
-  for (std::size_t precision : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 40u, 149u, 150u, 200u}) {
-    for (const float v : values) {
-      const std::string expected = printf_fixed(v, precision);
-      ASSERT_EQ(write_fixed(v, precision), expected) << bits(v) << " at " << precision;
-      ASSERT_EQ(write_fixed(v, precision, true), expected) << bits(v) << " at " << precision;
-    }
-  }
-  for (std::size_t i = 0; i < values.size(); i += 7) {
-    ASSERT_EQ(write_fixed(values[i], 10000), printf_fixed(values[i], 10000)) << bits(values[i]);
-  }
-}
-
-TEST(FixedText, NonFiniteValues) {
-  EXPECT_EQ(write_fixed(kInf, 3), "inf");
-  EXPECT_EQ(write_fixed(-kInf, 0), "-inf");
-  EXPECT_EQ(write_fixed(kNaN, 200), "nan");
-  EXPECT_EQ(write_fixed(-kNaN, 1), "nan");
-  EXPECT_EQ(write_fixed(std::bit_cast<float>(0xFFC00001u), 1, true), "nan");
 }
 
 }  // namespace

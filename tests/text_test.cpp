@@ -7,7 +7,9 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "float_text_reference.hpp"
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 #include "text/stack_text.hpp"
@@ -106,6 +108,31 @@ TEST(ShortestFloat, RoundTripsAndIsShortestOnRandomPatterns) {
       std::snprintf(fewer, sizeof fewer, "%.*e", significant - 2, static_cast<double>(v));
       ASSERT_NE(std::bit_cast<std::uint32_t>(std::strtof(fewer, nullptr)), state)
           << text << " could be written as " << fewer;
+    }
+  }
+}
+
+// The same sign, digits and exponent as std::to_chars' shortest scientific
+// form: pseudo-random patterns, and each binade's first and last patterns
+// (powers of two, where the gap below halves, their neighbours, the
+// subnormals' ends, the largest float), with both signs.
+TEST(ShortestFloat, SameDigitsAsToChars) {
+  std::vector<std::uint32_t> patterns;
+  for (std::uint32_t binade = 0; binade < 255; ++binade) {
+    for (std::uint32_t step = 0; step < 4; ++step) {
+      patterns.push_back((binade << 23) | step);
+      patterns.push_back((binade << 23) | (0x7FFFFFu - step));
+    }
+  }
+  std::mt19937 rng(23);
+  for (int i = 0; i < 200'000; ++i) patterns.push_back(rng() & 0x7F7FFFFFu);
+  for (const std::uint32_t magnitude : patterns) {
+    for (const std::uint32_t bits : {magnitude, magnitude | 0x80000000u}) {
+      const float v = from_bits(bits);
+      if (v == 0.0f) continue;  // "0.0" and "-0.0", above
+      ASSERT_EQ(corvane_test::significand_of(shortest(v)),
+                corvane_test::significand_of(corvane_test::to_chars_scientific(v)))
+          << shortest(v) << " vs " << corvane_test::to_chars_scientific(v);
     }
   }
 }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -26,6 +27,22 @@ namespace corvane {
 /// Two points whose squared distance is below this (in square metres) count
 /// as one point for a heading: Vector3::heading_to gives exactly 0 there.
 inline constexpr float HEADING_COINCIDENCE_SQUARED = 1e-6f;
+
+/// How Vector3::heading_to answers for two points: with the direction of the
+/// horizontal step between them, or with a number that names no direction.
+enum class HeadingCase : std::uint8_t {
+  /// The heading of the horizontal step (NaN when the step is unknown).
+  Direction,
+  /// The squared 3-D distance is below HEADING_COINCIDENCE_SQUARED: the
+  /// heading is exactly 0.
+  SamePoint,
+  /// No horizontal step at all (both steps zero) and the target not lower
+  /// (higher, or its height step NaN): the heading is pi/2, or 3pi/2 when the
+  /// y step is -0, which is no compass direction.
+  StraightUp,
+  /// The same with the target lower.
+  StraightDown,
+};
 
 /// A point or offset in metres.
 struct CORVANE_EXPORT Vector3 {
@@ -50,6 +67,9 @@ struct CORVANE_EXPORT Vector3 {
   /// squared 3-D distance is below HEADING_COINCIDENCE_SQUARED; a pure height
   /// difference gives pi/2.
   [[nodiscard]] float heading_to(const Vector3& target) const noexcept;
+  /// Which answer heading_to(target) gives: a direction, or one of its fixed
+  /// numbers.
+  [[nodiscard]] HeadingCase heading_case(const Vector3& target) const noexcept;
 
   /// Component-wise difference (one rounding per component); inf - inf is
   /// the NaN 0x7FC00000 on every machine, as for every other operation.

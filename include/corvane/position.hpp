@@ -13,7 +13,6 @@
 #pragma once
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -24,6 +23,7 @@
 #include <utility>
 #include <variant>
 
+#include "corvane/detail/bit_cast.hpp"
 #include "corvane/export.hpp"
 #include "corvane/guid.hpp"
 #include "corvane/math.hpp"
@@ -42,7 +42,7 @@ inline constexpr float CELL_LENGTH = 24.0f;
 /// The largest offset used for cell derivation and for the clamp at the
 /// world's edge: 192 - 7 * 2^-16 = 191.9998931884765625 (bits 0x433FFFF9).
 /// Deliberately neither 192 nor the float just below it.
-inline constexpr float MAX_LOCAL = std::bit_cast<float>(0x433FFFF9u);
+inline constexpr float MAX_LOCAL = detail::bit_cast<float>(0x433FFFF9u);
 
 /// Metres in one map degree of latitude or longitude; a landblock spans 0.8.
 inline constexpr float METRES_PER_MAP_DEGREE = 240.0f;
@@ -202,6 +202,9 @@ struct CORVANE_EXPORT WorldPosition {
   /// east), between offsets when the ids are equal, between global coordinates
   /// otherwise; exactly 0 when the two points (nearly) coincide.
   [[nodiscard]] float heading_to(const WorldPosition& other) const noexcept;
+  /// Which answer heading_to(other) gives (see Vector3::heading_case), between
+  /// the same two points.
+  [[nodiscard]] HeadingCase heading_case(const WorldPosition& other) const noexcept;
 
   /// How many landblocks apart the two positions are: the larger of the
   /// differences of landblock x and of landblock y. Empty when either id is 0;

@@ -5,11 +5,11 @@
 // the library's strict float flags (no contraction, no fast-math).
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "corvane/detail/bit_cast.hpp"
 #include "corvane/position.hpp"
 #include "crmath/cr_math.hpp"
 #include "fingerprint_kernels.hpp"
@@ -62,8 +62,8 @@ inline M gt_i(I a, I b) noexcept {  // signed, as the vector compares are
   return static_cast<std::int32_t>(a) > static_cast<std::int32_t>(b);
 }
 inline I select_i(M m, I a, I b) noexcept { return m ? a : b; }
-inline V as_float(I v) noexcept { return std::bit_cast<float>(v); }
-inline I as_bits(V v) noexcept { return std::bit_cast<std::uint32_t>(v); }
+inline V as_float(I v) noexcept { return detail::bit_cast<float>(v); }
+inline I as_bits(V v) noexcept { return detail::bit_cast<std::uint32_t>(v); }
 inline D set1_d(double v) noexcept { return v; }
 inline D add_d(D a, D b) noexcept { return a + b; }
 inline D sub_d(D a, D b) noexcept { return a - b; }

@@ -153,7 +153,7 @@ constexpr double kDoubleRelativeError = 0x1p-47;
 // ---- Rounding.
 
 float quieted(float nan) noexcept {
-  return std::bit_cast<float>(std::bit_cast<std::uint32_t>(nan) | 0x00400000u);
+  return bit_cast<float>(bit_cast<std::uint32_t>(nan) | 0x00400000u);
 }
 
 /// The float v rounds to, if every value within kDoubleRelativeError of v
@@ -166,7 +166,7 @@ bool round_if_decided(double v, float& out) noexcept {
   const double margin = std::fabs(v) * kDoubleRelativeError;
   const float below = static_cast<float>(v - margin);
   const float above = static_cast<float>(v + margin);
-  if (std::bit_cast<std::uint32_t>(below) != std::bit_cast<std::uint32_t>(above)) return false;
+  if (bit_cast<std::uint32_t>(below) != bit_cast<std::uint32_t>(above)) return false;
   out = below;
   return true;
 }
@@ -175,7 +175,7 @@ bool round_if_decided(double v, float& out) noexcept {
 /// least `min_exponent` and its 29 bits below float precision lie more than
 /// `slack` units of its last place from the halfway pattern.
 inline bool rounding_settled(double v, std::int64_t slack, unsigned min_exponent) noexcept {
-  const std::uint64_t b = std::bit_cast<std::uint64_t>(v);
+  const std::uint64_t b = bit_cast<std::uint64_t>(v);
   const bool large = (b << 1) >= (std::uint64_t{min_exponent} << 53);  // the sign shifted out
   // The dropped bits, shifted so that the unsettled band around halfway
   // becomes [0, 2 * slack].
@@ -189,9 +189,9 @@ inline bool double_settled(double v) noexcept { return rounding_settled(v, 128, 
 
 /// The float next to f on the side of target (f is target rounded).
 float next_float_toward(float f, double target) noexcept {
-  if (f == 0.0f) return std::bit_cast<float>((target < 0.0 ? 0x80000000u : 0u) | 1u);
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
-  return std::bit_cast<float>(std::fabs(target) > std::fabs(static_cast<double>(f)) ? bits + 1
+  if (f == 0.0f) return bit_cast<float>((target < 0.0 ? 0x80000000u : 0u) | 1u);
+  const std::uint32_t bits = bit_cast<std::uint32_t>(f);
+  return bit_cast<float>(std::fabs(target) > std::fabs(static_cast<double>(f)) ? bits + 1
                                                                                     : bits - 1);
 }
 
@@ -290,7 +290,7 @@ Reduced reduce_large(std::uint32_t magnitude_bits) noexcept {
 }
 
 Reduced reduce(float x) noexcept {
-  const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  const std::uint32_t magnitude_bits = bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
   Reduced red;
   if (magnitude_bits < 0x3D490FDBu) {  // |x| < pi/64
     red = {{std::fabs(static_cast<double>(x)), 0.0}, 0};
@@ -449,7 +449,7 @@ inline float sin_or_cos(float x, bool cosine) noexcept {
   const double shifted = xd * kFastStepsPerRadian + 0x1.8p52;  // k in the low bits
   const double kd = shifted - 0x1.8p52;
   const double r = (xd - kd * kFastStep1) - kd * kFastStep23;
-  const unsigned k = static_cast<unsigned>(std::bit_cast<std::uint64_t>(shifted)) +
+  const unsigned k = static_cast<unsigned>(bit_cast<std::uint64_t>(shifted)) +
                      (cosine ? 32u : 0u);
   const FastStep& t = kFastSteps.step[k & 127u];
   // Estrin's scheme: a shorter chain of dependent operations than Horner's.
@@ -556,13 +556,13 @@ constexpr AcosNodeTable kAcosNodes;
 /// leaves it in the low bits.
 template <int Offset>
 inline std::uint32_t offset_nearest(double v) noexcept {
-  return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(v + (0x1.8p52 + Offset)));
+  return static_cast<std::uint32_t>(bit_cast<std::uint64_t>(v + (0x1.8p52 + Offset)));
 }
 
 }  // namespace
 
 float cr_sin(float x) noexcept {
-  const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  const std::uint32_t magnitude_bits = bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
   if (magnitude_bits - 0x39800000u >= 0x4A000000u - 0x39800000u) {  // not in [2^-12, 2^21)
     // sin x = x - x^3/6 + ..., and x^3/6 is less than half a unit of x's last place.
     if (magnitude_bits < 0x39800000u) return x;
@@ -573,7 +573,7 @@ float cr_sin(float x) noexcept {
 }
 
 float cr_cos(float x) noexcept {
-  const std::uint32_t magnitude_bits = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  const std::uint32_t magnitude_bits = bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
   if (magnitude_bits >= 0x4A000000u) {  // |x| >= 2^21, or not finite
     if (magnitude_bits >= 0x7F800000u) return std::isnan(x) ? quieted(x) : canonical_nan();
     return sin_shifted_slow(x, 16);
@@ -597,7 +597,7 @@ CORVANE_COLD float atan2_slow(double y, double x, double v) noexcept {
 }  // namespace
 
 float cr_acos(float x) noexcept {
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(x);
+  const std::uint32_t bits = bit_cast<std::uint32_t>(x);
   const std::uint32_t magnitude_bits = bits & 0x7FFFFFFFu;
   if (magnitude_bits > 0x3F800000u) return std::isnan(x) ? quieted(x) : canonical_nan();  // |x| > 1
   // x^2 is exact in double, and so is 1 - x^2 where it matters (|x| near 1).
@@ -622,8 +622,8 @@ float cr_acos(float x) noexcept {
 }
 
 float cr_atan2(float y, float x) noexcept {
-  const std::uint32_t ay = std::bit_cast<std::uint32_t>(y) & 0x7FFFFFFFu;
-  const std::uint32_t ax = std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
+  const std::uint32_t ay = bit_cast<std::uint32_t>(y) & 0x7FFFFFFFu;
+  const std::uint32_t ax = bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu;
   if (ay - 1u >= 0x7F7FFFFFu || ax - 1u >= 0x7F7FFFFFu) {  // a zero, infinity or NaN
     if (std::isnan(y)) return quieted(y);
     if (std::isnan(x)) return quieted(x);
@@ -650,9 +650,9 @@ float cr_fmod(float x, float y) noexcept {
   if (std::isnan(x)) return quieted(x);
   if (std::isnan(y)) return quieted(y);
   if (std::isinf(x) || y == 0.0f) return canonical_nan();
-  const std::uint32_t xbits = std::bit_cast<std::uint32_t>(x);
+  const std::uint32_t xbits = bit_cast<std::uint32_t>(x);
   const std::uint32_t ax = xbits & 0x7FFFFFFFu;
-  const std::uint32_t ay = std::bit_cast<std::uint32_t>(y) & 0x7FFFFFFFu;
+  const std::uint32_t ay = bit_cast<std::uint32_t>(y) & 0x7FFFFFFFu;
   if (ax < ay) return x;  // also y infinite
   // |x| = mx * 2^ex and |y| = my * 2^ey with integer significands.
   const auto significand = [](std::uint32_t a) {
@@ -671,10 +671,10 @@ float cr_fmod(float x, float y) noexcept {
   }
   // rest * 2^ey is exact: rest < my < 2^24 and 2^ey >= 2^-149.
   const int ey = exponent(ay);
-  const float scale = std::bit_cast<float>(ey >= -126 ? static_cast<std::uint32_t>(ey + 127) << 23
-                                                      : 1u << (ey + 149));
+  const float scale = bit_cast<float>(ey >= -126 ? static_cast<std::uint32_t>(ey + 127) << 23
+                                                 : 1u << (ey + 149));
   const float magnitude = static_cast<float>(rest) * scale;
-  return std::bit_cast<float>(std::bit_cast<std::uint32_t>(magnitude) | (xbits & 0x80000000u));
+  return bit_cast<float>(bit_cast<std::uint32_t>(magnitude) | (xbits & 0x80000000u));
 }
 
 float cr_sqrt(float x) noexcept {

@@ -15,19 +15,19 @@
 // by zero or of an infinity) is always 0x7FC00000.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 
+#include "corvane/detail/bit_cast.hpp"
 #include "nan_bits.hpp"
 
 namespace corvane::detail {
 
-inline constexpr float canonical_nan() noexcept { return std::bit_cast<float>(kCanonicalNanBits); }
+inline constexpr float canonical_nan() noexcept { return bit_cast<float>(kCanonicalNanBits); }
 
 /// The NaN an x86 CPU creates (sign set); the only created NaN that differs
 /// between machines. Results that may hold one pass through this.
 inline float with_canonical_nan(float v) noexcept {
-  return std::bit_cast<std::uint32_t>(v) == kX86CreatedNanBits ? canonical_nan() : v;
+  return bit_cast<std::uint32_t>(v) == kX86CreatedNanBits ? canonical_nan() : v;
 }
 
 float cr_sin(float x) noexcept;

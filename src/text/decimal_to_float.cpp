@@ -3,11 +3,15 @@
 // digit by digit, with the exact decimal expansion of that halfway point.
 #include "text/decimal_to_float.hpp"
 
+#include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
+#include <string_view>
+
+#include "corvane/detail/bit_cast.hpp"
 
 namespace corvane::detail {
 namespace {
@@ -202,9 +206,179 @@ float decimal_to_float(const DecimalDigits& decimal) noexcept {
   } else {
     order = compare_exactly(decimal, scientific, halfway);
   }
-  const bool below_is_even = (std::bit_cast<std::uint32_t>(static_cast<float>(below)) & 1u) == 0;
+  const bool below_is_even = (bit_cast<std::uint32_t>(static_cast<float>(below)) & 1u) == 0;
   const double chosen = order < 0 || (order == 0 && below_is_even) ? below : above;
   return chosen >= kPastLargestFloat ? kInfinity : static_cast<float>(chosen);
+}
+
+namespace {
+
+constexpr bool is_decimal_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+constexpr int hex_value(char c) noexcept {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+constexpr char lower(char c) noexcept {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool is_word(std::string_view text, std::string_view lower_word) noexcept {
+  if (text.size() != lower_word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (lower(text[i]) != lower_word[i]) return false;
+  }
+  return true;
+}
+
+bool is_nan_text(std::string_view text) noexcept {
+  if (text.size() < 3 || !is_word(text.substr(0, 3), "nan")) return false;
+  text.remove_prefix(3);
+  if (text.empty()) return true;
+  if (text.size() < 2 || text.front() != '(' || text.back() != ')') return false;
+  for (const char c : text.substr(1, text.size() - 2)) {
+    const char l = lower(c);
+    if (!is_decimal_digit(c) && !(l >= 'a' && l <= 'z') && c != '_') return false;
+  }
+  return true;
+}
+
+// Far beyond any exponent that changes the result (a float needs |e| < 200
+// however many digits precede it), and far from overflowing int64 arithmetic
+// with a line's worth of digits.
+constexpr std::int64_t kExponentLimit = 1'000'000'000;
+
+// A run of digits, with at most one point among them and at least one digit.
+struct Mantissa {
+  std::string_view whole;     // digits before the point
+  std::string_view fraction;  // digits after it
+};
+
+// Reads the mantissa at the front of `text` and takes it off.
+template <class IsDigit>
+std::optional<Mantissa> take_mantissa(std::string_view& text, IsDigit is_digit) noexcept {
+  std::size_t i = 0;
+  while (i < text.size() && is_digit(text[i])) ++i;
+  Mantissa m{text.substr(0, i), {}};
+  if (i < text.size() && text[i] == '.') {
+    const std::size_t start = ++i;
+    while (i < text.size() && is_digit(text[i])) ++i;
+    m.fraction = text.substr(start, i - start);
+  }
+  if (m.whole.empty() && m.fraction.empty()) return std::nullopt;
+  text.remove_prefix(i);
+  return m;
+}
+
+// The whole of `text`, when present, as an exponent: the marker letter, an
+// optional sign and decimal digits, saturated at kExponentLimit.
+std::optional<std::int64_t> read_exponent(std::string_view text, char marker) noexcept {
+  if (text.empty()) return std::int64_t{0};
+  if (lower(text.front()) != marker) return std::nullopt;
+  text.remove_prefix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (const char c : text) {
+    if (!is_decimal_digit(c)) return std::nullopt;
+    value = std::min<std::int64_t>(value * 10 + (c - '0'), kExponentLimit);
+  }
+  return negative ? -value : value;
+}
+
+// The float nearest to `mantissa` (hexadecimal digits) times 2^power, ties to
+// even. The first 16 significant digits are kept exactly; any later non-zero
+// digit only breaks a tie.
+float hex_to_float(const Mantissa& mantissa, std::int64_t power) noexcept {
+  std::uint64_t bits = 0;
+  int kept = 0;
+  bool sticky = false;
+  std::int64_t exponent = power - 4 * static_cast<std::int64_t>(mantissa.fraction.size());
+  for (const std::string_view run : {mantissa.whole, mantissa.fraction}) {
+    for (const char c : run) {
+      const auto digit = static_cast<std::uint64_t>(hex_value(c));
+      if (kept == 0 && digit == 0) continue;
+      if (kept < 16) {
+        bits = bits << 4 | digit;
+        ++kept;
+      } else {
+        sticky = sticky || digit != 0;
+        exponent += 4;
+      }
+    }
+  }
+  if (bits == 0) return 0.0f;
+  // The value lies in [2^top, 2^(top+1)).
+  int width = 0;
+  for (std::uint64_t b = bits; b != 0; b >>= 1) ++width;
+  const std::int64_t top = exponent + width - 1;
+  if (top > 127) return std::numeric_limits<float>::infinity();
+  if (top < -151) return 0.0f;  // below half the smallest subnormal
+  // The lowest bit a float keeps there: 24 significant bits, none below 2^-149.
+  const std::int64_t lowest = std::max<std::int64_t>(top - 23, -149);
+  const std::int64_t drop = lowest - exponent;
+  std::uint64_t kept_bits = 0;
+  if (drop <= 0) {
+    kept_bits = bits << -drop;  // at most 24 bits: exact
+  } else {
+    // drop <= 65 here; past 64 bits every bit is dropped and lies below half.
+    const std::uint64_t rest = drop >= 64 ? bits : bits & ((std::uint64_t{1} << drop) - 1);
+    kept_bits = drop >= 64 ? 0 : bits >> drop;
+    const bool above_half = drop > 64 ? false
+                                      : rest > (std::uint64_t{1} << (drop - 1)) ||
+                                            (rest == (std::uint64_t{1} << (drop - 1)) &&
+                                             (sticky || (kept_bits & 1u) != 0));
+    if (above_half) ++kept_bits;
+  }
+  // kept_bits <= 2^24: exact as a float, and scaling by a power of two is
+  // exact too unless it overflows.
+  return std::ldexp(static_cast<float>(kept_bits), static_cast<int>(lowest));
+}
+
+}  // namespace
+
+std::optional<FloatReading> read_float_text(std::string_view text) noexcept {
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  const auto signed_value = [negative](float magnitude) {
+    return FloatReading{negative ? -magnitude : magnitude, false};
+  };
+  if (is_nan_text(text)) return signed_value(std::numeric_limits<float>::quiet_NaN());
+  if (is_word(text, "inf") || is_word(text, "infinity")) {
+    return signed_value(std::numeric_limits<float>::infinity());
+  }
+  float magnitude = 0.0f;
+  if (text.size() >= 2 && text[0] == '0' && lower(text[1]) == 'x') {
+    text.remove_prefix(2);
+    const auto mantissa =
+        take_mantissa(text, [](char c) { return hex_value(c) >= 0; });
+    if (!mantissa) return std::nullopt;
+    const auto power = read_exponent(text, 'p');
+    if (!power) return std::nullopt;
+    magnitude = hex_to_float(*mantissa, *power);
+  } else {
+    const auto mantissa = take_mantissa(text, is_decimal_digit);
+    if (!mantissa) return std::nullopt;
+    const auto exponent = read_exponent(text, 'e');
+    if (!exponent) return std::nullopt;
+    DecimalDigits decimal;
+    decimal.runs = {mantissa->whole, mantissa->fraction, {}};
+    decimal.exponent = *exponent - static_cast<std::int64_t>(mantissa->fraction.size());
+    magnitude = decimal_to_float(decimal);
+  }
+  FloatReading reading = signed_value(magnitude);
+  reading.overflow = std::isinf(magnitude);
+  return reading;
 }
 
 }  // namespace corvane::detail

@@ -1,36 +1,20 @@
 #include "text/fixed_point.hpp"
 
+#include <algorithm>
 #include <array>
-#include <bit>
-#include <cassert>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
+#include "corvane/detail/bit_cast.hpp"
+#include "text/decimal_digits.hpp"
+
 namespace corvane::detail {
 namespace {
 
-constexpr std::array<std::uint64_t, kMaxFastFixedPrecision + 1> kPowersOf10 = {
-    1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
-
-// Characters before the digits: a sign and at most 39 integer digits (the
-// rounded magnitude of a float below 2^k has at most floor(k*log10 2) + 1 of
-// them, since it is at most 2^k). 0.30103 is slightly above log10 2, so the
-// integer estimate never falls short.
-constexpr std::size_t integer_digits_bound(int k) noexcept {
-  return k <= 0 ? 1u : static_cast<std::size_t>(k * 30103 / 100000 + 1);
-}
-// The largest finite float is below 2^128.
-static_assert(integer_digits_bound(128) == kMaxFloatIntegerDigits);
-
-std::size_t integer_chars_bound(float value) noexcept {
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
-  const int biased_exponent = static_cast<int>((bits >> 23) & 0xFFu);
-  const int k = biased_exponent - 126;  // |value| < 2^k for normal numbers
-  return 1u + integer_digits_bound(k);
-}
+// The fast path's m * 10^precision stays below 2^24 * 10^9 < 2^54.
+static_assert(kMaxFastFixedPrecision <= 9);
 
 char* write_non_finite(char* out, float value) noexcept {
   if (std::isnan(value)) {
@@ -42,22 +26,33 @@ char* write_non_finite(char* out, float value) noexcept {
   return out + 3;
 }
 
-// The exact value m * 2^e scaled by 10^precision and rounded to an integer,
-// ties to even, when it fits in 64 bits.
-bool scaled_integer(float magnitude, std::size_t precision, std::uint64_t& result) noexcept {
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(magnitude);
-  const std::uint32_t biased_exponent = bits >> 23;
-  const std::uint64_t mantissa =
-      biased_exponent == 0 ? (bits & 0x7FFFFFu) : ((bits & 0x7FFFFFu) | 0x800000u);
-  const int exponent = biased_exponent == 0 ? -149 : static_cast<int>(biased_exponent) - 150;
-  // Below 2^24 * 10^9 < 2^54.
-  const std::uint64_t scaled = mantissa * kPowersOf10[precision];
-  if (exponent >= 0) {
-    if (exponent > 9) return false;  // 2^54 << 9 is the most that surely fits
-    result = scaled << exponent;
+// A finite float's exact value: -1^negative * mantissa * 2^exponent.
+// Infinities and NaNs come out with exponent 105.
+struct Binary {
+  bool negative;
+  std::uint32_t mantissa;  // below 2^24
+  int exponent;            // -149 to 104
+};
+
+Binary binary_of(float value) noexcept {
+  const std::uint32_t bits = bit_cast<std::uint32_t>(value);
+  const std::uint32_t biased_exponent = (bits >> 23) & 0xFFu;
+  const std::uint32_t fraction = bits & 0x7FFFFFu;
+  if (biased_exponent == 0) return {(bits >> 31) != 0, fraction, -149};
+  return {(bits >> 31) != 0, fraction | 0x800000u, static_cast<int>(biased_exponent) - 150};
+}
+
+// The exact value scaled by 10^precision and rounded to an integer, ties to
+// even, when it fits in 64 bits; precision at most kMaxFastFixedPrecision.
+bool scaled_integer(const Binary& x, std::size_t precision, std::uint64_t& result) noexcept {
+  // Below 2^24 * 10^9 < 2^54, so any left shift up to 10 fits.
+  const std::uint64_t scaled = std::uint64_t{x.mantissa} * kPowersOf10[precision];
+  if (x.exponent >= 0) {
+    if (x.exponent > 10 && (x.exponent >= 64 || (scaled >> (64 - x.exponent)) != 0)) return false;
+    result = scaled << x.exponent;
     return true;
   }
-  const int shift = -exponent;
+  const int shift = -x.exponent;
   if (shift > 60) {
     // scaled < 2^54 < half of 2^shift: rounds to 0, never a tie.
     result = 0;
@@ -70,54 +65,167 @@ bool scaled_integer(float magnitude, std::size_t precision, std::uint64_t& resul
   return true;
 }
 
+// The text of scaled / 10^precision, precision at most kMaxFastFixedPrecision.
 char* write_scaled(char* out, bool negative, std::uint64_t scaled, std::size_t precision) noexcept {
-  char digits[24];
-  std::size_t count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + scaled % 10u);
-    scaled /= 10u;
-  } while (scaled != 0);
-  while (count < precision + 1) digits[count++] = '0';  // a leading "0." and zeros
   if (negative) *out++ = '-';
-  while (count > precision) *out++ = digits[--count];
+  // Right to left in place: the fraction's digits, the point, then the
+  // integer digits, at least one.
+  const std::size_t digits = std::max(decimal_length(scaled), precision + 1);
+  char* const end = out + digits + (precision > 0 ? 1 : 0);
+  char* cursor = end;
   if (precision > 0) {
-    *out++ = '.';
-    while (count > 0) *out++ = digits[--count];
+    cursor = write_digits_backward(cursor, scaled, precision);
+    *--cursor = '.';
   }
-  return out;
+  write_digits_backward(cursor, scaled, digits - precision);
+  return end;
 }
+
+// Integers above 2^64 (floats from 2^64 up), in 32-bit words: 2^24 * 2^104
+// needs four, and one more keeps the placement below simple.
+char* write_large_integer(char* out, std::uint32_t mantissa, int exponent) noexcept {
+  std::array<std::uint32_t, 5> words{};
+  const auto word = static_cast<std::size_t>(exponent / 32);
+  const std::uint64_t placed = std::uint64_t{mantissa} << (exponent % 32);
+  words[word] = static_cast<std::uint32_t>(placed);
+  words[word + 1] = static_cast<std::uint32_t>(placed >> 32);
+  // Nine digits at a time, least significant first, by long division.
+  char text[5 * 9];
+  char* const end = text + sizeof text;
+  char* start = end;
+  std::size_t top = word + 1;
+  for (;;) {
+    std::uint64_t remainder = 0;
+    for (std::size_t i = top + 1; i-- > 0;) {
+      const std::uint64_t current = (remainder << 32) | words[i];
+      words[i] = static_cast<std::uint32_t>(current / 1000000000u);
+      remainder = current % 1000000000u;
+    }
+    while (top > 0 && words[top] == 0) --top;
+    if (top == 0 && words[0] == 0) {
+      start = write_all_digits_backward(start, remainder);
+      break;
+    }
+    start = write_digits_backward(start, remainder, 9);
+  }
+  const auto size = static_cast<std::size_t>(end - start);
+  std::memcpy(out, start, size);
+  return out + size;
+}
+
+// A fraction in [0, 1) as a 192-bit binary fixed-point number, least
+// significant word first. Every float's fraction part is exact in it: the
+// smallest float is 2^-149.
+class Fraction {
+ public:
+  // mantissa / 2^shift, with mantissa < 2^shift and shift at most 149.
+  Fraction(std::uint32_t mantissa, int shift) noexcept {
+    const int point = kBits - shift;
+    const auto word = static_cast<std::size_t>(point / 32);
+    const std::uint64_t placed = std::uint64_t{mantissa} << (point % 32);
+    words_[word] = static_cast<std::uint32_t>(placed);
+    if (word + 1 < words_.size()) words_[word + 1] = static_cast<std::uint32_t>(placed >> 32);
+  }
+
+  [[nodiscard]] bool is_zero() const noexcept {
+    return std::all_of(words_.begin(), words_.end(), [](std::uint32_t w) { return w == 0; });
+  }
+
+  // Multiplies by `factor` and returns the integer part, which leaves.
+  std::uint32_t take(std::uint32_t factor) noexcept {
+    std::uint64_t carry = 0;
+    for (std::uint32_t& w : words_) {
+      const std::uint64_t product = std::uint64_t{w} * factor + carry;
+      w = static_cast<std::uint32_t>(product);
+      carry = product >> 32;
+    }
+    return static_cast<std::uint32_t>(carry);
+  }
+
+  // -1, 0 or 1 as the fraction is below, at or above one half.
+  [[nodiscard]] int against_half() const noexcept {
+    constexpr std::uint32_t kHalf = 0x80000000u;
+    const std::uint32_t top = words_.back();
+    if (top != kHalf) return top > kHalf ? 1 : -1;
+    return std::all_of(words_.begin(), words_.end() - 1, [](std::uint32_t w) { return w == 0; })
+               ? 0
+               : 1;
+  }
+
+ private:
+  static constexpr int kBits = 192;
+  std::array<std::uint32_t, kBits / 32> words_{};
+};
 
 }  // namespace
 
-std::size_t fixed_chars_bound(float value, std::size_t precision) noexcept {
-  if (!std::isfinite(value)) return 4;
-  const std::size_t head = integer_chars_bound(value) + 1;  // + the point
-  if (precision > std::numeric_limits<std::size_t>::max() - head) return 0;
-  return head + precision;
-}
-
-char* write_fixed_to_chars(char* out, float value, std::size_t precision) noexcept {
+char* write_fixed_exact(char* out, float value, std::size_t precision) noexcept {
   if (!std::isfinite(value)) return write_non_finite(out, value);
-  // Past 149 digits the text only gains zeros, and to_chars takes an int.
-  const std::size_t exact = precision < kMaxExactFractionDigits ? precision
-                                                                : kMaxExactFractionDigits;
-  const auto [end, ec] = std::to_chars(out, out + fixed_chars_bound(value, exact), value,
-                                       std::chars_format::fixed, static_cast<int>(exact));
-  assert(ec == std::errc{});
-  (void)ec;
-  std::memset(end, '0', precision - exact);
-  return end + (precision - exact);
+  const Binary x = binary_of(value);
+  if (x.negative) *out++ = '-';
+  if (x.exponent > 40) {
+    // An integer of 2^64 or more.
+    out = write_large_integer(out, x.mantissa, x.exponent);
+    if (precision == 0) return out;
+    *out++ = '.';
+    std::memset(out, '0', precision);
+    return out + precision;
+  }
+  if (x.exponent >= 0) {
+    out = write_decimal(out, std::uint64_t{x.mantissa} << x.exponent);
+    if (precision == 0) return out;
+    *out++ = '.';
+    std::memset(out, '0', precision);
+    return out + precision;
+  }
+
+  const int shift = -x.exponent;
+  std::uint64_t integer = shift < 24 ? x.mantissa >> shift : 0u;
+  Fraction fraction(shift < 24 ? x.mantissa & ((1u << shift) - 1u) : x.mantissa, shift);
+  // A fraction of 2^-shift has exactly `shift` decimal digits, the last one
+  // non-zero; past kMaxExactFractionDigits there are only zeros.
+  char digits[kMaxExactFractionDigits];
+  const std::size_t wanted = std::min(precision, kMaxExactFractionDigits);
+  std::size_t produced = 0;
+  while (produced < wanted && !fraction.is_zero()) {
+    const std::size_t chunk = std::min<std::size_t>(9, wanted - produced);
+    std::uint64_t taken = fraction.take(static_cast<std::uint32_t>(kPowersOf10[chunk]));
+    write_digits_backward(digits + produced + chunk, taken, chunk);
+    produced += chunk;
+  }
+  if (!fraction.is_zero()) {
+    // All `wanted` digits are out and something remains: round to nearest,
+    // ties to the even last digit.
+    const int against_half = fraction.against_half();
+    const bool last_odd = wanted > 0 ? ((digits[wanted - 1] - '0') & 1) != 0 : (integer & 1u) != 0;
+    if (against_half > 0 || (against_half == 0 && last_odd)) {
+      std::size_t i = wanted;
+      while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+      if (i > 0) {
+        ++digits[i - 1];
+      } else {
+        ++integer;
+      }
+    }
+  }
+  out = write_decimal(out, integer);
+  if (precision == 0) return out;
+  *out++ = '.';
+  std::memcpy(out, digits, produced);
+  std::memset(out + produced, '0', precision - produced);
+  return out + precision;
 }
 
 char* write_fixed(char* out, float value, std::size_t precision) noexcept {
-  if (!std::isfinite(value)) return write_non_finite(out, value);
   if (precision <= kMaxFastFixedPrecision) {
+    const Binary x = binary_of(value);
+    if (x.exponent > 104) return write_non_finite(out, value);
     std::uint64_t scaled = 0;
-    if (scaled_integer(std::fabs(value), precision, scaled)) {
-      return write_scaled(out, std::signbit(value), scaled, precision);
+    if (scaled_integer(x, precision, scaled)) {
+      return write_scaled(out, x.negative, scaled, precision);
     }
   }
-  return write_fixed_to_chars(out, value, precision);
+  return write_fixed_exact(out, value, precision);
 }
 
 }  // namespace corvane::detail

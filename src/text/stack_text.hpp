@@ -13,16 +13,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <string_view>
 
+#include "text/decimal_digits.hpp"
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 
 namespace corvane::detail {
 
 /// Most characters of an unsigned 64-bit number in decimal.
-inline constexpr std::size_t kMaxDecimalChars = std::numeric_limits<std::uint64_t>::digits10 + 1;
+inline constexpr std::size_t kMaxDecimalChars = kMaxUint64Digits;
 
 /// Text of at most N characters on the stack, written without allocating.
 template <std::size_t N>
@@ -49,14 +49,8 @@ class StackText {
   }
   /// Appends an unsigned integer in decimal.
   StackText& append_decimal(std::uint64_t value) noexcept {
-    char digits[kMaxDecimalChars];
-    std::size_t n = 0;
-    do {
-      digits[n++] = static_cast<char>('0' + value % 10);
-      value /= 10;
-    } while (value != 0);
-    assert(n <= N - size_);
-    while (n > 0) buffer_[size_++] = digits[--n];
+    assert(kMaxDecimalChars <= N - size_);
+    end_at(write_decimal(buffer_.data() + size_, value));
     return *this;
   }
   /// Appends the low `digits` hexadecimal digits of `value`, uppercase,

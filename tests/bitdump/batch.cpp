@@ -1,11 +1,11 @@
 // The batch operations over the same inputs as the single-value dumps. Printed
 // last, so that the lines before stay as they were.
-#include <bit>
 #include <cstdint>
 #include <string>
 
 #include "bitdump.hpp"
 #include "corvane/bake_fingerprint.hpp"
+#include "corvane/detail/bit_cast.hpp"
 #include "corvane/math.hpp"
 #include "corvane/position.hpp"
 
@@ -19,7 +19,7 @@ void dump_batch_fingerprint(Dump& dump) {
   std::vector<float> values = sample_floats();
   for (int odd = 1; odd < 40; odd += 6) values.push_back(static_cast<float>(odd) / 128.0f);
   for (const std::uint32_t bits : {0x417F'FFFFu, 0xC17F'FFF0u, 0xB3D6'BF95u, 0xFFC0'0001u}) {
-    values.push_back(std::bit_cast<float>(bits));
+    values.push_back(corvane::detail::bit_cast<float>(bits));
   }
   std::vector<std::uint32_t> six_dp(values.size());
   std::vector<std::uint32_t> lossless(values.size());

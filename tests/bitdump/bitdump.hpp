@@ -5,12 +5,13 @@
 // compiles.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "corvane/detail/bit_cast.hpp"
 
 namespace bitdump {
 
@@ -18,7 +19,7 @@ class Dump {
  public:
   void operator()(std::string_view label, float v) {
     std::printf("%.*s %08X\n", static_cast<int>(label.size()), label.data(),
-                std::bit_cast<std::uint32_t>(v));
+                corvane::detail::bit_cast<std::uint32_t>(v));
   }
   void operator()(std::string_view label, std::optional<float> v) {
     if (v) {

@@ -1,8 +1,8 @@
-#include <bit>
 #include <string>
 
 #include "bitdump.hpp"
 #include "corvane/bake_fingerprint.hpp"
+#include "corvane/detail/bit_cast.hpp"
 
 namespace bitdump {
 
@@ -15,7 +15,7 @@ void dump_fingerprint(Dump& dump) {
   for (int odd = 1; odd < 40; odd += 6) values.push_back(static_cast<float>(odd) / 128.0f);
   for (const std::uint32_t bits : {0x417F'FFFFu, 0xC17F'FFF0u, 0x3F35'04F4u, 0x3F9E'0652u,
                                    0xB3D6'BF95u, 0x3506'37BDu, 0xFFC0'0001u, 0x8000'0001u}) {
-    values.push_back(std::bit_cast<float>(bits));
+    values.push_back(corvane::detail::bit_cast<float>(bits));
   }
 
   std::uint64_t six_dp_hash = corvane::FNV1A_OFFSET_BASIS;

@@ -1,4 +1,3 @@
-#include <bit>
 #include <cmath>
 #include <limits>
 #include <string_view>

@@ -1,8 +1,8 @@
-#include <bit>
 #include <cstdint>
 #include <string>
 
 #include "bitdump.hpp"
+#include "corvane/detail/bit_cast.hpp"
 
 // The elementary functions are internal: a consumer built against an
 // installed library cannot reach them, and its dump leaves this section out.
@@ -15,7 +15,8 @@ void dump_trig(Dump& dump) {
   std::vector<float> f = sample_floats();
   // Every 2^23-th bit pattern plus an odd offset: all exponents, both signs,
   // NaNs and infinities, arguments near multiples of pi/2 and beyond 2^25.
-  for (std::uint32_t k = 0; k < 512; ++k) f.push_back(std::bit_cast<float>(0x00012345u + k * 0x00800001u));
+  for (std::uint32_t k = 0; k < 512; ++k)
+    f.push_back(corvane::detail::bit_cast<float>(0x00012345u + k * 0x00800001u));
   const std::size_t n = f.size();
   for (std::size_t i = 0; i < n; ++i) {
     const std::string id = std::to_string(i);

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <iostream>
 #include <cctype>
 #include <deque>
 
@@ -43,6 +45,7 @@ struct Storage {
   std::vector<std::string> arguments;
   std::string format = "text";
   bool echo = false;
+  bool files = false;
 };
 
 /// The CLI11 application for the whole table.
@@ -91,6 +94,9 @@ struct Parser {
       sub->add_flag("-E,--echo", st.echo,
                     "Text output: print each input line, a tab, then its result");
     }
+    sub->add_flag("--files", st.files,
+                  "Read every argument as a file name, even one that does not exist (put -- "
+                  "before arguments to read them as data, even one that names a file)");
     if (!s.lead_name.empty()) {
       sub->add_option(std::string(s.lead_name), st.lead, std::string(s.lead_help));
     }
@@ -130,6 +136,7 @@ std::vector<std::string> option_names(const Subcommand& s) {
   };
   for (const OptionSpec& o : s.options) add(o.names);
   if (s.streams) add("--format,-E,--echo");
+  add("--files");
   return names;
 }
 
@@ -165,8 +172,8 @@ std::string unknown_subcommand(const std::string& name) {
 int written(std::ostream& out, std::ostream& err, int status) {
   out.flush();
   if (out) return status;
-  err << "corvane: cannot write the output\n";
-  return kExitSomeFailed;
+  const int failure = output_failure(err, "the output", errno, &out == &std::cout ? 1 : -1);
+  return failure == 0 ? status : kExitSomeFailed;
 }
 
 /// The usage error CLI11 reported, in words that help: an unknown option
@@ -209,7 +216,7 @@ std::variant<Invocation, int> parse_command_line(const std::vector<std::string>&
   }
   const std::string& first = args.front();
   if (first == "help") {
-    if (args.size() == 1) {
+    if (args.size() == 1 || args[1] == "--help" || args[1] == "-h" || args[1] == "help") {
       out << parser.app.help();
       return written(out, err, kExitOk);
     }
@@ -256,6 +263,13 @@ std::variant<Invocation, int> parse_command_line(const std::vector<std::string>&
     inv.arguments = std::move(st.arguments);
     inv.format = parse_format(st.format).value_or(Format::Text);
     inv.echo = st.echo;
+    // "--" ends the options, and says that the arguments are data.
+    const auto dashes = std::find(args.begin(), args.end(), "--");
+    if (st.files) {
+      inv.forced = InputKind::Files;
+    } else if (dashes != args.end()) {
+      inv.forced = InputKind::Arguments;
+    }
     if (inv.echo && inv.format != Format::Text) {
       err << "corvane: note: -E changes text output only; JSON objects and CSV rows always "
              "hold their input line\n";
@@ -268,15 +282,10 @@ std::variant<Invocation, int> parse_command_line(const std::vector<std::string>&
 InputKind input_kind(const Invocation& invocation) {
   const std::vector<std::string>& args = invocation.arguments;
   if (args.empty()) return InputKind::None;
+  if (invocation.forced) return *invocation.forced;
   const std::string& first = args.front();
-  if (first == "-") return InputKind::Files;
-  const auto looks_like_input = invocation.subcommand->looks_like_input;
-  const bool input =
-      looks_like_input != nullptr ? looks_like_input(first) : starts_like_number(first);
-  if (input) return InputKind::Arguments;
   struct stat info {};
-  const bool exists = ::stat(first.c_str(), &info) == 0;
-  if (exists || first.find_first_of("/.") != std::string::npos) return InputKind::Files;
+  if (first == "-" || ::stat(first.c_str(), &info) == 0) return InputKind::Files;
   return InputKind::Arguments;
 }
 

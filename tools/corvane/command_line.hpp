@@ -26,6 +26,9 @@ struct Invocation {
   std::vector<std::string> arguments;
   Format format = Format::Text;
   bool echo = false;
+  /// How the arguments were asked to be read: as data after "--", as file
+  /// names with --files; empty when nothing was asked.
+  std::optional<InputKind> forced;
 };
 
 /// Parses `args` (without the program name). Help, version and usage errors
@@ -34,9 +37,10 @@ std::variant<Invocation, int> parse_command_line(const std::vector<std::string>&
                                                  std::ostream& out, std::ostream& err);
 
 /// Where the input of an invocation comes from: none, its arguments, or files
-/// (every argument a file, "-" for stdin) when the first argument is "-" or
-/// is a file name rather than input: it does not read as input, and names an
-/// existing file or holds a '/' or a '.'.
+/// (every argument a file name, "-" for stdin). The arguments are file names
+/// when the first one is "-" or names an existing file, data otherwise;
+/// "--" before them makes them data and --files makes them file names,
+/// whatever exists.
 InputKind input_kind(const Invocation& invocation);
 
 }  // namespace corvane::cli

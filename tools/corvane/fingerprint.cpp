@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "float_text.hpp"
+#include "text/decimal_to_float.hpp"
 #include "output.hpp"
 
 namespace corvane::cli {
@@ -66,8 +66,7 @@ std::variant<FingerprintValue, Error> parse_fingerprint_value(std::string_view t
   auto v = parse_f32(token, "float", NonFinite::Accept);
   if (auto* error = std::get_if<Error>(&v)) {
     // A number too large for a float is a float all the same: say so.
-    const std::string_view digits = token.starts_with('-') ? token.substr(1) : token;
-    if (is_float_text(digits, FloatSyntax::Decimal)) return std::move(*error);
+    if (detail::read_float_text(token)) return std::move(*error);
     return Error{quote(token) +
                  " is neither an integer nor a float (prefix u:, f: or bits: to say which)"};
   }

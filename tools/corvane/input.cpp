@@ -12,7 +12,7 @@
 #include <system_error>
 #include <utility>
 
-#include "float_text.hpp"
+#include "text/decimal_to_float.hpp"
 #include "text/hex.hpp"
 
 namespace corvane::cli {
@@ -25,12 +25,6 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return lower_ascii(x) == lower_ascii(y);
          });
-}
-
-bool starts_like_number(std::string_view token) noexcept {
-  if (token.empty()) return false;
-  const char c = token.front();
-  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
 namespace {
@@ -194,12 +188,25 @@ SplitLine split_comment(std::string_view line) noexcept {
   return {trim(line.substr(0, hash)), trim(line.substr(hash + 1)), true};
 }
 
+bool is_header_line(std::string_view line) {
+  const auto fields = split_fields(split_comment(line).data);
+  const auto* names = std::get_if<std::vector<std::string_view>>(&fields);
+  if (names == nullptr || names->empty()) return false;
+  const auto is_letter = [](char c) { return lower_ascii(c) >= 'a' && lower_ascii(c) <= 'z'; };
+  return std::all_of(names->begin(), names->end(), [&](std::string_view name) {
+    return (is_letter(name.front()) || name.front() == '_') &&
+           std::all_of(name.begin(), name.end(),
+                       [&](char c) { return is_letter(c) || (c >= '0' && c <= '9') || c == '_'; }) &&
+           !detail::read_float_text(name);
+  });
+}
+
 bool is_passthrough(std::string_view line) noexcept {
   return split_comment(line).data.empty();
 }
 
-std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view data) {
-  std::vector<std::string_view> fields;
+std::optional<Error> split_fields(std::string_view data, std::vector<std::string_view>& fields) {
+  fields.clear();
   std::size_t i = 0;
   const std::size_t n = data.size();
   while (i < n && is_blank(data[i])) ++i;
@@ -219,6 +226,12 @@ std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view
       }
     }
   }
+  return std::nullopt;
+}
+
+std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view data) {
+  std::vector<std::string_view> fields;
+  if (auto error = split_fields(data, fields)) return std::move(*error);
   return fields;
 }
 
@@ -276,35 +289,18 @@ std::variant<float, Error> parse_f32(std::string_view token, std::string_view wh
                                      NonFinite non_finite) {
   const std::string name(what);
   if (token.empty()) return Error{"missing " + name};
-  const auto not_a_number = [&] { return Error{name + " " + quote(token) + " is not a number"}; };
-  std::string_view s = token;
-  if (s.front() == '+') {
-    s.remove_prefix(1);
-    if (!s.empty() && s.front() == '-') return not_a_number();
-  }
-  const bool negative = !s.empty() && s.front() == '-';
-  if (negative) s.remove_prefix(1);
-  // A second sign ("+-1", "--1") is not a number.
-  if (s.empty() || s.front() == '+' || s.front() == '-') return not_a_number();
-  auto syntax = FloatSyntax::Decimal;
-  if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-    s.remove_prefix(2);
-    syntax = FloatSyntax::Hex;
-  }
-  const auto reading = read_float(s, syntax);
-  if (!reading) return not_a_number();
+  const auto reading = detail::read_float_text(token);
+  if (!reading) return Error{name + " " + quote(token) + " is not a number"};
   // Overflow is an error. Underflow is no error: the text rounds to the
   // nearest subnormal or zero, as every float conversion does.
   if (reading->overflow) {
     return Error{name + " " + quote(token) +
                  " is out of float range (largest magnitude 3.4028235e38)"};
   }
-  float value = reading->value;
-  if (negative) value = -value;
-  if (non_finite == NonFinite::Reject && !std::isfinite(value)) {
+  if (non_finite == NonFinite::Reject && !std::isfinite(reading->value)) {
     return Error{name + " " + quote(token) + " is not finite"};
   }
-  return value;
+  return reading->value;
 }
 
 }  // namespace corvane::cli

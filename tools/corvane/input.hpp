@@ -22,9 +22,6 @@ char lower_ascii(char c) noexcept;
 /// Whether `a` and `b` are equal, ASCII letters compared ignoring case.
 bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept;
 
-/// Whether `token` starts like a number: a digit, a sign or a point.
-bool starts_like_number(std::string_view token) noexcept;
-
 /// Longest input line accepted, in bytes (without its newline). Longer lines
 /// are reported as bad and skipped to their end without being kept in memory.
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
@@ -40,6 +37,9 @@ struct Error {
 struct RawLine {
   std::string text;
   bool too_long = false;
+  /// Given as command-line arguments: input even when blank, since an empty
+  /// argument was typed on purpose.
+  bool argument = false;
 };
 
 /// Reads lines from a stream buffer or a file descriptor, one at a time,
@@ -93,6 +93,14 @@ struct SplitLine {
 };
 SplitLine split_comment(std::string_view line) noexcept;
 
+/// A UTF-8 byte-order mark, which some editors put at the start of a file.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+/// Whether `line` is a header naming the fields, as a spreadsheet writes
+/// first ("id,x,y,z"): every field a name (a letter or '_', then letters,
+/// digits or '_') and none a number such as "nan" or "inf".
+bool is_header_line(std::string_view line);
+
 /// True for a line that holds nothing but blanks or a comment: such lines are
 /// passed through in text output and skipped in JSON and CSV.
 bool is_passthrough(std::string_view line) noexcept;
@@ -103,6 +111,8 @@ bool is_passthrough(std::string_view line) noexcept;
 /// commas with nothing between them make an error (an empty field), as does a
 /// leading or trailing comma.
 std::variant<std::vector<std::string_view>, Error> split_fields(std::string_view data);
+/// The same into `fields` (cleared first, its storage reused); the error, if any.
+std::optional<Error> split_fields(std::string_view data, std::vector<std::string_view>& fields);
 
 /// `token` quoted for an error message: at most 40 characters, with bytes
 /// that are not printable ASCII written as \xNN, and "..." when cut.

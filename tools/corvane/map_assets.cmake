@@ -1,9 +1,11 @@
 # The files the HTML map embeds, read at configure time into a generated
-# source (tools/corvane/map_assets.hpp declares it): Leaflet and
-# Leaflet.markercluster from their Debian install paths, with their
-# copyright files, and the page's own script and style beside this file.
+# source (tools/corvane/map_assets.hpp declares it): Leaflet and the cluster
+# style of Leaflet.markercluster from their Debian install paths, with their
+# copyright files, and the page's own script and style beside this file. (The
+# page clusters its positions itself, on a grid: markercluster's script costs
+# seconds of clustering per 10^5 markers.)
 set(CORVANE_LEAFLET_DIR /usr/share/javascript/leaflet CACHE PATH
-  "Directory holding leaflet.min.js and leaflet.markercluster.min.js (Debian: libjs-leaflet, libjs-leaflet.markercluster)")
+  "Directory holding leaflet.min.js and MarkerCluster.css (Debian: libjs-leaflet, libjs-leaflet.markercluster)")
 set(CORVANE_LEAFLET_COPYRIGHT /usr/share/doc/libjs-leaflet/copyright CACHE FILEPATH
   "Leaflet's licence, embedded in the HTML map")
 set(CORVANE_MARKERCLUSTER_COPYRIGHT /usr/share/doc/libjs-leaflet.markercluster/copyright CACHE FILEPATH
@@ -13,7 +15,6 @@ set(_map_assets
   leaflet_js ${CORVANE_LEAFLET_DIR}/leaflet.min.js
   leaflet_css ${CORVANE_LEAFLET_DIR}/leaflet.css
   leaflet_licence ${CORVANE_LEAFLET_COPYRIGHT}
-  cluster_js ${CORVANE_LEAFLET_DIR}/leaflet.markercluster.min.js
   cluster_css ${CORVANE_LEAFLET_DIR}/MarkerCluster.css
   cluster_default_css ${CORVANE_LEAFLET_DIR}/MarkerCluster.Default.css
   cluster_licence ${CORVANE_MARKERCLUSTER_COPYRIGHT}

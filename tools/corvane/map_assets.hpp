@@ -13,7 +13,6 @@ struct MapAssets {
   std::string_view leaflet_css;
   /// Leaflet's Debian copyright file (BSD-2-clause).
   std::string_view leaflet_licence;
-  std::string_view cluster_js;
   std::string_view cluster_css;
   std::string_view cluster_default_css;
   /// Leaflet.markercluster's Debian copyright file (Expat).

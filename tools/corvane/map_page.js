@@ -1,6 +1,7 @@
-// The page's behaviour over the data the tool writes into CORVANE_MAP: map
-// units are metres east (x) and north (y) of the world's south-west corner,
-// and Leaflet's [lat, lng] is [y, x].
+// The page's behaviour over what the tool writes into CORVANE_MAP (the
+// world's numbers) and #corvane-positions (the positions, packed): map units
+// are metres east (x) and north (y) of the world's south-west corner, and
+// Leaflet's [lat, lng] is [y, x].
 (function () {
   "use strict";
   const data = CORVANE_MAP;
@@ -8,13 +9,14 @@
   const landblock = data.landblock;
   const metresPerDegree = data.metresPerDegree;
   const originDegrees = data.originDegrees;
+  const minZoom = -1;
   const maxZoom = 12;
 
   // One pixel a landblock at zoom 0: the world is 256 pixels square, north up.
   const crs = L.extend({}, L.CRS.Simple, {
     transformation: new L.Transformation(1 / landblock, 0, -1 / landblock, world / landblock),
   });
-  const map = L.map("map", { crs: crs, minZoom: -1, maxZoom: maxZoom, zoomSnap: 0.25 });
+  const map = L.map("map", { crs: crs, minZoom: minZoom, maxZoom: maxZoom, zoomSnap: 0.25 });
   window.corvaneMap = map;  // for scripting the page
   const worldBounds = L.latLngBounds([0, 0], [world, world]);
   L.rectangle(worldBounds, { color: "#444444", weight: 1, fillColor: "#f3efe2", fillOpacity: 1,
@@ -81,135 +83,625 @@
   }
   map.on("moveend zoomend", drawGrid);
 
+  // ---- Map text, read as the library reads it ------------------------------------
+
+  /// The library's WorldCoordinates::parse and, for what it reads outdoors,
+  /// WorldPosition::from_world_coords, to the bit: {lat, lon, alt,
+  /// latPrecision, lonPrecision, located: {id, x, y, z} or null}, {indoor}, or
+  /// {error: {part, reason, offset}, message} with the offset in UTF-8 bytes.
+  /// The one place the page reads map text: the library itself, compiled for
+  /// the browser, is to take its place.
+  const readMapText = (() => {
+    const fr = Math.fround;
+    const f32 = new Float32Array(1), u32 = new Uint32Array(f32.buffer);
+    const bitsOf = (v) => { f32[0] = v; return u32[0]; };
+    const floatOf = (b) => { u32[0] = b; return f32[0]; };
+    const lastOffset = floatOf(bitsOf(landblock) - 1);
+    const worldMetres = fr(landblock * 256);
+    // Map degrees a position shows at this landblock and offset on one axis.
+    const degreesAt = (lb, offset) => fr(fr(fr(lb * landblock + offset) / metresPerDegree) - originDegrees);
+    const worldMin = degreesAt(0, 0), worldMax = degreesAt(255, lastOffset);
+
+    // A double as m * 2^e, both exact (BigInt m).
+    const view = new DataView(new ArrayBuffer(8));
+    function exact(q) {
+      view.setFloat64(0, q);
+      const hi = view.getUint32(0), e = (hi >>> 20) & 0x7FF;
+      const m = (BigInt(hi & 0xFFFFF) << 32n) | BigInt(view.getUint32(4));
+      return e === 0 ? [m, -1074] : [m | (1n << 52n), e - 1075];
+    }
+    // Sign of digits * 10^exp10 - q.
+    function compare(digits, exp10, q) {
+      const [m, e] = exact(q);
+      let left = BigInt(digits), right = m;
+      if (exp10 >= 0) left *= 10n ** BigInt(exp10); else right *= 10n ** BigInt(-exp10);
+      if (e >= 0) right <<= BigInt(e); else left <<= BigInt(-e);
+      return left < right ? -1 : left > right ? 1 : 0;
+    }
+    // The float nearest digits * 10^exp10, ties to even (Infinity past the
+    // largest float): Number() rounds to double first, so check the midpoints.
+    function decimalToFloat(digits, exp10) {
+      if (!/[1-9]/.test(digits)) return 0;
+      const approx = Number(digits + "e" + exp10);
+      if (approx === Infinity) return Infinity;
+      const value = (b) => (b === 0x7F800000 ? 2 ** 128 : floatOf(b));
+      let b = bitsOf(fr(approx));
+      for (;;) {
+        if (b < 0x7F800000) {
+          const c = compare(digits, exp10, (value(b) + value(b + 1)) / 2);
+          if (c > 0 || (c === 0 && (b & 1))) { ++b; continue; }
+        }
+        if (b > 0) {
+          const c = compare(digits, exp10, (value(b - 1) + value(b)) / 2);
+          if (c < 0 || (c === 0 && (b & 1))) { --b; continue; }
+        }
+        return b === 0x7F800000 ? Infinity : floatOf(b);
+      }
+    }
+    // A float with `digits` after the point, as printf's "%.*f" writes it.
+    function fixed(v, digits) {
+      const [m, e] = exact(v);
+      const n = m * 10n ** BigInt(digits);
+      let q;
+      if (e >= 0) {
+        q = n << BigInt(e);
+      } else {
+        const s = BigInt(-e), half = 1n << (s - 1n);
+        q = n >> s;
+        const r = n - (q << s);
+        if (r > half || (r === half && (q & 1n))) q += 1n;
+      }
+      const t = q.toString().padStart(digits + 1, "0");
+      return digits === 0 ? t : t.slice(0, -digits) + "." + t.slice(-digits);
+    }
+    // The landblock and offset on one axis whose degrees come nearest to
+    // `degrees` (same side of 0), nearest to the exact inverse among those.
+    function locateAxis(degrees) {
+      const ideal = (degrees + originDegrees) * metresPerDegree;
+      const near = fr(ideal);
+      const idealBits = bitsOf(near < 0 ? 0 : worldMetres < near ? worldMetres : near);
+      const placeOf = (metres) => {
+        const lb = Math.min(Math.floor(metres / landblock), 255);
+        return [lb, Math.min(fr(metres - lb * landblock), lastOffset)];
+      };
+      let best = [true, Infinity, 0], place = null, shownBest = 0;
+      for (const step of [0, -1, 1, -2, 2, -3, 3]) {
+        if (step < 0 && idealBits < -step) continue;
+        const metres = floatOf(idealBits + step);
+        if (metres > worldMetres) continue;
+        const at = placeOf(metres), shown = degreesAt(at[0], at[1]);
+        const c = [(shown >= 0) !== (degrees >= 0), Math.abs(shown - degrees), Math.abs(metres - ideal)];
+        if (c[0] < best[0] || (c[0] === best[0] && (c[1] < best[1] || (c[1] === best[1] && c[2] < best[2])))) {
+          best = c; place = at; shownBest = shown;
+        }
+        if (step === 0 && !c[0] && c[1] === 0) break;
+      }
+      const finer = ideal - place[0] * landblock;
+      if (finer >= 0 && finer < landblock) {
+        const offset = Math.min(fr(finer), lastOffset);
+        if (degreesAt(place[0], offset) === shownBest) place = [place[0], offset];
+      }
+      return place;
+    }
+    const noZeros = (digits) => digits.replace(/^0+/, "");
+    // Latitude or longitude: inside the world, the degrees the position nearest
+    // the middle of the band the text names shows, if it prints as the text;
+    // otherwise the float nearest that middle.
+    function angleValue(int, frac, negative) {
+      const digits = frac.length, zero = !/[1-9]/.test(int + frac);
+      const plain = digits === 1 ? decimalToFloat(int + frac + "5", -2)
+                  : zero ? decimalToFloat("25", -digits - 2) : decimalToFloat(int + frac, -digits);
+      const signed = negative ? -plain : plain;
+      if (digits > 6) return signed;
+      let scaled = 0;
+      for (const c of int + frac) scaled = scaled * 10 + (c.charCodeAt(0) - 48);
+      const unit = [1, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6][digits];
+      const [low, high] = digits === 1 ? [scaled * unit, (scaled + 1) * unit]
+                        : zero ? [0, unit / 2] : [(scaled - 0.5) * unit, (scaled + 0.5) * unit];
+      const edge = negative ? -worldMin : worldMax;
+      if (low > edge) return signed;
+      const middle = (low + Math.min(high, edge)) / 2;
+      const at = locateAxis(negative ? -middle : middle);
+      const shown = degreesAt(at[0], at[1]);
+      if (negative === (shown >= 0)) return signed;
+      let magnitude = Math.abs(shown);
+      if (digits === 1) magnitude = Math.max(fr(magnitude - fr(0.05)), 0);
+      const written = fixed(magnitude, digits).split(".");
+      return noZeros(written[0]) === noZeros(int) && (written[1] || "") === frac ? shown : signed;
+    }
+
+    const parts = ["map text", "latitude", "longitude", "altitude", "indoor cell"];
+    const encoder = new TextEncoder(), asText = new TextDecoder();
+    return function read(text) {
+      const s = encoder.encode(text);
+      let pos = 0;
+      const peek = () => (pos < s.length ? String.fromCharCode(s[pos]) : "");
+      const blanks = () => { while (peek() === " " || peek() === "\t") ++pos; };
+      const take = (c) => { if (peek().toLowerCase() !== c) return false; ++pos; return true; };
+      const ascii = (from, to) => asText.decode(s.subarray(from, to));
+      const run = (re) => { const from = pos; while (re.test(peek())) ++pos; return ascii(from, pos); };
+      const word = (w) => {
+        if (ascii(pos, pos + w.length).toLowerCase() !== w) return false;
+        pos += w.length;
+        return true;
+      };
+      class Rejected { constructor(part, reason, offset) { Object.assign(this, { part, reason, offset }); } }
+      const fail = (part, reason, at = pos) => { throw new Rejected(part, reason, at); };
+      const number = (part) => {
+        const start = pos, int = run(/[0-9]/);
+        if (!int) fail(part, "expected a number", start);
+        let frac = "";
+        if (take(".")) { frac = run(/[0-9]/); if (!frac) fail(part, "expected a digit after the decimal point"); }
+        return [int, frac];
+      };
+      const angle = (latitude) => {
+        const part = latitude ? 1 : 2;
+        if (peek() === "-" || peek() === "+") fail(part, "no sign here: the letter after the number gives the direction");
+        const start = pos, [int, frac] = number(part);
+        if (noZeros(int).length > 5) fail(part, "out of range: 100000 degrees or more", start);
+        blanks();
+        const letter = pos, negative = take(latitude ? "s" : "w");
+        if (!negative && !take(latitude ? "n" : "e")) {
+          const swapped = (latitude ? "ew" : "ns").includes(peek().toLowerCase()) && peek() !== "";
+          fail(part, latitude ? (swapped ? "expected N or S: latitude comes first" : "expected N or S")
+                              : (swapped ? "expected E or W: longitude comes second" : "expected E or W"), letter);
+        }
+        const value = angleValue(int, frac, negative);
+        if (Math.abs(value) >= 100000) fail(part, "out of range: 100000 degrees or more", start);
+        return [value, frac.length];
+      };
+      const separator = () => { blanks(); if (take(",")) blanks(); };
+      try {
+        let out;
+        blanks();
+        if (pos === s.length) fail(0, "empty");
+        if (word("indoors")) {
+          blanks();
+          if (!take("[")) fail(4, "expected [ after Indoors");
+          blanks();
+          const start = pos, hex = run(/[0-9a-fA-F]/);
+          if (!hex) fail(4, "expected a hexadecimal cell number", start);
+          if (hex.length > 4) fail(4, "at most four hexadecimal digits", start);
+          blanks();
+          if (!take("]")) fail(4, "expected ] after the cell number");
+          out = { indoor: parseInt(hex, 16), latPrecision: 0, lonPrecision: 0, located: null };
+        } else {
+          const [lat, latPrecision] = angle(true);
+          separator();
+          const [lon, lonPrecision] = angle(false);
+          let alt = 0;
+          blanks();
+          if (pos < s.length) {
+            separator();
+            const start = pos, negative = take("-"), [int, frac] = number(3);
+            const magnitude = decimalToFloat(int + frac, -frac.length);
+            if (magnitude === Infinity) fail(3, "out of range for a float", start);
+            blanks();
+            if (!take("z")) fail(3, "expected Z after the altitude");
+            alt = negative ? -magnitude : magnitude;
+          }
+          out = { lat, lon, alt, latPrecision, lonPrecision, located: null };
+          const inside = (d) => d >= worldMin && d <= worldMax;
+          if (inside(lat) && inside(lon)) {
+            const x = locateAxis(lon), y = locateAxis(lat);
+            const cell = (offset) => Math.trunc(fr(Math.min(offset, data.maxLocal) / data.cellLength));
+            const id = ((x[0] << 24) | (y[0] << 16) | (cell(x[1]) * 8 + cell(y[1]) + 1)) >>> 0;
+            out.located = { id, x: x[1], y: y[1], z: alt };
+          }
+        }
+        blanks();
+        if (pos < s.length) fail(0, "unexpected text after the coordinates");
+        return out;
+      } catch (e) {
+        if (!(e instanceof Rejected)) throw e;
+        const error = { part: parts[e.part], reason: e.reason, offset: e.offset };
+        return { error, message: error.part + ": " + error.reason + " (at character " + (error.offset + 1) + ")" };
+      }
+    };
+  })();
+
   // ---- Positions ---------------------------------------------------------------
 
-  const clusters = L.markerClusterGroup({ maxClusterRadius: 40, showCoverageOnHover: false,
-                                          chunkedLoading: true });
-  const markers = data.points.map((point, index) => {
-    const [x, y, indoors, text, position, label] = point;
-    const marker = L.marker([y, x], {
-      icon: L.divIcon({ className: "corvane-marker" + (indoors ? " indoors" : ""),
-                        iconSize: [12, 12] }),
-      keyboard: false,
-    });
-    const tip = document.createElement("div");
-    for (const [kind, value] of [["map-text", text], ["position", position], ["label", label]]) {
-      if (!value) continue;
-      const line = document.createElement("div");
-      line.className = kind;
-      line.textContent = value;
-      tip.appendChild(line);
+  const status = document.getElementById("search-status");
+  const n = data.count;
+  /// Per position, in the tool's order: plane x and y in metres, indoors, and
+  /// where its texts (map text, position, shown label) lie in `bytes`.
+  const points = { x: new Float64Array(n), y: new Float64Array(n), indoors: new Uint8Array(n) };
+  let bytes = null;
+  let lineStarts = null;
+  const decoder = new TextDecoder();
+  const line = (k) => decoder.decode(bytes.subarray(lineStarts[k], lineStarts[k + 1] - 1));
+  const textOf = (i) => line(i);
+  const positionOf = (i) => line(n + i);
+  const labelOf = (i) => line(2 * n + i);
+
+  async function unpack() {
+    const raw = atob(document.getElementById("corvane-positions").textContent);
+    bytes = new Uint8Array(raw.length);
+    for (let i = 0; i < raw.length; ++i) bytes[i] = raw.charCodeAt(i);
+    if (data.deflated) {
+      const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("deflate"));
+      bytes = new Uint8Array(await new Response(stream).arrayBuffer());
     }
-    marker.bindTooltip(tip, { className: "corvane-tooltip", direction: "top", offset: [0, -6] });
-    marker.on("add", () => { marker.getElement().dataset.index = String(index); });
-    return marker;
-  });
-  clusters.addLayers(markers);
-  map.addLayer(clusters);
-
-  // ---- The view ----------------------------------------------------------------
-
-  if (data.extent === "world" || markers.length === 0) {
-    map.fitBounds(worldBounds);
-  } else {
-    const bounds = L.latLngBounds(data.points.map((p) => [p[1], p[0]]));
-    map.fitBounds(bounds.pad(0.05), { maxZoom: 6 });
+    const word = (plane, i) => (bytes[plane * 4 * n + i] | bytes[(plane * 4 + 1) * n + i] << 8 |
+                                bytes[(plane * 4 + 2) * n + i] << 16 | bytes[(plane * 4 + 3) * n + i] << 24) >>> 0;
+    for (let i = 0; i < n; ++i) {
+      const x = word(0, i);
+      points.x[i] = (x & 0x7FFFFFFF) / data.planeUnitsPerMetre;
+      points.y[i] = word(1, i) / data.planeUnitsPerMetre;
+      points.indoors[i] = x >>> 31;
+    }
+    lineStarts = new Uint32Array(3 * n + 1);
+    let k = 0;
+    lineStarts[0] = 8 * n;
+    for (let at = 8 * n; at < bytes.length; ++at) {
+      if (bytes[at] === 10) lineStarts[++k] = at + 1;
+    }
   }
+
+  // ---- Clusters ------------------------------------------------------------------
+  //
+  // Positions are grouped on a grid of 40-pixel cells at each whole zoom, the
+  // cells of one zoom halving those of the one before. Numbered along a
+  // Z-order curve, a cell's positions are one run of the positions sorted by
+  // their finest cell, at every zoom: a cluster is a run, its count a length,
+  // its centre a difference of running sums. Only what is in view becomes a
+  // Leaflet layer.
+
+  const cellPixels = 40;
+  const finest = (z) => maxZoom - z;  // halvings from zoom z to the finest cells
+  const cellMetres = (z) => cellPixels * landblock / Math.pow(2, z);
+  const interleave = (v) => {  // the bits of a 16-bit number, one every other bit
+    v = (v | (v << 8)) & 0x00FF00FF; v = (v | (v << 4)) & 0x0F0F0F0F;
+    v = (v | (v << 2)) & 0x33333333; return (v | (v << 1)) & 0x55555555;
+  };
+  const cellKey = (cx, cy) => (interleave(cx) | (interleave(cy) << 1)) >>> 0;
+  const levels = [];  // by zoom - minZoom: {keys, starts} (a run ends where the next starts)
+  let order = null;  // positions sorted by their finest cell
+  let sumX = null, sumY = null;  // running sums of x and y in that order
+
+  function cluster() {
+    const size = cellMetres(maxZoom), limit = 0x7FFF;
+    const keys = new Uint32Array(n);
+    for (let i = 0; i < n; ++i) {
+      const cx = Math.min(limit, Math.max(0, Math.floor(points.x[i] / size)));
+      const cy = Math.min(limit, Math.max(0, Math.floor(points.y[i] / size)));
+      keys[i] = cellKey(cx, cy);
+    }
+    // Sorted as numbers holding key and position together (the typed array's
+    // own sort), while both fit in a double's 53 bits.
+    const indexBits = 2 ** 23;
+    if (n <= indexBits) {
+      const packed = new Float64Array(n);
+      for (let i = 0; i < n; ++i) packed[i] = keys[i] * indexBits + i;
+      packed.sort();
+      order = new Uint32Array(n);
+      for (let r = 0; r < n; ++r) order[r] = packed[r] % indexBits;
+    } else {
+      order = new Uint32Array(n).map((_, i) => i).sort((a, b) => keys[a] - keys[b] || a - b);
+    }
+    sumX = new Float64Array(n + 1); sumY = new Float64Array(n + 1);
+    const sorted = new Uint32Array(n);
+    for (let r = 0; r < n; ++r) {
+      const i = order[r];
+      sorted[r] = keys[i];
+      sumX[r + 1] = sumX[r] + points.x[i]; sumY[r + 1] = sumY[r] + points.y[i];
+    }
+    let runKeys = sorted, runStarts = null;
+    for (let z = maxZoom; z >= minZoom; --z) {
+      const shift = z === maxZoom ? 0 : 2;
+      const outKeys = new Uint32Array(runKeys.length), outStarts = new Uint32Array(runKeys.length);
+      let m = 0;
+      for (let r = 0; r < runKeys.length; ++r) {
+        const key = runKeys[r] >>> shift;
+        if (m > 0 && outKeys[m - 1] === key) continue;
+        outKeys[m] = key;
+        outStarts[m++] = runStarts ? runStarts[r] : r;
+      }
+      runKeys = outKeys.slice(0, m);
+      runStarts = outStarts.slice(0, m);
+      levels[z - minZoom] = { keys: runKeys, starts: runStarts };
+    }
+  }
+
+  /// The run of the cluster with this key at zoom z: [level, its number], or null.
+  function findCluster(z, key) {
+    const keys = levels[z - minZoom].keys;
+    let lo = 0, hi = keys.length;
+    while (lo < hi) { const mid = (lo + hi) >>> 1; if (keys[mid] < key) lo = mid + 1; else hi = mid; }
+    return lo < keys.length && keys[lo] === key ? lo : -1;
+  }
+  function run(z, c) {
+    const level = levels[z - minZoom];
+    return [level.starts[c], c + 1 < level.starts.length ? level.starts[c + 1] : n];
+  }
+  /// The cell of plane point (x, y) at zoom z.
+  function cellOf(z, x, y) {
+    const size = cellMetres(z), limit = 0x7FFF >> finest(z);
+    return [Math.min(limit, Math.max(0, Math.floor(x / size))), Math.min(limit, Math.max(0, Math.floor(y / size)))];
+  }
+
+  // Tooltips are made when first wanted.
+  function tooltipOf(i) {
+    const tip = document.createElement("div");
+    for (const [kind, value] of [["map-text", textOf(i)], ["position", positionOf(i)], ["label", labelOf(i)]]) {
+      if (!value) continue;
+      const div = document.createElement("div");
+      div.className = kind;
+      div.textContent = value;
+      tip.appendChild(div);
+    }
+    return tip;
+  }
+  function withTooltip(marker) {
+    if (!marker.getTooltip()) {
+      marker.bindTooltip(tooltipOf(marker.corvaneIndex), { className: "corvane-tooltip", direction: "top", offset: [0, -6] });
+    }
+    return marker;
+  }
+  const icons = [false, true].map((indoors) => L.divIcon({
+    className: "corvane-marker" + (indoors ? " indoors" : ""), iconSize: [12, 12] }));
+  function markerOf(i, at) {
+    const marker = L.marker(at || [points.y[i], points.x[i]], { icon: icons[points.indoors[i]], keyboard: false });
+    marker.corvaneIndex = i;
+    marker.on("mouseover", () => withTooltip(marker).openTooltip());
+    return marker;
+  }
+
+  const layer = L.layerGroup().addTo(map);
+  let drawn = new Map();  // "zoom:key" of each cluster drawn -> its layer
+  let singles = new Map();  // position -> its marker, where drawn on its own
+  let spider = null;  // {id, layers}: a cluster at the closest zoom, spread out
+
+  function unspread() {
+    if (!spider) return;
+    for (const l of spider.layers) layer.removeLayer(l);
+    for (const i of spider.members) singles.delete(i);
+    const hidden = drawn.get(spider.id);
+    if (hidden) hidden.setOpacity(1);
+    spider = null;
+  }
+  /// Spreads a cluster of the closest zoom around its centre, each position
+  /// on a leg, as markercluster does.
+  function spreadOut(id, c) {
+    unspread();
+    const [start, end] = run(maxZoom, c);
+    const centre = map.latLngToLayerPoint(drawn.get(id).getLatLng());
+    const layers = [], members = [];
+    const count = end - start;
+    // Markercluster's figures at twice its spacing (the cluster it leaves is
+    // larger than the markers): a circle for a few, a spiral for more.
+    let legLength = count < 9 ? 50 * (2 + count) / (2 * Math.PI) : 22, angle = 0;
+    for (let r = start, k = 0; r < end; ++r, ++k) {
+      if (count < 9) {
+        angle = 2 * Math.PI * k / count;
+      } else {
+        angle += 56 / legLength + k * 0.0005;
+      }
+      const at = map.layerPointToLatLng(centre.add(L.point(Math.cos(angle), Math.sin(angle)).multiplyBy(legLength)));
+      if (count >= 9) legLength += 2 * Math.PI * 10 / angle;
+      const leg = L.polyline([drawn.get(id).getLatLng(), at], { color: "#222222", weight: 1.5, opacity: 0.5, interactive: false });
+      const marker = markerOf(order[r], at);
+      layers.push(leg, marker);
+      members.push(order[r]);
+      singles.set(order[r], marker);
+    }
+    for (const l of layers) layer.addLayer(l);
+    drawn.get(id).setOpacity(0.3);
+    spider = { id, layers, members };
+  }
+
+  function clusterIcon(count) {
+    const size = count < 10 ? "small" : count < 100 ? "medium" : "large";
+    return L.divIcon({ html: "<div><span>" + count + "</span></div>",
+                       className: "marker-cluster marker-cluster-" + size, iconSize: L.point(40, 40) });
+  }
+
+  /// Draws the clusters and positions in view (and a cell around it).
+  function draw() {
+    if (!order) return;
+    const z = Math.min(maxZoom, Math.max(minZoom, Math.round(map.getZoom())));
+    const view = map.getBounds();
+    const margin = cellMetres(z);
+    const [cx0, cy0] = cellOf(z, view.getWest() - margin, view.getSouth() - margin);
+    const [cx1, cy1] = cellOf(z, view.getEast() + margin, view.getNorth() + margin);
+    const next = new Map();
+    const nextSingles = new Map();
+    for (let cy = cy0; cy <= cy1; ++cy) {
+      for (let cx = cx0; cx <= cx1; ++cx) {
+        const c = findCluster(z, cellKey(cx, cy));
+        if (c < 0) continue;
+        const id = z + ":" + c;
+        const [start, end] = run(z, c);
+        let drawnLayer = drawn.get(id);
+        if (!drawnLayer) {
+          if (end - start === 1) {
+            drawnLayer = markerOf(order[start]);
+          } else {
+            const count = end - start;
+            drawnLayer = L.marker([(sumY[end] - sumY[start]) / count, (sumX[end] - sumX[start]) / count],
+                                  { icon: clusterIcon(count), keyboard: false });
+            drawnLayer.on("click", () => openCluster(z, c, id));
+          }
+          layer.addLayer(drawnLayer);
+        }
+        next.set(id, drawnLayer);
+        if (end - start === 1) nextSingles.set(order[start], drawnLayer);
+      }
+    }
+    // A spread cluster stays spread while it stays in view at its zoom.
+    if (spider && !next.has(spider.id)) unspread();
+    if (spider) for (let k = 1; k < spider.layers.length; k += 2) nextSingles.set(spider.members[k >> 1], spider.layers[k]);
+    for (const [id, l] of drawn) if (!next.has(id)) layer.removeLayer(l);
+    drawn = next;
+    singles = nextSingles;
+  }
+  /// A cluster clicked: the view fitted to its positions, or at the closest
+  /// zoom, its positions spread out.
+  function openCluster(z, c, id) {
+    if (z >= maxZoom) { spreadOut(id, c); return; }
+    const [start, end] = run(z, c);
+    let x0 = Infinity, y0 = Infinity, x1 = -Infinity, y1 = -Infinity;
+    for (let r = start; r < end; ++r) {
+      const i = order[r];
+      x0 = Math.min(x0, points.x[i]); x1 = Math.max(x1, points.x[i]);
+      y0 = Math.min(y0, points.y[i]); y1 = Math.max(y1, points.y[i]);
+    }
+    map.fitBounds(L.latLngBounds([y0, x0], [y1, x1]), { maxZoom: Math.max(z + 1, Math.min(maxZoom, map.getBoundsZoom(L.latLngBounds([y0, x0], [y1, x1])))) });
+  }
+  map.on("moveend", draw);
+
+  const loaded = unpack().then(() => {
+    cluster();
+    if (data.extent === "world" || n === 0) {
+      map.fitBounds(worldBounds);
+    } else {
+      let x0 = Infinity, y0 = Infinity, x1 = -Infinity, y1 = -Infinity;
+      for (let i = 0; i < n; ++i) {
+        x0 = Math.min(x0, points.x[i]); x1 = Math.max(x1, points.x[i]);
+        y0 = Math.min(y0, points.y[i]); y1 = Math.max(y1, points.y[i]);
+      }
+      map.fitBounds(L.latLngBounds([y0, x0], [y1, x1]).pad(0.05), { maxZoom: 6 });
+    }
+    draw();
+  }).catch((error) => {
+    status.textContent = "cannot read the positions: " + error;
+    throw error;
+  });
+  map.fitBounds(worldBounds);
   drawGrid();
 
   // ---- Search ------------------------------------------------------------------
 
-  // The map text form ("33.5S, 72.7E, 0.0Z", altitude optional, blanks or
-  // commas between the parts, either case) and indoor text ("Indoors [01AD]").
-  const number = "([0-9]+(?:\\.[0-9]*)?)";
-  const outdoorText = new RegExp("^" + number + "\\s*([NS])[\\s,]*" + number + "\\s*([EW])" +
-                                 "(?:[\\s,]*(-?[0-9]+(?:\\.[0-9]*)?)\\s*Z)?$", "i");
-  const indoorText = /^indoors\s*\[\s*([0-9a-f]{4})\s*\]$/i;
   const idText = /^(0x[0-9a-f]{1,8}|[0-9]{1,10})$/i;
-
-  /// Where a query points: {x, y, radius, indoors?, id?}, or a reason.
-  function locate(query) {
-    let m = idText.exec(query);
-    if (m) {
-      const id = Number(m[1]);
-      if (id > 0xFFFFFFFF) return { error: "an id is at most 0xFFFFFFFF" };
-      return { id: id };
-    }
-    m = outdoorText.exec(query);
-    if (m) {
-      const digits = Math.max((m[1].split(".")[1] || "").length, (m[3].split(".")[1] || "").length);
-      const lat = Number(m[1]) * (m[2].toUpperCase() === "S" ? -1 : 1);
-      const lon = Number(m[3]) * (m[4].toUpperCase() === "W" ? -1 : 1);
-      const x = metresOf(lon), y = metresOf(lat);
-      if (x < 0 || x > world || y < 0 || y > world) return { error: "outside the world" };
-      // A text names a band one unit of its last digit wide.
-      return { x: x, y: y, radius: metresPerDegree * Math.pow(10, -digits), lat: lat, lon: lon,
-               alt: m[5] === undefined ? undefined : Number(m[5]) };
-    }
-    m = indoorText.exec(query);
-    if (m) {
-      const lb = parseInt(m[1], 16);
-      return { x: (lb >> 8) * landblock, y: (lb & 0xFF) * landblock, radius: 1, indoors: lb };
-    }
-    return { error: "not an id (0xDA550000) or a map text (33.5S, 72.7E)" };
-  }
-
-  const status = document.getElementById("search-status");
+  let ids = null;
   let pin = null;
   let shown = null;
-  function show(marker) {
-    shown = marker;
-    clusters.zoomToShowLayer(marker, () => marker.openTooltip());
+  let searches = 0;
+  // Repeating a search steps through the positions it matches.
+  let last = { query: null, next: 0 };
+  const flight = 1.5;  // seconds, however far
+
+  /// Flies to a position and opens its tooltip: at the first zoom where it
+  /// stands on its own, or at the closest zoom with its cluster spread out.
+  function reveal(i) {
+    const search = searches;
+    let zoom = maxZoom, shared = null;
+    const fine = cellOf(maxZoom, points.x[i], points.y[i]);
+    const c = findCluster(maxZoom, cellKey(fine[0], fine[1]));
+    const [start, end] = run(maxZoom, c);
+    if (end - start > 1) {
+      shared = c;
+    } else {
+      // The coarsest zoom at which its cell holds it alone.
+      for (let z = maxZoom - 1; z >= minZoom; --z) {
+        const cell = cellOf(z, points.x[i], points.y[i]);
+        const [s, e] = run(z, findCluster(z, cellKey(cell[0], cell[1])));
+        if (e - s > 1) break;
+        zoom = z;
+      }
+    }
+    zoom = Math.max(zoom, Math.min(Math.round(map.getZoom()), maxZoom), 8);
+    map.once("moveend", () => {
+      if (search !== searches) return;
+      if (shared !== null) {
+        const id = maxZoom + ":" + shared;
+        if (drawn.has(id)) spreadOut(id, shared);
+      }
+      const marker = singles.get(i);
+      if (marker) { shown = withTooltip(marker); marker.openTooltip(); }
+    });
+    map.flyTo([points.y[i], points.x[i]], zoom, { duration: flight });
   }
-  /// Whether a position's map text says what the query says (its altitude
-  /// too, when the query gives one).
-  function sameText(point, place) {
-    const m = outdoorText.exec(point[3]);
-    if (!m || place.lat === undefined) return false;
-    const lat = Number(m[1]) * (m[2].toUpperCase() === "S" ? -1 : 1);
-    const lon = Number(m[3]) * (m[4].toUpperCase() === "W" ? -1 : 1);
-    return lat === place.lat && lon === place.lon &&
-           (place.alt === undefined || Number(m[5]) === place.alt);
+
+  /// The positions a search names, best first: for an id, those with it; for
+  /// an indoor text, those printing it; for an outdoor text, those printing a
+  /// text that reads as the same latitude and longitude (the same altitude
+  /// first), else the nearest within the band the text names.
+  function matches(read) {
+    if (read.id !== undefined) {
+      if (!ids) {
+        ids = new Float64Array(n);
+        for (let i = 0; i < n; ++i) { const p = positionOf(i); ids[i] = Number(p.slice(0, p.indexOf(" "))); }
+      }
+      const out = [];
+      ids.forEach((id, i) => { if (id === read.id) out.push(i); });
+      return out;
+    }
+    const out = [];
+    if (read.indoor !== undefined) {
+      for (let i = 0; i < n; ++i) if (points.indoors[i] && readMapText(textOf(i)).indoor === read.indoor) out.push(i);
+      return out;
+    }
+    if (!read.located) return out;
+    const x = (read.located.id >>> 24) * landblock + read.located.x;
+    const y = (read.located.id >>> 16 & 0xFF) * landblock + read.located.y;
+    const band = metresPerDegree * Math.pow(10, -Math.min(read.latPrecision, read.lonPrecision));
+    let nearest = -1, best = Infinity;
+    const same = [];
+    for (let i = 0; i < n; ++i) {
+      if (points.indoors[i]) continue;
+      const d = Math.hypot(points.x[i] - x, points.y[i] - y);
+      if (d > 2 * band) continue;
+      const r = readMapText(textOf(i));
+      if (r.lat === read.lat && r.lon === read.lon) same.push([r.alt === read.alt ? 0 : 1, d, i]);
+      if (d <= band && d < best) { best = d; nearest = i; }
+    }
+    same.sort((a, b) => a[0] - b[0] || a[1] - b[1] || a[2] - b[2]);
+    return same.length ? same.map((m) => m[2]) : nearest >= 0 ? [nearest] : [];
   }
+
+  /// Searches for an id or a map text: the answer ({read, found, matches})
+  /// is also what the status line says.
   function search(query) {
-    query = query.trim();
+    ++searches;
     if (pin) { map.removeLayer(pin); pin = null; }
     if (shown) { shown.closeTooltip(); shown = null; }
-    const place = locate(query);
-    if (place.error) { status.textContent = query + ": " + place.error; return; }
-    let found = -1;
-    if (place.id !== undefined) {
-      found = data.points.findIndex((p) => Number(p[4].split(" ")[0]) === place.id);
-      if (found < 0) { status.textContent = "no position has id " + query; return; }
+    const trimmed = query.trim();
+    const id = idText.exec(trimmed);
+    const read = id ? { id: Number(id[1]) } : readMapText(query);
+    if (read.id > 0xFFFFFFFF) read.message = "an id is at most 0xFFFFFFFF";
+    if (read.message) {
+      status.textContent = trimmed + ": " + read.message;
+      return { read, found: -1, matches: 0 };
+    }
+    const found = matches(read);
+    if (found.length) {
+      const turn = last.query === trimmed ? last.next % found.length : 0;
+      last = { query: trimmed, next: turn + 1 };
+      const i = found[turn];
+      status.textContent = textOf(i) + " = " + positionOf(i) + (labelOf(i) ? " (" + labelOf(i) + ")" : "") +
+                           (found.length > 1 ? "; " + (turn + 1) + " of " + found.length + ", search again for the next" : "");
+      reveal(i);
+      return { read, found: i, matches: found.length };
+    }
+    last = { query: null, next: 0 };
+    if (read.id !== undefined) {
+      status.textContent = "no position has id " + trimmed;
+    } else if (read.indoor !== undefined) {
+      status.textContent = trimmed + ": no position here prints it (an indoor cell names no place by itself)";
+    } else if (!read.located) {
+      status.textContent = trimmed + ": outside the world";
     } else {
-      // A position printing this text, else the nearest within the band the
-      // text names.
-      let best = Infinity;
-      let bestSame = Infinity;
-      let same = -1;
-      data.points.forEach((p, i) => {
-        if (place.indoors !== undefined && (!p[2] || (Number(p[4].split(" ")[0]) >>> 16) !== place.indoors)) return;
-        const d = Math.hypot(p[0] - place.x, p[1] - place.y);
-        if (sameText(p, place) && d < bestSame) { bestSame = d; same = i; }
-        if (d <= place.radius && d < best) { best = d; found = i; }
-      });
-      if (same >= 0) found = same;
+      status.textContent = trimmed + ": no position here";
+      const at = [(read.located.id >>> 16 & 0xFF) * landblock + read.located.y,
+                  (read.located.id >>> 24) * landblock + read.located.x];
+      pin = L.marker(at, { icon: L.divIcon({ className: "corvane-pin", iconSize: [18, 18] }), keyboard: false })
+        .bindTooltip(trimmed, { permanent: true, direction: "right", offset: [10, 0] }).addTo(map);
+      map.flyTo(at, Math.max(map.getZoom(), 8), { duration: flight });
     }
-    if (found >= 0) {
-      const p = data.points[found];
-      status.textContent = p[3] + " = " + p[4] + (p[5] ? " (" + p[5] + ")" : "");
-      map.once("moveend", () => show(markers[found]));
-      map.flyTo([p[1], p[0]], Math.max(map.getZoom(), 8));
-      return;
-    }
-    status.textContent = query + ": no position here";
-    pin = L.marker([place.y, place.x], {
-      icon: L.divIcon({ className: "corvane-pin", iconSize: [18, 18] }), keyboard: false,
-    }).bindTooltip(query, { permanent: true, direction: "right", offset: [10, 0] }).addTo(map);
-    map.flyTo([place.y, place.x], Math.max(map.getZoom(), 8));
+    return { read, found: -1, matches: 0 };
   }
   document.getElementById("search").addEventListener("submit", (event) => {
     event.preventDefault();
-    search(document.getElementById("search-text").value);
+    const query = document.getElementById("search-text").value;
+    if (!order) { status.textContent = "still reading the positions"; return; }
+    search(query);
   });
+  // For scripting the page (and its tests).
+  window.corvanePage = {
+    loaded, search, readMapText, count: n,
+    point: (i) => ({ x: points.x[i], y: points.y[i], indoors: !!points.indoors[i], text: textOf(i),
+                     position: positionOf(i), label: labelOf(i) }),
+  };
 })();

@@ -1,6 +1,15 @@
 #include "output.hpp"
 
-#include "float_text.hpp"
+#include <poll.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 
@@ -23,10 +32,7 @@ nlohmann::ordered_json json_float(float v) {
   // The double nearest to the float's shortest decimal prints as that short
   // decimal (JSON writers print doubles shortest) and narrows back to the same
   // float; the float widened to double would print as -33.55000305175781.
-  const std::string text = format_float(v);
-  const std::string_view digits = text.starts_with('-') ? std::string_view(text).substr(1) : text;
-  const double wide = read_double(digits, FloatSyntax::Decimal).value().value;
-  return text.starts_with('-') ? -wide : wide;
+  return nlohmann::ordered_json::parse(format_float(v));
 }
 
 std::string hex32(std::uint32_t value, int digits) {
@@ -43,19 +49,6 @@ std::string hex64(std::uint64_t value) {
   return out;
 }
 
-std::string csv_escape(std::string_view cell) {
-  const bool quote = cell.find_first_of(",\"\r\n") != std::string_view::npos ||
-                     (!cell.empty() && (cell.front() == ' ' || cell.back() == ' '));
-  if (!quote) return std::string(cell);
-  std::string out = "\"";
-  for (const char ch : cell) {
-    if (ch == '"') out.push_back('"');
-    out.push_back(ch);
-  }
-  out.push_back('"');
-  return out;
-}
-
 std::string json_text(const nlohmann::ordered_json& value) {
   return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -64,6 +57,22 @@ std::string csv_cell(const nlohmann::ordered_json& value) {
   if (value.is_null()) return {};
   if (value.is_string()) return value.get<std::string>();
   return json_text(value);
+}
+
+int output_failure(std::ostream& err, std::string_view target, int error_number, int fd) {
+  bool closed_pipe = error_number == EPIPE;
+  struct stat info {};
+  if (!closed_pipe && fd >= 0 && ::fstat(fd, &info) == 0 &&
+      (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+    // errno may be stale by now; a pipe whose reader is gone says so itself.
+    pollfd probe{fd, POLLOUT, 0};
+    closed_pipe = ::poll(&probe, 1, 0) == 1 && (probe.revents & POLLERR) != 0;
+  }
+  if (closed_pipe) return 0;
+  err << "corvane: cannot write " << target;
+  if (error_number != 0) err << ": " << std::strerror(error_number);
+  err << '\n' << std::flush;
+  return 1;
 }
 
 void write_table(std::ostream& out, Format format, const std::vector<std::string>& columns,
@@ -93,9 +102,177 @@ void write_table(std::ostream& out, Format format, const std::vector<std::string
   out.flush();
 }
 
+void FieldList::clear() noexcept {
+  entries_.clear();
+  buffer_.clear();
+}
+
+void FieldList::add(std::size_t column, Kind kind, std::string_view value) {
+  entries_.push_back(Entry{column, kind, buffer_.size(), value.size()});
+  buffer_.append(value);
+}
+
+void FieldList::number(std::size_t column, float value) {
+  if (!std::isfinite(value)) return null(column);
+  const std::size_t begin = buffer_.size();
+  buffer_.resize(begin + detail::kMaxShortestFloatChars);
+  char* end = detail::write_shortest_float(buffer_.data() + begin, value);
+  buffer_.resize(static_cast<std::size_t>(end - buffer_.data()));
+  entries_.push_back(Entry{column, Kind::Number, begin, buffer_.size() - begin});
+}
+
+void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {
+  char text[24];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  add(column, Kind::Number, std::string_view(text, static_cast<std::size_t>(end - text)));
+}
+
+void FieldList::text(std::size_t column, std::string_view value) { add(column, Kind::Text, value); }
+
+void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
+  char text[10] = {'0', 'x'};
+  detail::write_hex(text + 2, value, static_cast<std::size_t>(digits));
+  add(column, Kind::Text, std::string_view(text, 2 + static_cast<std::size_t>(digits)));
+}
+
+void FieldList::boolean(std::size_t column, bool value) {
+  add(column, Kind::Bool, value ? "true" : "false");
+}
+
+void FieldList::null(std::size_t column) { add(column, Kind::Null, "null"); }
+
+nlohmann::ordered_json FieldList::to_json(const std::vector<std::string>& columns) const {
+  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  for (const Entry& e : entries_) {
+    const std::string_view v = value(e);
+    nlohmann::ordered_json& field = object[columns[e.column]];
+    switch (e.kind) {
+      case Kind::Text:
+        field = std::string(v);
+        break;
+      case Kind::Null:
+        field = nullptr;
+        break;
+      case Kind::Number:
+      case Kind::Bool:
+        field = nlohmann::ordered_json::parse(v);
+        break;
+    }
+  }
+  return object;
+}
+
+namespace {
+
+// Whether any of the eight bytes of `word` is a control character, a quote or
+// a backslash (the bytes JSON strings escape): the classic zero-byte tests.
+constexpr bool needs_json_escape(std::uint64_t word) noexcept {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  const auto has_zero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  const std::uint64_t below_space = (word - kOnes * 0x20) & ~word & kHighs;
+  return (below_space | has_zero(word ^ (kOnes * '"')) | has_zero(word ^ (kOnes * '\\'))) != 0;
+}
+
+// Writes through a pointer into storage the caller has made large enough.
+struct Cursor {
+  char* at;
+
+  void put(char c) noexcept { *at++ = c; }
+  void put(std::string_view text) noexcept {
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+  }
+  void put_number(std::size_t n) noexcept { at = std::to_chars(at, at + 24, n).ptr; }
+
+  // A JSON string as nlohmann writes it for valid UTF-8: quote, backslash
+  // and control characters escaped, everything else as it is. At most 6
+  // bytes per byte, and 2 for the quotes.
+  void put_json_string(std::string_view text) noexcept {
+    put('"');
+    // Eight bytes at a time while none needs escaping, as is usual.
+    std::size_t plain = 0;
+    for (; plain + 8 <= text.size(); plain += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, text.data() + plain, 8);
+      if (needs_json_escape(word)) break;
+    }
+    put(text.substr(0, plain));
+    for (const char ch : text.substr(plain)) {
+      const auto c = static_cast<unsigned char>(ch);
+      if (c >= 0x20 && c != '"' && c != '\\') {
+        *at++ = ch;
+        continue;
+      }
+      *at++ = '\\';
+      switch (c) {
+        case '"': put('"'); break;
+        case '\\': put('\\'); break;
+        case '\b': put('b'); break;
+        case '\f': put('f'); break;
+        case '\n': put('n'); break;
+        case '\r': put('r'); break;
+        case '\t': put('t'); break;
+        default:
+          put("u00");
+          detail::write_hex(at, c, 2, detail::HexCase::Lower);
+          at += 2;
+      }
+    }
+    put('"');
+  }
+
+  // A CSV cell: quoted (with doubled quotes) when it holds a comma, a quote,
+  // a carriage return or a newline, or starts or ends with a blank. At most
+  // 2 bytes per byte, and 2 for the quotes.
+  void put_csv_cell(std::string_view cell) noexcept {
+    bool quote = !cell.empty() && (cell.front() == ' ' || cell.back() == ' ');
+    for (const char ch : cell) {
+      // One pass: most cells are short numbers and need no quotes.
+      if (ch == ',' || ch == '"' || ch == '\r' || ch == '\n') {
+        quote = true;
+        break;
+      }
+    }
+    if (!quote) return put(cell);
+    put('"');
+    for (const char ch : cell) {
+      if (ch == '"') put('"');
+      put(ch);
+    }
+    put('"');
+  }
+};
+
+void append_json_string(std::string& out, std::string_view text) {
+  const std::size_t old = out.size();
+  out.resize(old + 2 + 6 * text.size());
+  Cursor c{out.data() + old};
+  c.put_json_string(text);
+  out.resize(static_cast<std::size_t>(c.at - out.data()));
+}
+
+
+}  // namespace
+
+std::string csv_escape(std::string_view cell) {
+  std::string out(2 + 2 * cell.size(), '\0');
+  Cursor c{out.data()};
+  c.put_csv_cell(cell);
+  out.resize(static_cast<std::size_t>(c.at - out.data()));
+  return out;
+}
+
 OutputWriter::OutputWriter(std::ostream& out, Format format, bool echo,
                            std::vector<std::string> columns)
-    : out_(&out), format_(format), echo_(echo), columns_(std::move(columns)) {}
+    : out_(&out), format_(format), echo_(echo), columns_(std::move(columns)) {
+  for (const std::string& c : columns_) {
+    std::string key = ",";
+    append_json_string(key, c);
+    json_keys_.push_back(key + ':');
+    json_keys_size_ += json_keys_.back().size();
+  }
+}
 
 void OutputWriter::begin() {
   if (format_ != Format::Csv) return;
@@ -129,6 +306,75 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Reco
       csv_row(number, input, &record.fields, record.comment, nullptr);
       break;
   }
+}
+
+void OutputWriter::record(std::size_t number, std::string_view input, const FlatRecord& record,
+                          std::optional<std::string_view> comment) {
+  // Room for everything below with every byte escaped (at most 6 for 1 in
+  // JSON, 2 for 1 in CSV), so that the line is written through a pointer.
+  const std::string_view comment_text = comment.value_or(std::string_view());
+  const std::size_t most = 64 + 24 + 6 * (input.size() + record.text.size() + comment_text.size() +
+                                          record.fields.text_size()) +
+                           json_keys_size_ + 8 * columns_.size();
+  if (line_.size() < most) line_.resize(std::max(most, 2 * line_.size()));
+  Cursor out{line_.data()};
+  switch (format_) {
+    case Format::Text:
+      if (echo_) {
+        out.put(input);
+        out.put(record.text.find('\n') == std::string::npos ? '\t' : '\n');
+      }
+      out.put(record.text);
+      if (comment) {
+        out.put("  # ");
+        out.put(*comment);
+      }
+      break;
+    case Format::Json: {
+      out.put("{\"line\":");
+      out.put_number(number);
+      out.put(",\"input\":");
+      out.put_json_string(input);
+      for (const FieldList::Entry& e : record.fields.entries()) {
+        out.put(json_keys_[e.column]);
+        if (e.kind == FieldList::Kind::Text) {
+          out.put_json_string(record.fields.value(e));
+        } else {
+          out.put(record.fields.value(e));
+        }
+      }
+      if (comment) {
+        out.put(",\"comment\":");
+        out.put_json_string(*comment);
+      }
+      out.put('}');
+      break;
+    }
+    case Format::Csv: {
+      out.put_number(number);
+      out.put(',');
+      out.put_csv_cell(input);
+      const auto& entries = record.fields.entries();
+      auto next = entries.begin();
+      for (std::size_t c = 0; c < columns_.size(); ++c) {
+        out.put(',');
+        if (next == entries.end() || next->column != c) continue;
+        // Numbers and booleans never need quotes; null is an empty cell.
+        if (next->kind == FieldList::Kind::Text) {
+          out.put_csv_cell(record.fields.value(*next));
+        } else if (next->kind != FieldList::Kind::Null) {
+          out.put(record.fields.value(*next));
+        }
+        ++next;
+      }
+      out.put(',');
+      if (comment) out.put_csv_cell(*comment);
+      out.put(',');
+      break;
+    }
+  }
+  out.put('\n');
+  out_->write(line_.data(), static_cast<std::streamsize>(out.at - line_.data()));
 }
 
 void OutputWriter::error(std::size_t number, std::string_view input, const Error& error) {

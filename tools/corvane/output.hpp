@@ -31,6 +31,57 @@ struct Record {
   std::optional<std::string> comment;
 };
 
+/// The fields of one record without a JSON tree, for the subcommands that run
+/// over millions of lines: each value kept as its text in one buffer that is
+/// reused from line to line, and written straight into a JSON or CSV line.
+/// Fields are added in column order; a column without a field is absent from
+/// the JSON object and an empty CSV cell.
+class FieldList {
+ public:
+  enum class Kind : std::uint8_t { Number, Text, Bool, Null };
+  struct Entry {
+    std::size_t column;
+    Kind kind;
+    std::size_t begin;
+    std::size_t size;
+  };
+
+  void clear() noexcept;
+  /// The float's shortest text; null when it is not finite (JSON has no NaN
+  /// or infinity).
+  void number(std::size_t column, float value);
+  void unsigned_number(std::size_t column, std::uint64_t value);
+  void text(std::size_t column, std::string_view value);
+  /// "0x" and `digits` uppercase hexadecimal digits, as text.
+  void hex(std::size_t column, std::uint32_t value, int digits = 8);
+  void boolean(std::size_t column, bool value);
+  void null(std::size_t column);
+
+  [[nodiscard]] const std::vector<Entry>& entries() const noexcept { return entries_; }
+  /// Bytes of all values together.
+  [[nodiscard]] std::size_t text_size() const noexcept { return buffer_.size(); }
+  [[nodiscard]] std::string_view value(const Entry& e) const noexcept {
+    return std::string_view(buffer_).substr(e.begin, e.size);
+  }
+  /// The same fields as a JSON object (for callers that want the tree).
+  [[nodiscard]] nlohmann::ordered_json to_json(const std::vector<std::string>& columns) const;
+
+ private:
+  void add(std::size_t column, Kind kind, std::string_view value);
+
+  std::vector<Entry> entries_;
+  std::string buffer_;
+};
+
+/// A record made by a flat processor: its text and its fields, both reused
+/// from line to line. `want_fields` tells the processor whether the fields
+/// will be written (not in plain text output).
+struct FlatRecord {
+  std::string text;
+  FieldList fields;
+  bool want_fields = true;
+};
+
 /// A blank or comment-only line: copied in text output, skipped otherwise.
 struct Passthrough {};
 
@@ -65,6 +116,13 @@ std::string csv_cell(const nlohmann::ordered_json& value);
 /// throwing.
 std::string json_text(const nlohmann::ordered_json& value);
 
+/// How a run ends when writing `target` ("the output", or a file name)
+/// failed with `error_number` (errno). A closed pipe on descriptor `fd` (the
+/// reader stopped reading, as `head` does) is a normal end: exit status 0
+/// and no message. Anything else is reported to `err` with the system's
+/// reason ("cannot write map.svg: No space left on device"): status 1.
+int output_failure(std::ostream& err, std::string_view target, int error_number, int fd = -1);
+
 /// Writes a listing (not tied to input lines): the rows' text in text
 /// format, one object of the rows' fields per line in JSON, a header of
 /// `columns` and one row each in CSV.
@@ -88,6 +146,9 @@ class OutputWriter {
   void begin();
   void passthrough(std::string_view line);
   void record(std::size_t number, std::string_view input, const Record& record);
+  /// The same for a flat record; `input` is a good line, so valid UTF-8.
+  void record(std::size_t number, std::string_view input, const FlatRecord& record,
+              std::optional<std::string_view> comment);
   void error(std::size_t number, std::string_view input, const Error& error);
 
  private:
@@ -95,9 +156,12 @@ class OutputWriter {
                const std::optional<std::string>& comment, const Error* error);
 
   std::ostream* out_;
+  std::string line_;  // a flat record's output line, reused
   Format format_;
   bool echo_;
   std::vector<std::string> columns_;
+  std::vector<std::string> json_keys_;  // ,"column": for each column
+  std::size_t json_keys_size_ = 0;
 };
 
 }  // namespace corvane::cli

@@ -32,6 +32,9 @@ constexpr double kDegreeOffset = MAP_ORIGIN_DEGREES;
 /// A view fitted to the data is at least this wide, so that one position
 /// does not fill the map, and keeps this margin around the outermost ones.
 constexpr double kMinDataSpan = 4.0 * kMetresPerLandblock;
+
+/// Room for a cut label, its isolate marks, a map text and a position.
+constexpr std::size_t kMaxTitleChars = 200;
 constexpr double kDataMargin = 0.06;
 
 /// The world square shown, and its scale.
@@ -129,6 +132,14 @@ double label_width(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto b = static_cast<unsigned char>(text[i]);
     if ((b & 0xC0) == 0x80) continue;  // UTF-8 continuation byte
+    // Directional formatting characters (U+2066 to U+2069, U+202A to
+    // U+202E) take no room.
+    if (b == 0xE2 && i + 2 < text.size() &&
+        ((text[i + 1] == '\x81' && text[i + 2] >= '\xA6' && text[i + 2] <= '\xA9') ||
+         (text[i + 1] == '\x80' && text[i + 2] >= '\xAA' && text[i + 2] <= '\xAE'))) {
+      i += 2;
+      continue;
+    }
     if (b >= 0x80) {
       em += 1.05;
     } else if (std::string_view("MWmw@%").find(static_cast<char>(b)) != std::string_view::npos) {
@@ -227,7 +238,90 @@ std::optional<Error> outside_world(const WorldPosition& position) {
                " m outside the world; not drawn"};
 }
 
+// One code point of UTF-8 text and the bytes it took; an invalid or cut
+// sequence is one byte read as U+FFFD.
+struct Decoded {
+  char32_t code;
+  std::size_t length;
+};
+Decoded decode_utf8(std::string_view text, std::size_t at) {
+  constexpr Decoded kInvalid{0xFFFD, 1};
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char b = byte(at);
+  if (b < 0x80) return {b, 1};
+  const std::size_t length = b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF5 ? 4 : 0;
+  if (length == 0 || at + length > text.size()) return kInvalid;
+  char32_t code = b & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return kInvalid;
+    code = (code << 6) | (byte(at + i) & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF.
+  if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
+      (code >= 0xD800 && code <= 0xDFFF)) {
+    return kInvalid;
+  }
+  return {code, length};
+}
+
+void append_utf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+constexpr char32_t kFirstStrongIsolate = 0x2068;
+constexpr char32_t kPopDirectionalIsolate = 0x2069;
+
+/// Whether a character starts a directional isolate (LRI, RLI, FSI).
+bool opens_isolate(char32_t c) { return c >= 0x2066 && c <= 0x2068; }
+
 }  // namespace
+
+std::string shown_label(std::string_view label) {
+  if (label.empty()) return {};
+  std::string out;
+  append_utf8(out, kFirstStrongIsolate);
+  std::size_t open = 0;
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < label.size();) {
+    if (chars == kMaxLabelChars) {
+      out += "...";
+      break;
+    }
+    auto [code, length] = decode_utf8(label, i);
+    i += length;
+    // Controls, and the paragraph separators that would end the isolate
+    // (U+001C to U+001E and U+0085 are among the controls).
+    if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2029 || code == 0xFFFE ||
+        code == 0xFFFF) {
+      code = 0xFFFD;
+    }
+    if (code == kPopDirectionalIsolate) {
+      if (open == 0) continue;  // it would close the isolate around the label
+      --open;
+    } else if (opens_isolate(code)) {
+      ++open;
+    }
+    append_utf8(out, code);
+    ++chars;
+  }
+  for (; open > 0; --open) append_utf8(out, kPopDirectionalIsolate);
+  append_utf8(out, kPopDirectionalIsolate);
+  return out;
+}
 
 PlanePoint plane_point(const WorldPosition& position) {
   const auto [lb_x, lb_y] = position.landblock_coords();
@@ -373,8 +467,8 @@ std::string render_svg(std::span<const PlotPoint> points, const PlotOptions& opt
     const double x = view.px(at.x);
     const double y = view.py(at.y);
     texts[i] = p.to_world_coords().to_string_with_precision(1);
-    if (!points[i].label.empty()) texts[i] = points[i].label + ": " + texts[i];
-    const std::string title = xml_escape(format_position(p) + " = " + texts[i], 200);
+    if (!points[i].label.empty()) texts[i] = shown_label(points[i].label) + ": " + texts[i];
+    const std::string title = xml_escape(format_position(p) + " = " + texts[i], kMaxTitleChars);
     if (p.is_indoors()) {
       marks += "<rect x=\"" + num(x - 4) + "\" y=\"" + num(y - 4) +
                "\" width=\"8\" height=\"8\" fill=\"#1f5fa8\" stroke=\"#ffffff\" "
@@ -387,10 +481,10 @@ std::string render_svg(std::span<const PlotPoint> points, const PlotOptions& opt
   }
   for (const std::size_t i : label_order) {
     const PlanePoint at = plane_point(points[i].position);
-    const std::string text = xml_escape(texts[i]);
+    // The label is already cut to its length; the map text after it is short.
+    const std::string text = xml_escape(texts[i], kMaxTitleChars);
     // Measured on the text as shown: escapes count as their one character.
-    const std::string shown_text = texts[i].size() > 80 ? texts[i].substr(0, 80) + "..." : texts[i];
-    const auto place = place_label(view.px(at.x), view.py(at.y), label_width(shown_text), area, placed);
+    const auto place = place_label(view.px(at.x), view.py(at.y), label_width(texts[i]), area, placed);
     if (!place) continue;
     ++shown;
     const char* anchor = place->anchor == Anchor::Start    ? "start"

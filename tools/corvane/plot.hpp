@@ -52,6 +52,17 @@ inline constexpr double kWorldLength = 256.0 * LANDBLOCK_LENGTH;
 /// characters are kept, then "...".
 std::string xml_escape(std::string_view text, std::size_t max_chars = 80);
 
+/// Characters of a label shown on a map; longer ones are cut and end in "...".
+inline constexpr std::size_t kMaxLabelChars = 80;
+
+/// A label as both maps show it: valid UTF-8 (each invalid byte as U+FFFD),
+/// control characters and paragraph separators as U+FFFD, at most
+/// kMaxLabelChars characters, and wrapped in U+2068 ... U+2069 (first strong
+/// isolate, pop directional isolate) with every isolate it opens closed and
+/// every stray closer dropped, so that no character of it can reorder the
+/// text it is shown beside. Empty stays empty.
+std::string shown_label(std::string_view label);
+
 /// The SVG document: the landblock grid drawn faintly, map-degree graticule
 /// lines labelled "10N", "20E", ... (every 10 degrees over the whole world,
 /// closer when the view is smaller), a scale bar, outdoor positions as dots,

@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "output.hpp"
+#include "text/hex.hpp"
+#include "text/shortest_float.hpp"
 
 namespace corvane::cli {
 
@@ -66,22 +68,18 @@ std::variant<Record, Error> transform(std::span<const std::string_view> fields,
   return r;
 }
 
-/// The compass word for `heading`, except where the two points lie (nearly)
-/// one above the other: the library's heading there is a fixed number (0 for
-/// coinciding points, pi/2 for a purely vertical step) that names no
-/// direction.
+/// The compass word for `heading`, except where the library's heading is one
+/// of its fixed numbers, which name no direction.
 std::string compass_text(const WorldPosition& a, const WorldPosition& b, float heading) {
-  const bool same_id = a.landblock_id == b.landblock_id;
-  const Vector3 from = same_id ? a.coords : a.global_coords();
-  const Vector3 to = same_id ? b.coords : b.global_coords();
-  const double dx = static_cast<double>(to.x) - static_cast<double>(from.x);
-  const double dy = static_cast<double>(to.y) - static_cast<double>(from.y);
-  const double dz = static_cast<double>(to.z) - static_cast<double>(from.z);
-  // The library's own threshold for (nearly) coinciding points.
-  constexpr double kCoincident = HEADING_COINCIDENCE_SQUARED;
-  if (dx * dx + dy * dy < kCoincident) {
-    if (dx * dx + dy * dy + dz * dz < kCoincident) return "same point";
-    return dz > 0 ? "straight up" : "straight down";
+  switch (a.heading_case(b)) {
+    case HeadingCase::SamePoint:
+      return "same point";
+    case HeadingCase::StraightUp:
+      return "straight up";
+    case HeadingCase::StraightDown:
+      return "straight down";
+    case HeadingCase::Direction:
+      break;
   }
   return std::string(compass_word(heading));
 }
@@ -104,9 +102,21 @@ std::variant<WorldPosition, Error> parse_position(std::span<const std::string_vi
                        Quaternion::identity()};
 }
 
+void append_position(std::string& out, const WorldPosition& p) {
+  char text[10 + 3 * (1 + detail::kMaxShortestFloatChars)] = {'0', 'x'};
+  detail::write_hex(text + 2, p.landblock_id.raw, 8);
+  char* end = text + 10;
+  for (const float v : {p.coords.x, p.coords.y, p.coords.z}) {
+    *end++ = ' ';
+    end = detail::write_shortest_float(end, v);
+  }
+  out.append(text, end);
+}
+
 std::string format_position(const WorldPosition& p) {
-  return hex32(p.landblock_id.raw) + ' ' + format_float(p.coords.x) + ' ' +
-         format_float(p.coords.y) + ' ' + format_float(p.coords.z);
+  std::string out;
+  append_position(out, p);
+  return out;
 }
 
 std::string_view compass_word(float heading_radians) noexcept {
@@ -120,37 +130,37 @@ std::string_view compass_word(float heading_radians) noexcept {
 }
 
 Command make_coords_command(std::size_t precision) {
+  enum Column : std::size_t { kId, kX, kY, kZ, kIndoors, kCell, kLat, kLon, kAlt, kText };
   Command c;
   c.name = "coords";
   c.columns = {"id", "x", "y", "z", "indoors", "cell", "lat", "lon", "alt", "text"};
-  c.process = [precision](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
-    auto parsed = one_position(fields);
-    if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
-    const WorldPosition p = std::get<WorldPosition>(parsed);
-    const WorldCoordinates wc = p.to_world_coords();
-    Record r;
-    add_position_fields(r.fields, p);
-    r.fields["indoors"] = wc.is_indoors();
-    if (const auto* in = wc.indoor()) {
-      r.fields["cell"] = hex32(in->landblock, 4);
-    } else if (const auto* out = wc.outdoor()) {
-      r.fields["lat"] = json_float(out->lat);
-      r.fields["lon"] = json_float(out->lon);
-      r.fields["alt"] = json_float(out->alt);
-    }
-    r.text = wc.to_string_with_precision(precision);
-    r.fields["text"] = r.text;
-    return r;
-  };
-  c.process_text =
-      [precision](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
-    auto parsed = one_position(fields);
-    if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
-    Record r;
-    r.text = std::get<WorldPosition>(parsed).to_world_coords().to_string_with_precision(precision);
-    return r;
-  };
-  return c;
+  return with_flat_processor(
+      std::move(c),
+      [precision](std::span<const std::string_view> fields,
+                  FlatRecord& r) -> std::optional<Error> {
+        auto parsed = one_position(fields);
+        if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
+        const WorldPosition p = std::get<WorldPosition>(parsed);
+        const WorldCoordinates wc = p.to_world_coords();
+        append_map_text(r.text, std::span(&wc, 1), precision, '\n');
+        r.text.pop_back();
+        if (!r.want_fields) return std::nullopt;
+        FieldList& f = r.fields;
+        f.hex(kId, p.landblock_id.raw);
+        f.number(kX, p.coords.x);
+        f.number(kY, p.coords.y);
+        f.number(kZ, p.coords.z);
+        f.boolean(kIndoors, wc.is_indoors());
+        if (const auto* in = wc.indoor()) {
+          f.hex(kCell, in->landblock, 4);
+        } else if (const auto* out = wc.outdoor()) {
+          f.number(kLat, out->lat);
+          f.number(kLon, out->lon);
+          f.number(kAlt, out->alt);
+        }
+        f.text(kText, r.text);
+        return std::nullopt;
+      });
 }
 
 Command make_inspect_command() {
@@ -235,84 +245,67 @@ Command make_normalize_command() {
   return c;
 }
 
-namespace {
-
-/// A token of a map text split by blanks and commas, without trailing commas.
-std::string_view bare(std::string_view token) noexcept {
-  while (!token.empty() && token.back() == ',') token.remove_suffix(1);
-  return token;
-}
-
-char last_letter(std::string_view token) noexcept {
-  token = bare(token);
-  return token.empty() ? '\0' : lower_ascii(token.back());
-}
-
-}  // namespace
-
 std::vector<std::size_t> map_text_groups(const std::vector<std::string>& arguments) {
+  // The longest run of arguments that the library reads as one map text
+  // makes one text; an argument that starts none is a text of its own, to be
+  // reported. A text is a handful of words, so a few runs are tried at most.
+  constexpr std::size_t kMostWords = 16;
   std::vector<std::size_t> sizes;
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    ++count;
-    const std::string_view arg = arguments[i];
-    const char last = last_letter(arg);
-    const bool whole_word = bare(arg).find_first_of(" \t,") == std::string_view::npos;
-    const bool next_is_altitude =
-        i + 1 < arguments.size() && last_letter(arguments[i + 1]) == 'z' &&
-        bare(arguments[i + 1]).find_first_of(" \t,") == std::string_view::npos;
-    // A text ends with its altitude, with its longitude unless an altitude
-    // follows, or with the cell of an indoor text; anything else that is not
-    // a latitude or the word "Indoors" ends a text too, so a stray word is
-    // reported on its own.
-    bool ends = true;
-    if (last == 'e' || last == 'w') ends = !next_is_altitude;
-    if (last == 'n' || last == 's') ends = !whole_word || !(i + 1 < arguments.size());
-    if (equal_ignoring_case(bare(arg), "indoors")) ends = i + 1 == arguments.size();
-    if (ends || i + 1 == arguments.size()) {
-      sizes.push_back(count);
-      count = 0;
+  std::string joined;
+  for (std::size_t at = 0; at < arguments.size();) {
+    std::size_t take = 1;
+    joined.clear();
+    for (std::size_t n = 1; n <= kMostWords && at + n <= arguments.size(); ++n) {
+      if (n > 1) joined += ' ';
+      joined += arguments[at + n - 1];
+      if (WorldCoordinates::parse(joined).coordinates) take = n;
     }
+    sizes.push_back(take);
+    at += take;
   }
   return sizes;
 }
 
 Command make_locate_command() {
+  enum Column : std::size_t { kId, kX, kY, kZ, kLat, kLon, kAlt };
   Command c;
   c.name = "locate";
   c.columns = {"id", "x", "y", "z", "lat", "lon", "alt"};
-  c.process = [](std::span<const std::string_view> fields) -> std::variant<Record, Error> {
-    if (fields.empty()) return Error{"no map text"};
-    // The fields lie in one line: the text is everything from the first to
-    // the last, as written (so positions in messages count in it).
-    const std::string_view text(
-        fields.front().data(),
-        static_cast<std::size_t>(fields.back().data() + fields.back().size() -
-                                 fields.front().data()));
-    const ParsedMapText parsed = WorldCoordinates::parse(text);
-    if (!parsed.coordinates)
-      return Error{"map text " + quote(text) + ": " + parsed.error.message()};
-    const WorldCoordinates& wc = *parsed.coordinates;
-    if (wc.is_indoors()) {
-      return Error{"map text " + quote(text) +
-                   " is indoors: it names a cell but no landblock, so no position"};
-    }
-    const std::optional<WorldPosition> located = WorldPosition::from_world_coords(wc);
-    if (!located) {
-      return Error{"map text " + quote(text) + " lies " +
-                   fixed(static_cast<double>(wc.degrees_outside_world()), 2) +
-                   " map degrees outside the world"};
-    }
-    Record r;
-    add_position_fields(r.fields, *located);
-    const auto* out = wc.outdoor();
-    r.fields["lat"] = json_float(out->lat);
-    r.fields["lon"] = json_float(out->lon);
-    r.fields["alt"] = json_float(out->alt);
-    r.text = format_position(*located);
-    return r;
-  };
-  return c;
+  // The library reads the text as given, so that the places in its messages
+  // count in the line.
+  c.whole_text = true;
+  return with_flat_processor(
+      std::move(c),
+      [](std::span<const std::string_view> fields, FlatRecord& r) -> std::optional<Error> {
+        const std::string_view text = fields.front();
+        const ParsedMapText parsed = WorldCoordinates::parse(text);
+        if (!parsed.coordinates) {
+          return Error{"map text " + quote(text) + ": " + parsed.error.message()};
+        }
+        const WorldCoordinates& wc = *parsed.coordinates;
+        if (wc.is_indoors()) {
+          return Error{"map text " + quote(text) +
+                       " is indoors: it names a cell but no landblock, so no position"};
+        }
+        const std::optional<WorldPosition> located = WorldPosition::from_world_coords(wc);
+        if (!located) {
+          return Error{"map text " + quote(text) + " lies " +
+                       fixed(static_cast<double>(wc.degrees_outside_world()), 2) +
+                       " map degrees outside the world"};
+        }
+        append_position(r.text, *located);
+        if (!r.want_fields) return std::nullopt;
+        FieldList& f = r.fields;
+        f.hex(kId, located->landblock_id.raw);
+        f.number(kX, located->coords.x);
+        f.number(kY, located->coords.y);
+        f.number(kZ, located->coords.z);
+        const auto* out = wc.outdoor();
+        f.number(kLat, out->lat);
+        f.number(kLon, out->lon);
+        f.number(kAlt, out->alt);
+        return std::nullopt;
+      });
 }
 
 Command make_measure_command() {

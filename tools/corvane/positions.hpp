@@ -29,6 +29,8 @@ std::variant<WorldPosition, Error> parse_position(std::span<const std::string_vi
 /// "0xDA550000 84.0 108.0 0.0": the id and offset as the tool writes them and
 /// reads them back.
 std::string format_position(const WorldPosition& position);
+/// The same appended to `out`.
+void append_position(std::string& out, const WorldPosition& position);
 
 /// The compass word of a heading in the world's convention (0 west, pi/2
 /// north, pi east, 3pi/2 south): the nearest of the eight points, "west",
@@ -48,7 +50,8 @@ Command make_normalize_command();
 /// text at the precision it was written with).
 Command make_locate_command();
 /// Map texts given as arguments, in groups of one text each: a quoted text
-/// is one argument, and "33.5S, 72.7E, 0.0Z" typed unquoted is three.
+/// is one argument, and "33.5S, 72.7E, 0.0Z" typed unquoted is three. The
+/// library decides: each group is the longest run it reads as one text.
 std::vector<std::size_t> map_text_groups(const std::vector<std::string>& arguments);
 /// Distance, heading and landblock distance between two positions.
 Command make_measure_command();

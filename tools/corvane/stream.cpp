@@ -15,40 +15,88 @@ namespace corvane::cli {
 
 namespace {
 
-LineOutcome process_with(const FieldProcessor& process, const RawLine& line) {
+/// A good line ready for a processor: its fields and its comment.
+struct PreparedLine {
+  std::string_view comment;
+  bool has_comment = false;
+};
+
+/// The checks every line passes before its processor runs; `fields` gets the
+/// line's fields (storage reused). Passthrough or an error end the line here.
+std::optional<LineOutcome> prepare_line(const Command& command, const RawLine& line,
+                                        std::vector<std::string_view>& fields,
+                                        PreparedLine& prepared) {
   if (line.too_long) {
     return Error{"line longer than " + std::to_string(kMaxLineBytes) + " bytes"};
   }
   if (auto bad = check_text(line.text)) return *bad;
-  if (is_passthrough(line.text)) return Passthrough{};
+  if (!line.argument && is_passthrough(line.text)) return Passthrough{};
   const SplitLine split = split_comment(line.text);
-  auto fields = split_fields(split.data);
-  if (auto* error = std::get_if<Error>(&fields)) return *error;
-  std::variant<Record, Error> result = [&]() -> std::variant<Record, Error> {
-    try {
-      return process(std::get<std::vector<std::string_view>>(fields));
-    } catch (const std::bad_alloc&) {
-      return Error{"out of memory"};
-    } catch (const std::exception& e) {
-      // Nothing in the processors is meant to throw; if it does, the line
-      // still gets its report and the stream goes on.
-      return Error{std::string("internal error: ") + e.what()};
-    }
-  }();
+  prepared.comment = split.comment;
+  prepared.has_comment = split.has_comment;
+  if (command.whole_text) {
+    fields.assign(1, std::string_view(line.text).substr(0, line.text.find('#')));
+    return std::nullopt;
+  }
+  if (auto error = split_fields(split.data, fields)) return std::move(*error);
+  return std::nullopt;
+}
+
+/// Runs a processor: an exception becomes the line's error, and the stream
+/// goes on.
+template <class Run>
+auto guarded(Run run) -> decltype(run()) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    return Error{"out of memory"};
+  } catch (const std::exception& e) {
+    // Nothing in the processors is meant to throw.
+    return Error{std::string("internal error: ") + e.what()};
+  }
+}
+
+LineOutcome process_with(const Command& command, const FieldProcessor& process,
+                         const RawLine& line) {
+  std::vector<std::string_view> fields;
+  PreparedLine prepared;
+  if (auto done = prepare_line(command, line, fields, prepared)) return std::move(*done);
+  std::variant<Record, Error> result =
+      guarded([&]() -> std::variant<Record, Error> { return process(fields); });
   if (auto* error = std::get_if<Error>(&result)) return std::move(*error);
   Record record = std::move(std::get<Record>(result));
-  if (split.has_comment) record.comment = std::string(split.comment);
+  if (prepared.has_comment) record.comment = std::string(prepared.comment);
   return record;
 }
 
 }  // namespace
 
+Command with_flat_processor(Command command, FlatProcessor flat) {
+  const auto make = [flat, columns = command.columns](bool want_fields) -> FieldProcessor {
+    return [flat, columns, want_fields](
+               std::span<const std::string_view> fields) -> std::variant<Record, Error> {
+      FlatRecord flat_record;
+      flat_record.want_fields = want_fields;
+      if (auto error = flat(fields, flat_record)) return std::move(*error);
+      Record record;
+      record.text = std::move(flat_record.text);
+      if (want_fields) record.fields = flat_record.fields.to_json(columns);
+      return record;
+    };
+  };
+  command.process = make(true);
+  command.process_text = make(false);
+  command.process_flat = std::move(flat);
+  return command;
+}
+
 LineOutcome process_line(const Command& command, const RawLine& line) {
-  return process_with(command.process, line);
+  return process_with(command, command.process, line);
 }
 
 LineOutcome process_line_text(const Command& command, const RawLine& line) {
-  return process_with(command.process_text ? command.process_text : command.process, line);
+  return process_with(command, command.process_text ? command.process_text : command.process,
+                      line);
 }
 
 LineOutcome process_line(const Command& command, std::string_view line) {
@@ -64,7 +112,9 @@ InputSource stream_source(std::streambuf& in) {
   return [reader, number]() -> std::optional<InputItem> {
     std::optional<RawLine> line = reader->next();
     if (!line) return std::nullopt;
-    ++*number;
+    if (++*number == 1 && line->text.starts_with(kByteOrderMark)) {
+      line->text.erase(0, kByteOrderMark.size());
+    }
     return InputItem{std::move(*line), *number, "line " + std::to_string(*number), std::nullopt};
   };
 }
@@ -88,6 +138,7 @@ InputSource argument_source(std::vector<std::string> arguments, std::vector<std:
     const std::size_t first = *next;
     const std::size_t last = std::min(first + (*groups)[*number], args->size());
     InputItem item;
+    item.line.argument = true;
     for (std::size_t i = first; i < last; ++i) {
       if (i > first) item.line.text += ' ';
       item.line.text += (*args)[i];
@@ -134,8 +185,10 @@ std::string file_label(const std::string& name) {
 
 }  // namespace
 
-InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait) {
+InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait,
+                        std::ostream* notes) {
   struct State {
+    std::ostream* notes = nullptr;
     std::vector<std::string> files;
     std::function<void()> before_wait;
     std::size_t next_file = 0;
@@ -147,6 +200,7 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
   auto state = std::make_shared<State>();
   state->files = std::move(files);
   state->before_wait = std::move(before_wait);
+  state->notes = notes;
   return [state]() -> std::optional<InputItem> {
     State& s = *state;
     for (;;) {
@@ -169,6 +223,15 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
         item.number = ++s.number;
         item.where = s.name == "-" ? "line " + std::to_string(item.number)
                                    : s.name + ':' + std::to_string(item.number);
+        if (item.number > 1) return item;
+        if (item.line.text.starts_with(kByteOrderMark)) {
+          item.line.text.erase(0, kByteOrderMark.size());
+        }
+        if (s.notes != nullptr && !item.line.too_long && is_header_line(item.line.text)) {
+          *s.notes << "corvane: " << item.where << ": note: skipped a header line naming the fields: "
+                   << quote(item.line.text) << '\n' << std::flush;
+          continue;
+        }
         return item;
       }
       const std::string error = s.reader->read_error();
@@ -184,7 +247,10 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
 }
 
 InputSource input_source(const Inputs& inputs) {
-  if (!inputs.files.empty()) return file_source(inputs.files, inputs.before_wait);
+  if (!inputs.files.empty()) {
+    return file_source(inputs.files, inputs.before_wait,
+                       inputs.skip_headers ? inputs.notes : nullptr);
+  }
   if (inputs.grouping != nullptr) {
     return argument_source(inputs.arguments, inputs.grouping(inputs.arguments));
   }
@@ -228,6 +294,16 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
   OutputWriter writer(out, options.format, options.echo, command.columns);
   writer.begin();
   RunStats stats;
+  const bool text_only = options.format == Format::Text && !options.echo;
+  // Reused from line to line on the flat path.
+  std::vector<std::string_view> fields;
+  FlatRecord flat;
+  flat.want_fields = !text_only;
+  const auto report = [&](const InputItem& item, const Error& error) {
+    ++stats.failed;
+    writer.error(item.number, shown_input(item.line), error);
+    err << "corvane: " << item.where << ": " << error.message << '\n' << std::flush;
+  };
   while (std::optional<InputItem> item = source()) {
     if (!out) {
       stats.output_failed = true;
@@ -238,7 +314,31 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       err << "corvane: " << item->where << ": " << *item->failure << '\n' << std::flush;
       continue;
     }
-    const bool text_only = options.format == Format::Text && !options.echo;
+    if (command.process_flat) {
+      PreparedLine prepared;
+      std::optional<LineOutcome> done = prepare_line(command, item->line, fields, prepared);
+      if (done && std::holds_alternative<Passthrough>(*done)) {
+        writer.passthrough(item->line.text);
+        continue;
+      }
+      ++stats.records;
+      if (done) {
+        report(*item, std::get<Error>(*done));
+        continue;
+      }
+      flat.text.clear();
+      flat.fields.clear();
+      const std::optional<Error> error =
+          guarded([&]() -> std::optional<Error> { return command.process_flat(fields, flat); });
+      if (error) {
+        report(*item, *error);
+      } else {
+        writer.record(item->number, item->line.text, flat,
+                      prepared.has_comment ? std::optional<std::string_view>(prepared.comment)
+                                           : std::nullopt);
+      }
+      continue;
+    }
     const LineOutcome outcome =
         text_only ? process_line_text(command, item->line) : process_line(command, item->line);
     if (std::holds_alternative<Passthrough>(outcome)) {
@@ -251,10 +351,7 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
       writer.record(item->number, text_only ? std::string() : shown_input(item->line), *record);
       continue;
     }
-    const Error& error = std::get<Error>(outcome);
-    ++stats.failed;
-    writer.error(item->number, shown_input(item->line), error);
-    err << "corvane: " << item->where << ": " << error.message << '\n' << std::flush;
+    report(*item, std::get<Error>(outcome));
   }
   if (!out) stats.output_failed = true;
   return stats;

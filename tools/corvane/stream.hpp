@@ -21,6 +21,11 @@ namespace corvane::cli {
 using FieldProcessor =
     std::function<std::variant<Record, Error>(std::span<const std::string_view> fields)>;
 
+/// What a subcommand on the hot path does with the fields of one good line:
+/// fills `record` (cleared before the call) or says what is wrong.
+using FlatProcessor =
+    std::function<std::optional<Error>(std::span<const std::string_view> fields, FlatRecord& record)>;
+
 /// A streaming subcommand: its name, its result columns (for CSV, in order)
 /// and its processor.
 struct Command {
@@ -30,7 +35,18 @@ struct Command {
   /// Optional: the same record's text alone, without its fields, for text
   /// output, where building the fields would only cost time.
   FieldProcessor process_text;
+  /// Optional: the record without a JSON tree, into storage reused from line
+  /// to line; run_stream then uses it for every format. Set it through
+  /// with_flat_processor, which derives the other two from it.
+  FlatProcessor process_flat;
+  /// The processors get the line's data before any comment, untrimmed, as
+  /// one field, instead of fields split at blanks and commas: for input that
+  /// the library reads whole, so that its offsets count in the line as given.
+  bool whole_text = false;
 };
+
+/// `command` running `flat`, with `process` and `process_text` made from it.
+Command with_flat_processor(Command command, FlatProcessor flat);
 
 /// Everything that happens to one input line, without any I/O: the checks
 /// (length, NUL, UTF-8), comment and blank-line detection, the split into
@@ -56,7 +72,8 @@ struct InputItem {
 /// Yields the next input item, or empty at the end.
 using InputSource = std::function<std::optional<InputItem>()>;
 
-/// Lines of a stream, numbered from 1.
+/// Lines of a stream, numbered from 1 (a byte-order mark at its start is no
+/// part of line 1).
 InputSource stream_source(std::streambuf& in);
 
 /// Command-line arguments, `group` at a time, each group joined by blanks into
@@ -81,12 +98,19 @@ struct Inputs {
   std::vector<std::string> files;
   /// Runs whenever reading a file would wait for more input (see LineReader).
   std::function<void()> before_wait;
+  /// Skip the first line of a file (or of stdin) when it names the fields
+  /// (is_header_line), saying so to `notes`: for input of numbers only.
+  bool skip_headers = false;
+  std::ostream* notes = nullptr;
 };
 
 /// Every line of every file in order, numbered from 1 in each file: "line 7"
-/// on standard input, "pts.txt:7" in a file. A file that cannot be opened or
-/// read gives one item with its failure.
-InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait = {});
+/// on standard input, "pts.txt:7" in a file. A byte-order mark at the start
+/// of a file is no part of its first line. A file that cannot be opened or
+/// read gives one item with its failure. With `notes`, a header line that
+/// names the fields is skipped and reported there.
+InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait = {},
+                        std::ostream* notes = nullptr);
 
 /// The items of `inputs`: the argument groups, or the lines of the files.
 InputSource input_source(const Inputs& inputs);

@@ -1,5 +1,6 @@
 #include "subcommands.hpp"
 
+#include <cerrno>
 #include <charconv>
 #include <fstream>
 
@@ -157,9 +158,7 @@ Examples:
         "Map texts (one per argument, or split at blanks), or files ('-' is stdin); none reads "
         "stdin";
     s.grouping = &map_text_groups;
-    s.looks_like_input = [](std::string_view arg) {
-      return starts_like_number(arg) || equal_ignoring_case(arg.substr(0, 7), "indoors");
-    };
+    s.numeric_input = false;
     s.prepare = [](const OptionValues&, const std::optional<std::string>&, InputKind) {
       return just(make_locate_command());
     };
@@ -210,6 +209,7 @@ Examples:
     s.input_help =
         "Values (decimal or 0x hex) or exact names, or files of one per line ('-' is stdin)";
     s.lead_choices = &enum_vocabulary_names;
+    s.numeric_input = false;
     s.prepare = [](const OptionValues&, const std::optional<std::string>& lead, InputKind input) {
       return vocabulary_action(true, lead, input);
     };
@@ -234,6 +234,7 @@ Examples:
         "stdin)";
     s.group = 0;
     s.lead_choices = &flag_vocabulary_names;
+    s.numeric_input = false;
     s.prepare = [](const OptionValues&, const std::optional<std::string>& lead, InputKind input) {
       return vocabulary_action(false, lead, input);
     };
@@ -270,9 +271,6 @@ Examples:
     s.input_help =
         "Values folded in order into one fingerprint, or files ('-' for stdin); none reads stdin";
     s.group = 1;
-    s.looks_like_input = [](std::string_view arg) {
-      return std::holds_alternative<FingerprintValue>(parse_fingerprint_value(arg));
-    };
     s.prepare = [](const OptionValues& options, const std::optional<std::string>&,
                    InputKind input) -> std::variant<Action, Error> {
       FingerprintSettings settings;
@@ -340,13 +338,11 @@ Examples:
             if (path.empty() || path == "-") {
               out << map;
             } else {
+              errno = 0;
               std::ofstream file(path, std::ios::binary);
               file << map;
               file.close();
-              if (!file) {
-                err << "corvane: cannot write " << path << '\n';
-                return 2;
-              }
+              if (!file) return output_failure(err, path, errno);
             }
             return failed == 0 ? 0 : 1;
           }}}};

@@ -97,9 +97,9 @@ struct Subcommand {
   ArgumentGrouping grouping = nullptr;
   /// Whether --format and -E apply.
   bool streams = true;
-  /// Whether an argument reads as input rather than as a file name; null:
-  /// when it starts like a number (a digit, a sign or a point).
-  bool (*looks_like_input)(std::string_view argument) = nullptr;
+  /// Whether the input lines hold numbers only, so that a first line of
+  /// names is a header to skip (not for names or map texts).
+  bool numeric_input = true;
   /// The action for these options and leading argument (empty when none was
   /// given), or what is wrong with them (a usage error).
   std::function<std::variant<Action, Error>(
