@@ -47,11 +47,13 @@ def inputs(n_values, n_positions):
 
 
 def median_cpu_seconds(call, repetitions):
+    """The call's cost, without freeing what it returned."""
     times = []
     for _ in range(repetitions):
         start = time.process_time()
-        call()
+        result = call()
         times.append(time.process_time() - start)
+        del result
     return statistics.median(times)
 
 
@@ -81,23 +83,35 @@ def main():
 
     load_before = os.getloadavg()
     values, ids, xyz = inputs(10_000_000, 1_000_000)
+    _, ids7, xyz7 = inputs(0, 10_000_000)
     reps = args.repetitions
     py = {
         "fingerprint": median_cpu_seconds(lambda: corvane.fingerprint_f32_bits(values), reps) * 1e9 / len(values),
-        "coords": median_cpu_seconds(lambda: corvane.to_world_coords(ids, xyz), reps) * 1e9 / len(ids),
+        "coords": median_cpu_seconds(lambda: corvane.to_world_coords(ids7, xyz7), reps) * 1e9 / len(ids7),
         "rebucket": median_cpu_seconds(lambda: corvane.rebucket_outdoor_landblock(ids, xyz), reps) * 1e9 / len(ids),
-        "map_text": median_cpu_seconds(lambda: corvane.map_text(ids, xyz), reps) * 1e9 / len(ids),
+        "map_text": median_cpu_seconds(lambda: corvane.map_text(ids7, xyz7), reps) * 1e9 / len(ids7),
+        "map_text_buffer": median_cpu_seconds(lambda: corvane.map_text_buffer(ids7, xyz7), reps) * 1e9 / len(ids7),
+        # What a Python str costs to make on this machine, for the map_text rows.
+        "str": median_cpu_seconds(lambda: [b.decode() for b in [b"33.5S, 72.7E, 0.0Z"] * len(ids7)], reps) * 1e9 / len(ids7),
     }
     cpp = cpp_ns_per_item(build, reps)
     load_after = os.getloadavg()
 
     rows = [
         ("`fingerprint_f32_bits` (SixDp) on 10^7 float32 vs the C++ span overload",
-         py["fingerprint"], cpp["BM_FingerprintSixDpBatch"], "≤ 2× the C++ cost"),
-        ("`to_world_coords` on 10^6 positions (ids, xyz arrays) vs C++ over `WorldPosition`s",
-         py["coords"], cpp["BM_ToWorldCoordsBatch"], "≤ 2× the C++ cost"),
+         py["fingerprint"], cpp["BM_FingerprintSixDpBatch"], 2.0),
+        ("`to_world_coords` on 10^7 positions (ids, xyz arrays) vs the C++ column operation "
+         "into new columns", py["coords"], cpp["BM_ToWorldCoordsColumnsFresh"], 1.3),
+        ("`to_world_coords` on 10^7 positions vs the C++ column operation into columns "
+         "already written once", py["coords"], cpp["BM_ToWorldCoordsColumnsReused"], 1.3),
+        ("`map_text` (precision 1) on 10^7 positions, a list of str, vs the C++ column "
+         "operation (a new text and its ends)", py["map_text"], cpp["BM_MapTextColumnsFresh"], 1.3),
+        ("`map_text` on 10^7 positions vs the C++ column operation into a text and ends "
+         "already written once", py["map_text"], cpp["BM_MapTextColumnsReused"], 1.3),
+        ("`map_text_buffer` on 10^7 positions (one text and its ends, no str) vs the C++ "
+         "column operation (a new text and its ends)", py["map_text_buffer"], cpp["BM_MapTextColumnsFresh"], 1.3),
         ("`rebucket_outdoor_landblock` on 10^6 positions vs C++ over `WorldPosition`s",
-         py["rebucket"], cpp["BM_RebucketBatch"], "≤ 2× the C++ cost"),
+         py["rebucket"], cpp["BM_RebucketBatch"], 2.0),
     ]
     lines = [HEADING, "",
              "From one run of `bench/python_bench.py`: CPU time per element, median of "
@@ -107,13 +121,16 @@ def main():
              f"{time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}; load average before "
              f"{load_before[0]:.2f}, after {load_after[0]:.2f}.", "",
              "| Comparison | Python | C++ | Ratio | Target | Verdict |", "|---|---|---|---|---|---|"]
-    for name, ours, base, target in rows:
+    for name, ours, base, limit in rows:
         ratio = ours / base
-        lines.append(f"| {name} | {ours:.3g} ns | {base:.3g} ns | {ratio:.2f}× the cost | {target} | "
-                     f"{'met' if ratio <= 2 else '**not met**'} |")
+        lines.append(f"| {name} | {ours:.3g} ns | {base:.3g} ns | {ratio:.2f}× the cost | "
+                     f"≤ {limit:g}× the C++ cost | {'met' if ratio <= limit else '**not met**'} |")
     rate = 1e9 / py["map_text"]
-    lines.append(f"| `map_text` (precision 1) on 10^6 positions, texts per second | "
+    lines.append(f"| `map_text` (precision 1) on 10^7 positions, texts per second | "
                  f"{rate / 1e6:.2f} M/s | — | — | ≥ 3 M/s | {'met' if rate >= 3e6 else '**not met**'} |")
+    lines += ["", f"A list of 10^7 `str` from bytes costs {py['str']:.3g} ns per text in the same run "
+              "(`[b.decode() for b in ...]`): the difference between `map_text` and `map_text_buffer` "
+              "is that cost, not the module's."]
     section = "\n".join(lines) + "\n"
     print(section)
     if args.write:

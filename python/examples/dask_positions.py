@@ -7,12 +7,13 @@ given its scheduler's address:
     python3 dask_positions.py --input 'logs/positions-*.csv' \\
         --output out/ --scheduler tcp://scheduler.example:8786    # a real cluster
 
-Input CSV files have the columns id, x, y, z (the landblock id as an
-integer, the offset in metres); every worker needs corvane installed and the
-files readable under the same path. Each output row adds the map text at the
-chosen precision, the position rebucketed into the landblock that holds its
-offset, and a fingerprint: the FNV-1a fold of the id and the SixDp patterns
-of x, y and z, as a bake exporter computes it.
+Input CSV files have the columns id, x, y, z (the landblock id in decimal or
+0x hex, as the corvane tool reads it; the offset in metres); every worker
+needs corvane installed and the files readable under the same path. Each
+output row adds the map text at the chosen precision, the position rebucketed
+into the landblock that holds its offset, and a fingerprint: the FNV-1a fold
+of the id and the SixDp patterns of x, y and z, as a bake exporter computes
+it. Ids and fingerprints are written in hex, as the tool writes them.
 """
 
 from __future__ import annotations
@@ -24,24 +25,41 @@ import pandas as pd
 
 import corvane
 
-COLUMNS = {"id": "uint32", "x": "float32", "y": "float32", "z": "float32"}
+# Ids are read as text, since a hex id is no number to a CSV reader.
+COLUMNS = {"id": "object", "x": "float32", "y": "float32", "z": "float32"}
+
+
+def parse_id(text) -> int:
+    """An id as the tool reads it: decimal or 0x hex, 0..0xFFFFFFFF (checked by corvane)."""
+    if isinstance(text, str):
+        text = text.strip()
+        return int(text[2:], 16) if text[:2] in ("0x", "0X") else int(text, 10)
+    return int(text)
+
+
+def hex_ids(ids: np.ndarray) -> list:
+    return [str(corvane.Guid(i)) for i in ids.tolist()]
 
 
 def process_partition(positions: pd.DataFrame, precision: int = 1) -> pd.DataFrame:
     """Map text, rebucketed position and fingerprint of every row of a partition."""
-    ids = positions["id"].to_numpy(dtype=np.uint32)
+    column = positions["id"]
+    # Integers pass as they are; text is read as the tool reads it. Either
+    # way corvane refuses an id outside 0..0xFFFFFFFF, naming the row.
+    ids = column.to_numpy() if column.dtype.kind in "iu" else \
+        np.array([parse_id(v) for v in column], dtype=np.int64)
     xyz = positions[["x", "y", "z"]].to_numpy(dtype=np.float32)
-    new_ids, new_xyz = corvane.rebucket_outdoor_landblock(ids, xyz)
+    new_ids, new_xyz = corvane.rebucket_outdoor_landblock(ids, xyz)  # checks every id
     words = np.empty((len(ids), 4), np.uint32)
     words[:, 0] = ids
     words[:, 1:] = corvane.fingerprint_f32_bits(xyz, corvane.FloatCanon.SixDp)
     return pd.DataFrame({
-        "id": ids,
+        "id": hex_ids(words[:, 0]),
         "map_text": corvane.map_text(ids, xyz, precision),
-        "rebucketed_id": new_ids,
+        "rebucketed_id": hex_ids(new_ids),
         "rebucketed_x": new_xyz[:, 0],
         "rebucketed_y": new_xyz[:, 1],
-        "fingerprint": corvane.fnv1a_fold_records(words),
+        "fingerprint": [f"0x{h:016x}" for h in corvane.fnv1a_fold_records(words).tolist()],
     }, index=positions.index)
 
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
 #include <type_traits>
@@ -169,118 +170,93 @@ Positions positions_arg(py::handle ids_arg, py::handle xyz_arg_value) {
   return p;
 }
 
-/// Calls `f(offset, chunk)` over the positions (rotation all zeros) a cache-
-/// sized chunk at a time, so that the positions are never all in memory at
-/// once: building them is then a pass over cached lines, not a second copy
-/// of the arrays. Call without the GIL.
-template <class F>
-void in_chunks(const Positions& p, F&& f) {
-  constexpr std::size_t kChunk = 2048;
-  std::vector<WorldPosition> chunk(std::min(kChunk, p.size()));
-  const float* xyz = p.xyz.values.data();
-  for (std::size_t offset = 0; offset < p.size(); offset += kChunk) {
-    const std::size_t n = std::min(kChunk, p.size() - offset);
-    for (std::size_t k = 0; k < n; ++k) {
-      const std::size_t i = offset + k;
-      chunk[k] = WorldPosition{Guid{p.ids.values[i]},
-                               Vector3{xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]}, {}};
-    }
-    f(offset, std::span<WorldPosition>(chunk.data(), n));
-  }
-}
-
 py::tuple to_world_coords_arrays(py::handle ids, py::handle xyz) {
   const Positions p = positions_arg(ids, xyz);
   const auto size = static_cast<py::ssize_t>(p.size());
   py::array_t<float> lat(size), lon(size), alt(size);
   py::array_t<bool> indoor(size);
   py::array_t<std::uint16_t> cell(size);
-  float* lat_out = lat.mutable_data();
-  float* lon_out = lon.mutable_data();
-  float* alt_out = alt.mutable_data();
-  bool* indoor_out = indoor.mutable_data();
-  std::uint16_t* cell_out = cell.mutable_data();
+  static_assert(sizeof(bool) == sizeof(std::uint8_t));
+  const MapCoordinateColumns out{
+      std::span<float>(lat.mutable_data(), p.size()), std::span<float>(lon.mutable_data(), p.size()),
+      std::span<float>(alt.mutable_data(), p.size()),
+      // numpy's bool is one byte holding 0 or 1, as the indoor column is.
+      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(indoor.mutable_data()), p.size()),
+      std::span<std::uint16_t>(cell.mutable_data(), p.size())};
   {
     py::gil_scoped_release release;
-    std::vector<WorldCoordinates> coords;
-    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-    in_chunks(p, [&](std::size_t offset, std::span<WorldPosition> chunk) {
-      coords.resize(chunk.size());
-      to_world_coords(chunk, coords);
-      for (std::size_t k = 0; k < chunk.size(); ++k) {
-        const std::size_t i = offset + k;
-        if (const auto* o = coords[k].outdoor()) {
-          lat_out[i] = o->lat;
-          lon_out[i] = o->lon;
-          alt_out[i] = o->alt;
-          indoor_out[i] = false;
-          cell_out[i] = 0;
-        } else {
-          lat_out[i] = lon_out[i] = alt_out[i] = kNaN;
-          indoor_out[i] = true;
-          cell_out[i] = coords[k].indoor()->landblock;
-        }
-      }
-    });
+    to_world_coords(p.ids.values, p.xyz.values, out);
   }
   return py::make_tuple(lat, lon, alt, indoor, cell);
 }
 
-/// Python strings from one text holding the items, each followed by '\n'
-/// (no map text contains one).
-py::list strings_from(const std::string& text, std::size_t count) {
-  py::list out(static_cast<py::ssize_t>(count));
-  const char* begin = text.data();
-  const char* const end = text.data() + text.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto* stop =
-        static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
-    PyObject* s = PyUnicode_FromStringAndSize(begin, stop - begin);
+/// Room for the texts of n positions at `precision`, most of them outdoors
+/// with a short altitude, so that the text rarely grows (each growth copies
+/// it into new memory). Pages are mapped only as the text is written.
+std::size_t expected_text_size(std::size_t n, std::size_t precision) {
+  return n * (20 + 2 * precision);
+}
+
+py::list map_text(py::handle ids, py::handle xyz, py::handle precision_value) {
+  const std::size_t precision = precision_arg(precision_value);
+  const Positions p = positions_arg(ids, xyz);
+  std::string text;
+  const std::unique_ptr<std::size_t[]> ends(new std::size_t[p.size()]);  // all written below
+  {
+    py::gil_scoped_release release;
+    text.reserve(expected_text_size(p.size(), precision));
+    append_map_text(text, p.ids.values, p.xyz.values, precision, {ends.get(), p.size()});
+  }
+  py::list out(static_cast<py::ssize_t>(p.size()));
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    PyObject* s = PyUnicode_FromStringAndSize(text.data() + begin,
+                                              static_cast<py::ssize_t>(ends[i] - begin));
     if (s == nullptr) throw py::error_already_set();
     PyList_SET_ITEM(out.ptr(), static_cast<py::ssize_t>(i), s);
-    begin = stop + 1;
+    begin = ends[i];
   }
   return out;
 }
 
-py::list map_text(py::handle ids, py::handle xyz, py::handle precision_arg) {
-  const auto precision =
-      static_cast<std::size_t>(unsigned_arg(precision_arg, "precision", 0xFFFF));
-  const Positions p = positions_arg(ids, xyz);
-  std::string text;
-  {
-    py::gil_scoped_release release;
-    std::vector<WorldCoordinates> coords;
-    in_chunks(p, [&](std::size_t, std::span<WorldPosition> chunk) {
-      coords.resize(chunk.size());
-      to_world_coords(chunk, coords);
-      append_map_text(text, coords, precision, '\n');
-    });
-  }
-  return strings_from(text, p.size());
+/// A one-dimensional numpy array of `T` over the bytes of `storage`, which
+/// the array then owns: no copy.
+template <class T, class Storage>
+py::array_t<T> array_owning(Storage&& storage) {
+  auto* held = new Storage(std::move(storage));
+  const py::capsule owner(held, [](void* p) { delete static_cast<Storage*>(p); });
+  const auto size = static_cast<py::ssize_t>(held->size() * sizeof(*held->data()) / sizeof(T));
+  return py::array_t<T>(size, reinterpret_cast<const T*>(held->data()), owner);
 }
 
-/// New (ids, xyz) arrays from a batch operation over positions.
-template <void (*Op)(std::span<const WorldPosition>, std::span<WorldPosition>)>
+py::tuple map_text_buffer(py::handle ids, py::handle xyz, py::handle precision_value) {
+  const std::size_t precision = precision_arg(precision_value);
+  const Positions p = positions_arg(ids, xyz);
+  std::string text;
+  static_assert(sizeof(std::size_t) == sizeof(std::uint64_t));
+  py::array_t<std::uint64_t> ends(static_cast<py::ssize_t>(p.size()));
+  const std::span<std::size_t> ends_out(reinterpret_cast<std::size_t*>(ends.mutable_data()), p.size());
+  {
+    py::gil_scoped_release release;
+    text.reserve(expected_text_size(p.size(), precision));
+    append_map_text(text, p.ids.values, p.xyz.values, precision, ends_out);
+  }
+  return py::make_tuple(array_owning<std::uint8_t>(std::move(text)), ends);
+}
+
+/// New (ids, xyz) arrays from a column operation over positions.
+template <void (*Op)(std::span<const std::uint32_t>, std::span<const float>,
+                     std::span<std::uint32_t>, std::span<float>)>
 py::tuple transform(py::handle ids, py::handle xyz) {
   const Positions p = positions_arg(ids, xyz);
   const std::size_t n = p.size();
   py::array_t<std::uint32_t> ids_out(static_cast<py::ssize_t>(n));
   py::array_t<float> xyz_out({static_cast<py::ssize_t>(n), py::ssize_t{3}});
-  std::uint32_t* id_dst = ids_out.mutable_data();
-  float* xyz_dst = xyz_out.mutable_data();
+  const std::span<std::uint32_t> id_dst(ids_out.mutable_data(), n);
+  const std::span<float> xyz_dst(xyz_out.mutable_data(), 3 * n);
   {
     py::gil_scoped_release release;
-    in_chunks(p, [&](std::size_t offset, std::span<WorldPosition> chunk) {
-      Op(chunk, chunk);  // in place, as the library allows
-      for (std::size_t k = 0; k < chunk.size(); ++k) {
-        const std::size_t i = offset + k;
-        id_dst[i] = chunk[k].landblock_id.raw;
-        xyz_dst[3 * i] = chunk[k].coords.x;
-        xyz_dst[3 * i + 1] = chunk[k].coords.y;
-        xyz_dst[3 * i + 2] = chunk[k].coords.z;
-      }
-    });
+    Op(p.ids.values, p.xyz.values, id_dst, xyz_dst);
   }
   return py::make_tuple(ids_out, xyz_out);
 }
@@ -288,23 +264,81 @@ py::tuple transform(py::handle ids, py::handle xyz) {
 }  // namespace
 
 void bind_batch(py::module_& m) {
-  m.def("_fingerprint_f32_bits", &fingerprint, py::arg("values"), py::arg("canon"),
-        "Canonical bit patterns of float32 values (an int for a scalar).");
-  m.def("_wire_f32_bits", &wire, py::arg("values"),
-        "The SixDp bit patterns of float32 values (an int for a scalar).");
-  m.def("_fnv1a_fold", &fold, py::arg("h"), py::arg("words"),
-        "The running FNV-1a hash after folding one word or a 1-D array of words.");
-  m.def("_fnv1a_fold_records", &fold_records, py::arg("words"), py::arg("record_ends"), py::arg("h"),
-        "One FNV-1a fold per record: per row of 2-D words, or per span of 1-D words ending at "
-        "record_ends; each from h (an int, or one running hash per record).");
-  m.def("_to_world_coords", &to_world_coords_arrays, py::arg("ids"), py::arg("xyz"),
-        "(lat, lon, alt, indoor, cell) arrays of many positions.");
-  m.def("_map_text", &map_text, py::arg("ids"), py::arg("xyz"), py::arg("precision"),
-        "The map texts of many positions.");
-  m.def("_rebucket_outdoor_landblock", &transform<&rebucket_outdoor_landblock>,
-        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many rebucketed positions.");
-  m.def("_normalize_outdoor_cell", &transform<&normalize_outdoor_cell>,
-        py::arg("ids"), py::arg("xyz"), "(ids, xyz) of many positions with normalised cells.");
+  m.def(
+      "fingerprint_f32_bits",
+      [](ArrayArg values, CanonArg canon) -> WordsResult { return fingerprint(values, canon); },
+      py::arg("values"), py::arg_v("canon", m.attr("FloatCanon").attr("SixDp"), "FloatCanon.SixDp"),
+      "Canonical 32-bit patterns of float32 values under canon. A scalar gives an int; an array "
+      "(float32, any shape) gives a uint32 array of the same shape.");
+  m.def(
+      "wire_f32_bits", [](ArrayArg values) -> WordsResult { return wire(values); }, py::arg("values"),
+      "The SixDp pattern of float32 values: an int for a scalar, else a uint32 array.");
+  m.def(
+      "fnv1a_fold", [](IntArg h, ArrayArg words) { return fold(h, words); }, py::arg("h"),
+      py::arg("words"), "The running FNV-1a hash h after folding one 32-bit word or a 1-D array of them.");
+  m.def(
+      "fnv1a_fold_records",
+      [](ArrayArg words, ArrayArg record_ends, HashesArg h) -> HashesResult {
+        return fold_records(words, record_ends, h);
+      },
+      py::arg("words"), py::arg("record_ends") = py::none(),
+      py::arg_v("h", py::int_(FNV1A_OFFSET_BASIS), "FNV1A_OFFSET_BASIS"),
+      "One fingerprint per record, folded side by side: a uint64 array. Records are the rows of a "
+      "2-D words array, or, for 1-D words, the spans ending at each of record_ends (the last end "
+      "is len(words)). h is the starting hash of every record, or a uint64 array of running "
+      "hashes (one per record) that this fold continues.");
+
+  py::list fields;
+  for (const char* name : {"lat", "lon", "alt"}) {
+    fields.append(py::make_tuple(name, "NDArray[numpy.float32]"));
+  }
+  fields.append(py::make_tuple("indoor", "NDArray[numpy.bool_]"));
+  fields.append(py::make_tuple("cell", "NDArray[numpy.uint16]"));
+  py::object arrays = py::module_::import("typing").attr("NamedTuple")("WorldCoordsArrays", fields);
+  arrays.attr("__module__") = "corvane";
+  arrays.attr("__doc__") =
+      "Map coordinates of many positions. Outdoor rows hold lat, lon and alt (float32) and cell "
+      "0; indoor rows hold NaN in lat, lon and alt, True in indoor and their cell word in cell.";
+  m.attr("WorldCoordsArrays") = arrays;
+
+  m.def(
+      "to_world_coords",
+      [arrays](ArrayArg ids, Float32ArrayArg xyz) -> CoordsResult {
+        return arrays(*to_world_coords_arrays(ids, xyz));
+      },
+      py::arg("ids"), py::arg("xyz"),
+      "WorldPosition(ids[i], xyz[i]).to_world_coords() for every row, as arrays.");
+  m.def(
+      "map_text",
+      [](ArrayArg ids, Float32ArrayArg xyz, IntArg precision) -> TextsResult {
+        return map_text(ids, xyz, precision);
+      },
+      py::arg("ids"), py::arg("xyz"), py::arg("precision") = 1,
+      "The map text of every position at this precision (1 is what players see; at most 60).");
+  m.def(
+      "map_text_buffer",
+      [](ArrayArg ids, Float32ArrayArg xyz, IntArg precision) -> TextBufferResult {
+        return map_text_buffer(ids, xyz, precision);
+      },
+      py::arg("ids"), py::arg("xyz"), py::arg("precision") = 1,
+      "The map texts of map_text as columns, without a Python string per text: (text, ends), "
+      "text the UTF-8 bytes of every text with nothing between them and text i "
+      "text[ends[i - 1]:ends[i]] (from 0 for the first), as an Arrow string array holds them "
+      "(pyarrow.StringArray.from_buffers(len(ends), offsets, text) with offsets 0 and ends).");
+  m.def(
+      "rebucket_outdoor_landblock",
+      [](ArrayArg ids, Float32ArrayArg xyz) -> PositionsResult {
+        return transform<&rebucket_outdoor_landblock>(ids, xyz);
+      },
+      py::arg("ids"), py::arg("xyz"),
+      "New (ids, xyz) arrays: every position moved into the landblock holding its offset.");
+  m.def(
+      "normalize_outdoor_cell",
+      [](ArrayArg ids, Float32ArrayArg xyz) -> PositionsResult {
+        return transform<&normalize_outdoor_cell>(ids, xyz);
+      },
+      py::arg("ids"), py::arg("xyz"),
+      "New (ids, xyz) arrays: every outdoor cell number replaced by the derived one.");
 }
 
 }  // namespace corvane::python

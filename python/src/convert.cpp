@@ -1,6 +1,7 @@
 #include "arrays.hpp"
 #include "convert.hpp"
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -47,7 +48,18 @@ float f32_arg(py::handle value, const char* name) {
   }
   const double d = PyFloat_AsDouble(value.ptr());
   if (d == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+  // A finite number that would round to infinity is refused, as the tool
+  // refuses it: from 2^128 - 2^103 up, the nearest float is infinity.
+  // Infinities and NaN pass, since every operation defines its result for them.
+  if (std::isfinite(d) && std::fabs(d) >= 0x1.ffffffp+127) {
+    throw py::value_error(std::string(name) + " is too large for a float32, got " +
+                          py::repr(value).cast<std::string>());
+  }
   return static_cast<float>(d);
+}
+
+std::size_t precision_arg(py::handle value) {
+  return static_cast<std::size_t>(unsigned_arg(value, "precision", kMaxPrecision));
 }
 
 Guid guid_arg(py::handle value, const char* name) {

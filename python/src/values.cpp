@@ -39,16 +39,16 @@ void add_text(Class& cls) {
 
 void bind_guid(py::module_& m) {
   py::class_<Guid> cls(m, "Guid", "A 32-bit identifier with one public raw field.");
-  cls.def(py::init([](py::handle raw) { return Guid{u32_arg(raw, "raw")}; }),
+  cls.def(py::init([](IntArg raw) { return Guid{u32_arg(raw, "raw")}; }),
           py::arg("raw") = 0, "Wraps a raw value in 0..0xFFFFFFFF.");
   cls.def_readwrite("raw", &Guid::raw, "The raw 32-bit value.");
   cls.def("__int__", [](Guid g) { return g.raw; }, "The raw value.");
   cls.def("__index__", [](Guid g) { return g.raw; }, "The raw value.");
   cls.def(
-      "__rshift__", [](Guid g, py::handle rhs) { return g >> static_cast<std::uint32_t>(unsigned_arg(rhs, "rhs", 31)); },
+      "__rshift__", [](Guid g, IntArg rhs) { return g >> static_cast<std::uint32_t>(unsigned_arg(rhs, "rhs", 31)); },
       py::is_operator(), "The raw value shifted right by rhs (0 to 31) bits, as an int.");
   cls.def(
-      "__and__", [](Guid g, py::handle rhs) { return g & u32_arg(rhs, "rhs"); },
+      "__and__", [](Guid g, IntArg rhs) { return g & u32_arg(rhs, "rhs"); },
       py::is_operator(), "The raw value AND a 32-bit mask, as an int.");
   cls.def(py::self == py::self);
   cls.def(py::self < py::self);
@@ -61,7 +61,7 @@ void bind_guid(py::module_& m) {
                      [](const py::tuple& t) { return Guid{u32_arg(t[0], "raw")}; }));
 
   m.def("is_newer_u16",
-        [](py::handle candidate, py::handle current) {
+        [](IntArg candidate, IntArg current) {
           return is_newer_u16(static_cast<std::uint16_t>(unsigned_arg(candidate, "candidate", 0xFFFF)),
                               static_cast<std::uint16_t>(unsigned_arg(current, "current", 0xFFFF)));
         },
@@ -69,7 +69,7 @@ void bind_guid(py::module_& m) {
         "Whether candidate is strictly newer than current on a 16-bit wrapping counter; at half "
         "the range the smaller raw value is the newer.");
   m.def("is_newer_u32",
-        [](py::handle candidate, py::handle current) {
+        [](IntArg candidate, IntArg current) {
           return is_newer_u32(u32_arg(candidate, "candidate"), u32_arg(current, "current"));
         },
         py::arg("candidate"), py::arg("current"),
@@ -79,7 +79,7 @@ void bind_guid(py::module_& m) {
 
 void bind_geometry(py::module_& m) {
   py::class_<Vector3> vec(m, "Vector3", "A single-precision 3-D vector in metres: +X east, +Y north, +Z up.");
-  vec.def(py::init([](py::handle x, py::handle y, py::handle z) {
+  vec.def(py::init([](RealArg x, RealArg y, RealArg z) {
             return Vector3{f32_arg(x, "x"), f32_arg(y, "y"), f32_arg(z, "z")};
           }),
           py::arg("x") = 0.0f, py::arg("y") = 0.0f, py::arg("z") = 0.0f,
@@ -88,23 +88,29 @@ void bind_geometry(py::module_& m) {
   vec.def_readwrite("y", &Vector3::y, "North component.");
   vec.def_readwrite("z", &Vector3::z, "Up component.");
   vec.def_static("zero", &Vector3::zero, "The vector (0, 0, 0).");
-  vec.def("dot", [](const Vector3& a, py::handle b) { return a.dot(vector3_arg(b, "other")); },
+  vec.def("dot", [](const Vector3& a, VectorArg b) { return a.dot(vector3_arg(b, "other")); },
           py::arg("other"), "(x*x' + y*y') + z*z' in single precision.");
-  vec.def("cross", [](const Vector3& a, py::handle b) { return a.cross(vector3_arg(b, "other")); },
+  vec.def("cross", [](const Vector3& a, VectorArg b) { return a.cross(vector3_arg(b, "other")); },
           py::arg("other"), "The cross product self x other.");
   vec.def("length_squared", &Vector3::length_squared, "self.dot(self).");
   vec.def("length", &Vector3::length, "The Euclidean length.");
   vec.def("distance",
-          [](const Vector3& a, py::handle b) { return a.distance(vector3_arg(b, "other")); },
+          [](const Vector3& a, VectorArg b) { return a.distance(vector3_arg(b, "other")); },
           py::arg("other"), "(self - other).length().");
   vec.def("heading_to",
-          [](const Vector3& a, py::handle b) { return a.heading_to(vector3_arg(b, "target")); },
+          [](const Vector3& a, VectorArg b) { return a.heading_to(vector3_arg(b, "target")); },
           py::arg("target"),
           "Heading in radians [0, 2*pi) toward target: 0 west, pi/2 north, pi east; 0 when the "
           "points nearly coincide.");
-  vec.def(py::self - py::self);
+  // The operators C++ gives a Vector3, and no more: the difference.
+  vec.def(
+      "__sub__", [](const Vector3& a, VectorArg b) { return a - vector3_arg(b, "other"); },
+      py::is_operator(), py::arg("other"), "The difference, component by component.");
+  vec.def(
+      "__rsub__", [](const Vector3& b, VectorArg a) { return vector3_arg(a, "other") - b; },
+      py::is_operator(), py::arg("other"), "other - self, component by component.");
   vec.def(py::self == py::self);
-  vec.def("__iter__", [](const Vector3& v) { return py::iter(py::make_tuple(v.x, v.y, v.z)); },
+  vec.def("__iter__", [](const Vector3& v) -> FloatsIterator { return py::iter(py::make_tuple(v.x, v.y, v.z)); },
           "Iterates x, y, z.");
   add_text(vec);
   vec.def(py::pickle([](const Vector3& v) { return py::make_tuple(v.x, v.y, v.z); },
@@ -113,7 +119,7 @@ void bind_geometry(py::module_& m) {
   py::class_<Quaternion> quat(m, "Quaternion",
                               "A single-precision rotation quaternion, scalar part w first; the "
                               "default is all zeros, identity() is (1, 0, 0, 0).");
-  quat.def(py::init([](py::handle w, py::handle x, py::handle y, py::handle z) {
+  quat.def(py::init([](RealArg w, RealArg x, RealArg y, RealArg z) {
              return Quaternion{f32_arg(w, "w"), f32_arg(x, "x"), f32_arg(y, "y"), f32_arg(z, "z")};
            }),
            py::arg("w") = 0.0f, py::arg("x") = 0.0f, py::arg("y") = 0.0f, py::arg("z") = 0.0f,
@@ -124,27 +130,27 @@ void bind_geometry(py::module_& m) {
   quat.def_readwrite("z", &Quaternion::z, "Third vector component.");
   quat.def_static("identity", &Quaternion::identity, "The identity rotation (1, 0, 0, 0).");
   quat.def("dot",
-           [](const Quaternion& a, py::handle b) { return a.dot(quaternion_arg(b, "other")); },
+           [](const Quaternion& a, QuaternionArg b) { return a.dot(quaternion_arg(b, "other")); },
            py::arg("other"), "The four-component dot product, summed left to right.");
   quat.def("multiply",
-           [](const Quaternion& a, py::handle b) { return a.multiply(quaternion_arg(b, "other")); },
+           [](const Quaternion& a, QuaternionArg b) { return a.multiply(quaternion_arg(b, "other")); },
            py::arg("other"), "The Hamilton product self*other (other applied first).");
   quat.def("conjugate", &Quaternion::conjugate, "(w, -x, -y, -z).");
   quat.def("normalize", &Quaternion::normalize,
            "A unit-length copy; a zero or NaN magnitude returns the quaternion unchanged.");
   quat.def("rotate_vector",
-           [](const Quaternion& q, py::handle v) { return q.rotate_vector(vector3_arg(v, "v")); },
+           [](const Quaternion& q, VectorArg v) { return q.rotate_vector(vector3_arg(v, "v")); },
            py::arg("v"), "v rotated by this quaternion (taken as unit length).");
   quat.def(
       "to_rotation_matrix",
-      [](const Quaternion& q) {
+      [](const Quaternion& q) -> MatrixResult {
         const auto a = q.to_rotation_matrix();
         return py::make_tuple(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
       },
       "The rotation matrix as nine floats, column by column.");
   quat.def_static(
       "from_rotation_matrix",
-      [](py::handle m9) {
+      [](MatrixArg m9) {
         if (!PySequence_Check(m9.ptr()) || PySequence_Size(m9.ptr()) != 9) {
           PyErr_Clear();
           throw py::type_error("m must be a sequence of nine numbers, column by column");
@@ -157,7 +163,7 @@ void bind_geometry(py::module_& m) {
       py::arg("m"), "The normalised rotation of a matrix given as nine floats, column by column.");
   quat.def_static(
       "slerp",
-      [](py::handle from, py::handle to, py::handle t) {
+      [](QuaternionArg from, QuaternionArg to, RealArg t) {
         return Quaternion::slerp(quaternion_arg(from, "from"), quaternion_arg(to, "to"),
                                  f32_arg(t, "t"));
       },
@@ -167,18 +173,18 @@ void bind_geometry(py::module_& m) {
   quat.def("to_heading", &Quaternion::to_heading,
            "Heading in radians of the turn about Z (reads only w and z).");
   quat.def_static(
-      "from_heading", [](py::handle h) { return Quaternion::from_heading(f32_arg(h, "heading_rad")); },
+      "from_heading", [](RealArg h) { return Quaternion::from_heading(f32_arg(h, "heading_rad")); },
       py::arg("heading_rad"), "The turn about Z that faces heading_rad, with w >= 0.");
   quat.def(py::self == py::self);
   quat.def("__iter__",
-           [](const Quaternion& q) { return py::iter(py::make_tuple(q.w, q.x, q.y, q.z)); },
+           [](const Quaternion& q) -> FloatsIterator { return py::iter(py::make_tuple(q.w, q.x, q.y, q.z)); },
            "Iterates w, x, y, z.");
   add_text(quat);
   quat.def(py::pickle([](const Quaternion& q) { return py::make_tuple(q.w, q.x, q.y, q.z); },
                       [](const py::tuple& t) { return quaternion_arg(t, "state"); }));
 
   py::class_<Plane> plane(m, "Plane", "The plane of points p with normal.dot(p) + d == 0.");
-  plane.def(py::init([](py::handle normal, py::handle d) {
+  plane.def(py::init([](VectorArg normal, RealArg d) {
               return Plane{vector3_arg(normal, "normal"), f32_arg(d, "d")};
             }),
             py::arg("normal") = Vector3{}, py::arg("d") = 0.0f, "A plane from its fields.");
@@ -186,14 +192,14 @@ void bind_geometry(py::module_& m) {
   plane.def_readwrite("d", &Plane::d, "The offset: -normal.dot(v) for a point v on the plane.");
   plane.def_static(
       "from_triangle",
-      [](py::handle v0, py::handle v1, py::handle v2) {
+      [](VectorArg v0, VectorArg v1, VectorArg v2) {
         return Plane::from_triangle(vector3_arg(v0, "v0"), vector3_arg(v1, "v1"),
                                     vector3_arg(v2, "v2"));
       },
       py::arg("v0"), py::arg("v1"), py::arg("v2"),
       "The plane through three points (right-hand rule), or None for a degenerate triangle.");
   plane.def("distance_to_point",
-            [](const Plane& p, py::handle v) { return p.distance_to_point(vector3_arg(v, "point")); },
+            [](const Plane& p, VectorArg v) { return p.distance_to_point(vector3_arg(v, "point")); },
             py::arg("point"), "Signed distance normal.dot(point) + d.");
   plane.def(py::self == py::self);
   add_text(plane);
@@ -203,7 +209,7 @@ void bind_geometry(py::module_& m) {
                        }));
 
   py::class_<Triangle> tri(m, "Triangle", "A triangle of world geometry: three vertices.");
-  tri.def(py::init([](py::handle v0, py::handle v1, py::handle v2) {
+  tri.def(py::init([](VectorArg v0, VectorArg v1, VectorArg v2) {
             return Triangle{vector3_arg(v0, "v0"), vector3_arg(v1, "v1"), vector3_arg(v2, "v2")};
           }),
           py::arg("v0") = Vector3{}, py::arg("v1") = Vector3{}, py::arg("v2") = Vector3{},
@@ -213,19 +219,19 @@ void bind_geometry(py::module_& m) {
   tri.def_readwrite("v2", &Triangle::v2, "Third vertex.");
   tri.def("plane", &Triangle::plane, "Plane.from_triangle(v0, v1, v2): None when degenerate.");
   tri.def("contains_xy",
-          [](const Triangle& t, py::handle x, py::handle y) {
+          [](const Triangle& t, RealArg x, RealArg y) {
             return t.contains_xy(f32_arg(x, "x"), f32_arg(y, "y"));
           },
           py::arg("x"), py::arg("y"),
           "Whether (x, y) lies over the triangle seen from above, edges included, either winding.");
   tri.def("z_at_xy",
-          [](const Triangle& t, py::handle x, py::handle y) {
+          [](const Triangle& t, RealArg x, RealArg y) {
             return t.z_at_xy(f32_arg(x, "x"), f32_arg(y, "y"));
           },
           py::arg("x"), py::arg("y"),
           "Height of the triangle's plane at (x, y); None when degenerate or near vertical.");
   tri.def("closest_point",
-          [](const Triangle& t, py::handle p) { return t.closest_point(vector3_arg(p, "p")); },
+          [](const Triangle& t, VectorArg p) { return t.closest_point(vector3_arg(p, "p")); },
           py::arg("p"), "The point of the filled triangle nearest to p.");
   tri.def(py::self == py::self);
   add_text(tri);
@@ -236,16 +242,9 @@ void bind_geometry(py::module_& m) {
                      }));
 }
 
-WorldPosition position_from(py::handle id, py::handle coords, py::handle rotation) {
+WorldPosition position_from(IdArg id, VectorArg coords, RotationArg rotation) {
   return WorldPosition{guid_arg(id, "landblock_id"), vector3_arg(coords, "coords"),
                        rotation.is_none() ? Quaternion{} : quaternion_arg(rotation, "rotation")};
-}
-
-const WorldPosition& position_arg(py::handle value, const char* name) {
-  if (!py::isinstance<WorldPosition>(value)) {
-    throw py::type_error(std::string(name) + " must be a WorldPosition");
-  }
-  return value.cast<const WorldPosition&>();
 }
 
 void bind_position(py::module_& m) {
@@ -253,8 +252,42 @@ void bind_position(py::module_& m) {
       m, "WorldCoordinates",
       "Map coordinates: an Indoor cell word or Outdoor latitude, longitude and altitude. "
       "str() is the map text at precision 1.");
+  py::class_<MapTextError> error(m, "MapTextError", "Why a map text was rejected by WorldCoordinates.parse.");
+  py::enum_<MapTextError::Part>(error, "Part", "The part of a map text at fault.")
+      .value("Text", MapTextError::Part::Text, "The text as a whole.")
+      .value("Latitude", MapTextError::Part::Latitude)
+      .value("Longitude", MapTextError::Part::Longitude)
+      .value("Altitude", MapTextError::Part::Altitude)
+      .value("Indoor", MapTextError::Part::Indoor, "The indoor cell.");
+  error.def_readonly("part", &MapTextError::part, "The part of the text at fault.");
+  error.def_property_readonly(
+      "reason", [](const MapTextError& e) { return std::string(e.reason); },
+      "What was wrong (\"expected N or S\").");
+  error.def_readonly("offset", &MapTextError::offset, "Byte offset in the text where it went wrong.");
+  error.def("message", &MapTextError::message,
+            "\"latitude: expected N or S (at character 6)\", the offset counted from 1.");
+  error.def("__str__", &MapTextError::message, "The message.");
+  error.def("__repr__", [](const MapTextError& e) { return "MapTextError(" + py::repr(py::str(e.message())).cast<std::string>() + ")"; },
+            "The message in a constructor-like form.");
+
+  py::class_<ParsedMapText> parsed(m, "ParsedMapText", "What WorldCoordinates.parse read.");
+  parsed.def_readonly("coordinates", &ParsedMapText::coordinates,
+                      "The coordinates; None when the text was rejected.");
+  parsed.def_readonly("lat_precision", &ParsedMapText::lat_precision,
+                      "Digits after the point of the latitude as written (0 without a point, and "
+                      "indoors): the precision to print it back at.");
+  parsed.def_readonly("lon_precision", &ParsedMapText::lon_precision,
+                      "Digits after the point of the longitude as written.");
+  parsed.def_property_readonly(
+      "error",
+      [](const ParsedMapText& p) -> std::optional<MapTextError> {
+        if (p.error.reason.empty()) return std::nullopt;
+        return p.error;
+      },
+      "Why the text was rejected; None when it was read.");
+
   py::class_<WorldCoordinates::Indoor> indoor(coords, "Indoor", "An indoor place: its cell word.");
-  indoor.def(py::init([](py::handle cell) {
+  indoor.def(py::init([](IntArg cell) {
                return WorldCoordinates::Indoor{
                    static_cast<std::uint16_t>(unsigned_arg(cell, "landblock", 0xFFFF))};
              }),
@@ -272,7 +305,7 @@ void bind_position(py::module_& m) {
   py::class_<WorldCoordinates::Outdoor> outdoor(coords, "Outdoor",
                                                 "Outdoor map degrees (north and east positive) "
                                                 "and the altitude.");
-  outdoor.def(py::init([](py::handle lat, py::handle lon, py::handle alt) {
+  outdoor.def(py::init([](RealArg lat, RealArg lon, RealArg alt) {
                 return WorldCoordinates::Outdoor{f32_arg(lat, "lat"), f32_arg(lon, "lon"),
                                                  f32_arg(alt, "alt")};
               }),
@@ -290,7 +323,7 @@ void bind_position(py::module_& m) {
                                          f32_arg(t[2], "alt")};
       }));
 
-  const auto coords_from = [](py::handle value) {
+  const auto coords_from = [](AlternativeArg value) {
     if (py::isinstance<WorldCoordinates::Indoor>(value)) {
       return WorldCoordinates{value.cast<WorldCoordinates::Indoor>()};
     }
@@ -303,11 +336,15 @@ void bind_position(py::module_& m) {
              "Coordinates holding an Indoor or Outdoor value.");
   coords.def_property_readonly(
       "value",
-      [](const WorldCoordinates& c) -> py::object {
-        if (const auto* i = c.indoor()) return py::cast(*i);
-        return py::cast(*c.outdoor());
+      [](py::object self) -> AlternativeArg {
+        // The alternative itself, so that assigning to its fields changes
+        // these coordinates.
+        auto& c = self.cast<WorldCoordinates&>();
+        constexpr auto policy = py::return_value_policy::reference_internal;
+        if (auto* i = std::get_if<WorldCoordinates::Indoor>(&c.value)) return py::cast(i, policy, self);
+        return py::cast(std::get_if<WorldCoordinates::Outdoor>(&c.value), policy, self);
       },
-      "The Indoor or Outdoor alternative (a copy).");
+      "The Indoor or Outdoor alternative held (assigning to its fields changes these coordinates).");
   coords.def("is_indoors", &WorldCoordinates::is_indoors, "Whether the value is Indoor.");
   coords.def(
       "indoor",
@@ -325,19 +362,23 @@ void bind_position(py::module_& m) {
       "The Outdoor value, or None.");
   coords.def(
       "to_string_with_precision",
-      [](const WorldCoordinates& c, py::handle precision) {
-        return c.to_string_with_precision(
-            static_cast<std::size_t>(unsigned_arg(precision, "precision", 0xFFFF)));
+      [](const WorldCoordinates& c, IntArg precision) {
+        return c.to_string_with_precision(precision_arg(precision));
       },
-      py::arg("precision"),
-      "The map text with this many digits after the point for latitude and longitude "
+      py::arg("precision") = 1,
+      "The map text with this many digits after the point for latitude and longitude, 0 to 60 "
       "(precision 1 leans downwards; indoor text ignores the precision).");
   coords.def_static(
       "from_string",
       [](const std::string& text) { return WorldCoordinates::from_string(text); },
       py::arg("text"),
       "Reads a map text back (what to_string_with_precision writes at any precision, and what "
-      "people type); None for anything else.");
+      "people type); None for anything else (parse says why).");
+  coords.def_static(
+      "parse", [](const std::string& text) { return WorldCoordinates::parse(text); },
+      py::arg("text"),
+      "from_string with the details: the digits written after the point, or which part of the "
+      "text was rejected, why, and where.");
   coords.def(py::self == py::self);
   add_text(coords);
   coords.def(py::pickle(
@@ -354,31 +395,34 @@ void bind_position(py::module_& m) {
           py::arg("rotation") = py::none(),
           "A position from an id (Guid or int), an offset (Vector3 or three numbers) and a "
           "rotation (Quaternion or four numbers; all zeros when omitted, as in C++).");
+  // The fields are the position's own, as def_readwrite gives them, so that
+  // p.coords.x = 1.0 changes p; assigning a whole field converts its value.
+  constexpr auto field = py::return_value_policy::reference_internal;
   pos.def_property(
-      "landblock_id", [](const WorldPosition& p) { return p.landblock_id; },
-      [](WorldPosition& p, py::handle id) { p.landblock_id = guid_arg(id, "landblock_id"); },
+      "landblock_id", py::cpp_function([](WorldPosition& p) -> Guid& { return p.landblock_id; }, field),
+      [](WorldPosition& p, IdArg id) { p.landblock_id = guid_arg(id, "landblock_id"); },
       "Bits 31..24 landblock x, 23..16 landblock y, 15..0 the cell number.");
   pos.def_property(
-      "coords", [](const WorldPosition& p) { return p.coords; },
-      [](WorldPosition& p, py::handle v) { p.coords = vector3_arg(v, "coords"); },
-      "Offset inside the landblock (a copy; assign a new value to change it).");
+      "coords", py::cpp_function([](WorldPosition& p) -> Vector3& { return p.coords; }, field),
+      [](WorldPosition& p, VectorArg v) { p.coords = vector3_arg(v, "coords"); },
+      "Offset inside the landblock.");
   pos.def_property(
-      "rotation", [](const WorldPosition& p) { return p.rotation; },
-      [](WorldPosition& p, py::handle q) { p.rotation = quaternion_arg(q, "rotation"); },
-      "Orientation (a copy; assign a new value to change it).");
+      "rotation", py::cpp_function([](WorldPosition& p) -> Quaternion& { return p.rotation; }, field),
+      [](WorldPosition& p, QuaternionArg q) { p.rotation = quaternion_arg(q, "rotation"); },
+      "Orientation.");
   pos.def("is_indoors", &WorldPosition::is_indoors, "Whether the cell number is 0x100 or above.");
   pos.def("landblock_coords", &WorldPosition::landblock_coords,
           "The landblock's (x, y) bytes.");
   pos.def("global_coords", &WorldPosition::global_coords, "The offset in world space.");
   pos.def("distance_to",
-          [](const WorldPosition& p, py::handle o) { return p.distance_to(position_arg(o, "other")); },
+          [](const WorldPosition& p, const WorldPosition& o) { return p.distance_to(o); },
           py::arg("other"), "Distance in metres: local when the ids are equal, world space otherwise.");
   pos.def("heading_to",
-          [](const WorldPosition& p, py::handle o) { return p.heading_to(position_arg(o, "other")); },
+          [](const WorldPosition& p, const WorldPosition& o) { return p.heading_to(o); },
           py::arg("other"), "Heading in radians toward other: local when the ids are equal.");
   pos.def("landblock_chebyshev_distance_to",
-          [](const WorldPosition& p, py::handle o) {
-            return p.landblock_chebyshev_distance_to(position_arg(o, "other"));
+          [](const WorldPosition& p, const WorldPosition& o) {
+            return p.landblock_chebyshev_distance_to(o);
           },
           py::arg("other"), "Landblocks apart (the larger axis difference); None when an id is 0.");
   pos.def("derived_outdoor_cell_id", &WorldPosition::derived_outdoor_cell_id,
@@ -404,18 +448,6 @@ void bind_position(py::module_& m) {
 
 void bind_fingerprint_scalars(py::module_& m) {
   m.attr("FNV1A_OFFSET_BASIS") = py::int_(FNV1A_OFFSET_BASIS);
-  m.def("_fingerprint_f32_bits_scalar",
-        [](py::handle v, py::handle canon) {
-          return fingerprint_f32_bits(f32_arg(v, "values"), float_canon_arg(canon));
-        },
-        py::arg("v"), py::arg("canon"), "fingerprint_f32_bits of one float.");
-  m.def("_wire_f32_bits_scalar", [](py::handle v) { return wire_f32_bits(f32_arg(v, "values")); },
-        py::arg("v"), "wire_f32_bits of one float.");
-  m.def("_fnv1a_fold_scalar",
-        [](py::handle h, py::handle word) {
-          return fnv1a_fold(unsigned_arg(h, "h", ~std::uint64_t{0}), u32_arg(word, "words"));
-        },
-        py::arg("h"), py::arg("word"), "fnv1a_fold of one word.");
 }
 
 }  // namespace

@@ -2,81 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
-#include <limits>
 #include <string>
-#include <type_traits>
 #include <utility>
 
 #include "corvane/corvane.hpp"
-#include "corvane/properties/vocabularies.hpp"
 
 namespace corvane::cli {
 
 namespace {
-
-template <class E>
-std::optional<std::string_view> enum_name_of(std::uint32_t raw) {
-  using U = std::underlying_type_t<E>;
-  if (raw > std::numeric_limits<U>::max()) return std::nullopt;
-  const std::optional<E> member = from_repr<E>(static_cast<U>(raw));
-  if (!member) return std::nullopt;
-  return name(*member);
-}
-
-template <class E>
-EnumVocabulary make_enum_vocabulary() {
-  EnumVocabulary v;
-  v.name = enumeration_traits<E>::type_name;
-  v.bits = storage_bits_v<E>;
-  for (const E e : members<E>()) v.members.push_back({repr(e), name(e)});
-  if constexpr (EnumerationWithDefault<E>) v.default_value = repr(default_value<E>());
-  v.name_of = &enum_name_of<E>;
-  return v;
-}
-
-template <class F>
-std::vector<std::pair<std::string_view, std::uint32_t>> flag_names_of(std::uint32_t mask) {
-  std::vector<std::pair<std::string_view, std::uint32_t>> out;
-  for (const auto& [flag_name, flag] : F::from_bits_retain(mask).iter_names()) {
-    out.emplace_back(flag_name, flag.bits());
-  }
-  return out;
-}
-
-template <class F>
-std::vector<std::string_view> flag_display_names_of(std::uint32_t mask) {
-  std::vector<std::string_view> out;
-  if constexpr (requires { F::from_bits_retain(mask).iter_display_names(); }) {
-    for (const std::string_view n : F::from_bits_retain(mask).iter_display_names()) {
-      out.push_back(n);
-    }
-  }
-  return out;
-}
-
-template <class F>
-FlagVocabulary make_flag_vocabulary() {
-  FlagVocabulary v;
-  v.name = flag_set_traits<F>::type_name;
-  for (const flag_entry& e : flag_set_traits<F>::flags) {
-    v.flags.push_back({e.name, e.value, e.display_name});
-  }
-  v.has_display_names = flag_set_traits<F>::has_display_names;
-  v.all = F::all().bits();
-  v.names_of = &flag_names_of<F>;
-  v.display_names_of = &flag_display_names_of<F>;
-  return v;
-}
-
-template <class... E>
-std::vector<EnumVocabulary> make_enums(type_list<E...>) {
-  return {make_enum_vocabulary<E>()...};
-}
-
-template <class... F>
-std::vector<FlagVocabulary> make_flags(type_list<F...>) {
-  return {make_flag_vocabulary<F>()...};
-}
 
 /// Optimal string alignment distance, ignoring case.
 std::size_t edit_distance(std::string_view a, std::string_view b) {
@@ -134,16 +67,6 @@ Record member_record(const EnumVocabulary& v, const EnumMember& m) {
 }
 
 }  // namespace
-
-std::span<const EnumVocabulary> enum_vocabularies() {
-  static const std::vector<EnumVocabulary> all = make_enums(all_enumerations{});
-  return all;
-}
-
-std::span<const FlagVocabulary> flag_vocabularies() {
-  static const std::vector<FlagVocabulary> all = make_flags(all_flag_sets{});
-  return all;
-}
 
 std::vector<std::string_view> suggest(std::string_view query,
                                       std::span<const std::string_view> candidates,
@@ -215,15 +138,15 @@ Command make_enum_command(const EnumVocabulary& vocabulary) {
                      std::to_string(v->bits) + "-bit storage of " + std::string(v->name) +
                      " (largest " + std::to_string(largest) + ")"};
       }
-      const std::optional<std::string_view> n = v->name_of(value);
-      if (!n) {
+      const std::optional<std::size_t> index = v->index_of(value);
+      if (!index) {
         return Error{"no " + std::string(v->name) + " member has value " +
                      std::to_string(value) + " (" + width_hex(value, v->bits) + ")"};
       }
-      const EnumMember m{value, *n};
+      const EnumMember& m = v->members[*index];
       Record r = member_record(*v, m);
       r.text = std::to_string(value) + " (" + width_hex(value, v->bits) + ") = " +
-               std::string(*n);
+               std::string(m.name);
       return r;
     }
     for (const EnumMember& m : v->members) {

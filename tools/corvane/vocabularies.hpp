@@ -12,51 +12,23 @@
 #include <vector>
 
 #include "input.hpp"
+#include "properties/registry.hpp"
 #include "output.hpp"
 #include "stream.hpp"
 
 namespace corvane::cli {
 
-/// One member of an enumeration.
-struct EnumMember {
-  std::uint32_t value = 0;
-  std::string_view name;
-};
-
-/// An enumeration vocabulary, read from the library's tables.
-struct EnumVocabulary {
-  std::string_view name;
-  unsigned bits = 0;
-  std::vector<EnumMember> members;  // ascending value
-  std::optional<std::uint32_t> default_value;
-  /// The library's from_repr and name: the member name of `raw`, or empty
-  /// (also for a raw number wider than the storage).
-  std::optional<std::string_view> (*name_of)(std::uint32_t raw) = nullptr;
-};
-
-/// One named flag of a flag set.
-struct FlagInfo {
-  std::string_view name;
-  std::uint32_t value = 0;
-  std::string_view display_name;  // empty where the vocabulary has none
-};
-
-/// A flag-set vocabulary, read from the library's tables.
-struct FlagVocabulary {
-  std::string_view name;
-  std::vector<FlagInfo> flags;  // table order
-  bool has_display_names = false;
-  std::uint32_t all = 0;
-  /// The library's iter_names of a mask: (name, value) in table order.
-  std::vector<std::pair<std::string_view, std::uint32_t>> (*names_of)(std::uint32_t mask) = nullptr;
-  /// The library's iter_display_names (empty when the vocabulary has none).
-  std::vector<std::string_view> (*display_names_of)(std::uint32_t mask) = nullptr;
-};
+/// The vocabularies as the library's registry describes them, shared with the
+/// Python module.
+using registry::EnumMember;
+using registry::EnumVocabulary;
+using registry::FlagInfo;
+using registry::FlagVocabulary;
 
 /// Every enumeration of the library, in the order of its documentation.
-std::span<const EnumVocabulary> enum_vocabularies();
+inline std::span<const EnumVocabulary> enum_vocabularies() { return registry::enumerations(); }
 /// Every flag set of the library.
-std::span<const FlagVocabulary> flag_vocabularies();
+inline std::span<const FlagVocabulary> flag_vocabularies() { return registry::flag_sets(); }
 
 /// Up to `limit` candidates closest to `query`, nearest first: edit distance
 /// ignoring case (a transposition counts as one edit), and names that contain
