@@ -52,6 +52,13 @@ inline constexpr float METRES_PER_MAP_DEGREE = 240.0f;
 /// likewise from x), so the corner lies at 102S, 102W.
 inline constexpr float MAP_ORIGIN_DEGREES = 102.0f;
 
+/// The largest precision (digits after the point) that the tool and the
+/// bindings accept for map text: more than the exact value of any float in
+/// map degrees needs (above 1 it has at most 23 fractional digits; the
+/// smallest magnitudes the world prints need a few more). The library itself
+/// writes any precision a string can hold.
+inline constexpr std::size_t MAX_MAP_TEXT_PRECISION = 60;
+
 struct ParsedMapText;
 
 /// Map coordinates, the player-facing form of a WorldPosition: an interior

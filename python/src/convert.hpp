@@ -11,6 +11,7 @@
 #include "corvane/bake_fingerprint.hpp"
 #include "corvane/guid.hpp"
 #include "corvane/math.hpp"
+#include "corvane/position.hpp"
 
 namespace corvane::python {
 
@@ -55,9 +56,8 @@ CORVANE_PYTHON_ARGUMENT(NamedFlagsResult);  // list[tuple[str, Self]]
 #undef CORVANE_PYTHON_ARGUMENT
 
 /// Largest number of digits after the point that map texts are written with,
-/// as the corvane tool allows: more than a float's exact value in map degrees
-/// ever needs.
-inline constexpr std::size_t kMaxPrecision = 60;
+/// the library's limit for every surface.
+inline constexpr std::size_t kMaxPrecision = MAX_MAP_TEXT_PRECISION;
 
 /// An integer in [0, max]: a Python int or anything with __index__ (numpy
 /// integers). Floats, strings and out-of-range values raise.

@@ -15,10 +15,8 @@
 
 namespace corvane::cli {
 
-/// Largest precision `coords` accepts: more digits than a float's exact value
-/// in map degrees ever needs (the exact value of a float above 1 has at most
-/// 23 fractional digits; the smallest map magnitudes need a few more).
-inline constexpr std::size_t kMaxPrecision = 60;
+/// Largest precision `coords` accepts, the library's limit for every surface.
+inline constexpr std::size_t kMaxPrecision = MAX_MAP_TEXT_PRECISION;
 
 /// A position from the four fields ID X Y Z: the id a 32-bit number (decimal
 /// or 0x hex), the offsets floats; the rotation is the identity. Non-finite
