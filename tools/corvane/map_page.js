@@ -364,10 +364,10 @@
   map.on("moveend", draw);
 
   const started = corvaneReady.then((api) => { corvane = api; }, (error) => {
-    status.textContent = "cannot start the map-text reader: " + error;
-    throw error;
+    throw new Error("cannot start the map-text reader: " + error);
   });
-  const loaded = Promise.all([unpack(), started]).then(() => {
+  const unpacked = unpack().catch((error) => { throw new Error("cannot read the positions: " + error); });
+  const loaded = Promise.all([unpacked, started]).then(() => {
     cluster();
     if (data.extent === "world" || n === 0) {
       map.fitBounds(worldBounds);
@@ -381,7 +381,7 @@
     }
     draw();
   }).catch((error) => {
-    status.textContent = "cannot read the positions: " + error;
+    status.textContent = error.message;
     throw error;
   });
   map.fitBounds(worldBounds);
