@@ -17,6 +17,10 @@ struct MapAssets {
   std::string_view cluster_default_css;
   /// Leaflet.markercluster's Debian copyright file (Expat).
   std::string_view cluster_licence;
+  /// The library compiled to WebAssembly as one classic script defining
+  /// `corvaneReady` (assets/corvane_page_module.js): the page reads map text
+  /// through it.
+  std::string_view page_module;
   /// The page's own script (tools/corvane/map_page.js) and style.
   std::string_view page_js;
   std::string_view page_css;

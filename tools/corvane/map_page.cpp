@@ -162,14 +162,12 @@ std::string base64(std::string_view bytes) {
 std::string render_html(std::span<const PlotPoint> points, const PlotOptions& options) {
   const MapAssets& assets = map_assets();
   nlohmann::json data;
-  // The world's numbers as the library has them, so the page reads map text
-  // with the same constants.
+  // The world's numbers as the library has them, for drawing the grid and
+  // graticule.
   data["world"] = kWorldLength;
   data["landblock"] = LANDBLOCK_LENGTH;
   data["metresPerDegree"] = METRES_PER_MAP_DEGREE;
   data["originDegrees"] = MAP_ORIGIN_DEGREES;
-  data["cellLength"] = CELL_LENGTH;
-  data["maxLocal"] = MAX_LOCAL;
   data["extent"] = options.extent == Extent::World ? "world" : "data";
   data["count"] = points.size();
   data["planeUnitsPerMetre"] = kPlaneUnitsPerMetre;
@@ -179,7 +177,7 @@ std::string render_html(std::span<const PlotPoint> points, const PlotOptions& op
   const std::string encoded = base64(packed ? *packed : payload);
 
   std::string html;
-  html.reserve(assets.leaflet_js.size() + 64 * 1024 + encoded.size());
+  html.reserve(assets.leaflet_js.size() + assets.page_module.size() + 64 * 1024 + encoded.size());
   html += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
   html += "<title>corvane map: " + std::to_string(points.size()) + " position" +
@@ -203,6 +201,7 @@ std::string render_html(std::span<const PlotPoint> points, const PlotOptions& op
   html += encoded;
   html += "</script>\n";
   html += "<script>\nconst CORVANE_MAP = " + script_json(data) + ";\n</script>\n";
+  html += "<script>\n" + std::string(assets.page_module) + "</script>\n";
   html += "<script>\n" + std::string(assets.page_js) + "</script>\n</body>\n</html>\n";
   return html;
 }

@@ -1,5 +1,6 @@
 // The page's behaviour over what the tool writes into CORVANE_MAP (the
-// world's numbers) and #corvane-positions (the positions, packed): map units
+// world's numbers) and #corvane-positions (the positions, packed), with the
+// library compiled to WebAssembly (`corvaneReady`) reading map text: map units
 // are metres east (x) and north (y) of the world's south-west corner, and
 // Leaflet's [lat, lng] is [y, x].
 (function () {
@@ -83,222 +84,33 @@
   }
   map.on("moveend zoomend", drawGrid);
 
-  // ---- Map text, read as the library reads it ------------------------------------
+  // ---- Map text, read by the library ---------------------------------------------
 
-  /// The library's WorldCoordinates::parse and, for what it reads outdoors,
-  /// WorldPosition::from_world_coords, to the bit: {lat, lon, alt,
-  /// latPrecision, lonPrecision, located: {id, x, y, z} or null}, {indoor}, or
-  /// {error: {part, reason, offset}, message} with the offset in UTF-8 bytes.
-  /// The one place the page reads map text: the library itself, compiled for
-  /// the browser, is to take its place.
-  const readMapText = (() => {
-    const fr = Math.fround;
-    const f32 = new Float32Array(1), u32 = new Uint32Array(f32.buffer);
-    const bitsOf = (v) => { f32[0] = v; return u32[0]; };
-    const floatOf = (b) => { u32[0] = b; return f32[0]; };
-    const lastOffset = floatOf(bitsOf(landblock) - 1);
-    const worldMetres = fr(landblock * 256);
-    // Map degrees a position shows at this landblock and offset on one axis.
-    const degreesAt = (lb, offset) => fr(fr(fr(lb * landblock + offset) / metresPerDegree) - originDegrees);
-    const worldMin = degreesAt(0, 0), worldMax = degreesAt(255, lastOffset);
+  /// The library compiled to WebAssembly (the script before this one), once
+  /// it has started: `loaded` waits for it, and so does search.
+  let corvane = null;
 
-    // A double as m * 2^e, both exact (BigInt m).
-    const view = new DataView(new ArrayBuffer(8));
-    function exact(q) {
-      view.setFloat64(0, q);
-      const hi = view.getUint32(0), e = (hi >>> 20) & 0x7FF;
-      const m = (BigInt(hi & 0xFFFFF) << 32n) | BigInt(view.getUint32(4));
-      return e === 0 ? [m, -1074] : [m | (1n << 52n), e - 1075];
-    }
-    // Sign of digits * 10^exp10 - q.
-    function compare(digits, exp10, q) {
-      const [m, e] = exact(q);
-      let left = BigInt(digits), right = m;
-      if (exp10 >= 0) left *= 10n ** BigInt(exp10); else right *= 10n ** BigInt(-exp10);
-      if (e >= 0) right <<= BigInt(e); else left <<= BigInt(-e);
-      return left < right ? -1 : left > right ? 1 : 0;
-    }
-    // The float nearest digits * 10^exp10, ties to even (Infinity past the
-    // largest float): Number() rounds to double first, so check the midpoints.
-    function decimalToFloat(digits, exp10) {
-      if (!/[1-9]/.test(digits)) return 0;
-      const approx = Number(digits + "e" + exp10);
-      if (approx === Infinity) return Infinity;
-      const value = (b) => (b === 0x7F800000 ? 2 ** 128 : floatOf(b));
-      let b = bitsOf(fr(approx));
-      for (;;) {
-        if (b < 0x7F800000) {
-          const c = compare(digits, exp10, (value(b) + value(b + 1)) / 2);
-          if (c > 0 || (c === 0 && (b & 1))) { ++b; continue; }
-        }
-        if (b > 0) {
-          const c = compare(digits, exp10, (value(b - 1) + value(b)) / 2);
-          if (c < 0 || (c === 0 && (b & 1))) { --b; continue; }
-        }
-        return b === 0x7F800000 ? Infinity : floatOf(b);
-      }
-    }
-    // A float with `digits` after the point, as printf's "%.*f" writes it.
-    function fixed(v, digits) {
-      const [m, e] = exact(v);
-      const n = m * 10n ** BigInt(digits);
-      let q;
-      if (e >= 0) {
-        q = n << BigInt(e);
-      } else {
-        const s = BigInt(-e), half = 1n << (s - 1n);
-        q = n >> s;
-        const r = n - (q << s);
-        if (r > half || (r === half && (q & 1n))) q += 1n;
-      }
-      const t = q.toString().padStart(digits + 1, "0");
-      return digits === 0 ? t : t.slice(0, -digits) + "." + t.slice(-digits);
-    }
-    // The landblock and offset on one axis whose degrees come nearest to
-    // `degrees` (same side of 0), nearest to the exact inverse among those.
-    function locateAxis(degrees) {
-      const ideal = (degrees + originDegrees) * metresPerDegree;
-      const near = fr(ideal);
-      const idealBits = bitsOf(near < 0 ? 0 : worldMetres < near ? worldMetres : near);
-      const placeOf = (metres) => {
-        const lb = Math.min(Math.floor(metres / landblock), 255);
-        return [lb, Math.min(fr(metres - lb * landblock), lastOffset)];
-      };
-      let best = [true, Infinity, 0], place = null, shownBest = 0;
-      for (const step of [0, -1, 1, -2, 2, -3, 3]) {
-        if (step < 0 && idealBits < -step) continue;
-        const metres = floatOf(idealBits + step);
-        if (metres > worldMetres) continue;
-        const at = placeOf(metres), shown = degreesAt(at[0], at[1]);
-        const c = [(shown >= 0) !== (degrees >= 0), Math.abs(shown - degrees), Math.abs(metres - ideal)];
-        if (c[0] < best[0] || (c[0] === best[0] && (c[1] < best[1] || (c[1] === best[1] && c[2] < best[2])))) {
-          best = c; place = at; shownBest = shown;
-        }
-        if (step === 0 && !c[0] && c[1] === 0) break;
-      }
-      const finer = ideal - place[0] * landblock;
-      if (finer >= 0 && finer < landblock) {
-        const offset = Math.min(fr(finer), lastOffset);
-        if (degreesAt(place[0], offset) === shownBest) place = [place[0], offset];
-      }
-      return place;
-    }
-    const noZeros = (digits) => digits.replace(/^0+/, "");
-    // Latitude or longitude: inside the world, the degrees the position nearest
-    // the middle of the band the text names shows, if it prints as the text;
-    // otherwise the float nearest that middle.
-    function angleValue(int, frac, negative) {
-      const digits = frac.length, zero = !/[1-9]/.test(int + frac);
-      const plain = digits === 1 ? decimalToFloat(int + frac + "5", -2)
-                  : zero ? decimalToFloat("25", -digits - 2) : decimalToFloat(int + frac, -digits);
-      const signed = negative ? -plain : plain;
-      if (digits > 6) return signed;
-      let scaled = 0;
-      for (const c of int + frac) scaled = scaled * 10 + (c.charCodeAt(0) - 48);
-      const unit = [1, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6][digits];
-      const [low, high] = digits === 1 ? [scaled * unit, (scaled + 1) * unit]
-                        : zero ? [0, unit / 2] : [(scaled - 0.5) * unit, (scaled + 0.5) * unit];
-      const edge = negative ? -worldMin : worldMax;
-      if (low > edge) return signed;
-      const middle = (low + Math.min(high, edge)) / 2;
-      const at = locateAxis(negative ? -middle : middle);
-      const shown = degreesAt(at[0], at[1]);
-      if (negative === (shown >= 0)) return signed;
-      let magnitude = Math.abs(shown);
-      if (digits === 1) magnitude = Math.max(fr(magnitude - fr(0.05)), 0);
-      const written = fixed(magnitude, digits).split(".");
-      return noZeros(written[0]) === noZeros(int) && (written[1] || "") === frac ? shown : signed;
-    }
-
-    const parts = ["map text", "latitude", "longitude", "altitude", "indoor cell"];
-    const encoder = new TextEncoder(), asText = new TextDecoder();
-    return function read(text) {
-      const s = encoder.encode(text);
-      let pos = 0;
-      const peek = () => (pos < s.length ? String.fromCharCode(s[pos]) : "");
-      const blanks = () => { while (peek() === " " || peek() === "\t") ++pos; };
-      const take = (c) => { if (peek().toLowerCase() !== c) return false; ++pos; return true; };
-      const ascii = (from, to) => asText.decode(s.subarray(from, to));
-      const run = (re) => { const from = pos; while (re.test(peek())) ++pos; return ascii(from, pos); };
-      const word = (w) => {
-        if (ascii(pos, pos + w.length).toLowerCase() !== w) return false;
-        pos += w.length;
-        return true;
-      };
-      class Rejected { constructor(part, reason, offset) { Object.assign(this, { part, reason, offset }); } }
-      const fail = (part, reason, at = pos) => { throw new Rejected(part, reason, at); };
-      const number = (part) => {
-        const start = pos, int = run(/[0-9]/);
-        if (!int) fail(part, "expected a number", start);
-        let frac = "";
-        if (take(".")) { frac = run(/[0-9]/); if (!frac) fail(part, "expected a digit after the decimal point"); }
-        return [int, frac];
-      };
-      const angle = (latitude) => {
-        const part = latitude ? 1 : 2;
-        if (peek() === "-" || peek() === "+") fail(part, "no sign here: the letter after the number gives the direction");
-        const start = pos, [int, frac] = number(part);
-        if (noZeros(int).length > 5) fail(part, "out of range: 100000 degrees or more", start);
-        blanks();
-        const letter = pos, negative = take(latitude ? "s" : "w");
-        if (!negative && !take(latitude ? "n" : "e")) {
-          const swapped = (latitude ? "ew" : "ns").includes(peek().toLowerCase()) && peek() !== "";
-          fail(part, latitude ? (swapped ? "expected N or S: latitude comes first" : "expected N or S")
-                              : (swapped ? "expected E or W: longitude comes second" : "expected E or W"), letter);
-        }
-        const value = angleValue(int, frac, negative);
-        if (Math.abs(value) >= 100000) fail(part, "out of range: 100000 degrees or more", start);
-        return [value, frac.length];
-      };
-      const separator = () => { blanks(); if (take(",")) blanks(); };
+  /// A map text as the library reads it: {lat, lon, alt, latPrecision,
+  /// lonPrecision, located: {id, x, y, z}, or null outside the world},
+  /// {indoor, located: null}, or, rejected, {error: {part, reason, offset},
+  /// message} with the library's part number, reason, byte offset and message.
+  function readMapText(text) {
+    try {
+      const read = corvane.parseMapText(text);
+      if (read.indoor !== undefined) return { indoor: read.indoor, latPrecision: 0, lonPrecision: 0, located: null };
+      let located = null;
       try {
-        let out;
-        blanks();
-        if (pos === s.length) fail(0, "empty");
-        if (word("indoors")) {
-          blanks();
-          if (!take("[")) fail(4, "expected [ after Indoors");
-          blanks();
-          const start = pos, hex = run(/[0-9a-fA-F]/);
-          if (!hex) fail(4, "expected a hexadecimal cell number", start);
-          if (hex.length > 4) fail(4, "at most four hexadecimal digits", start);
-          blanks();
-          if (!take("]")) fail(4, "expected ] after the cell number");
-          out = { indoor: parseInt(hex, 16), latPrecision: 0, lonPrecision: 0, located: null };
-        } else {
-          const [lat, latPrecision] = angle(true);
-          separator();
-          const [lon, lonPrecision] = angle(false);
-          let alt = 0;
-          blanks();
-          if (pos < s.length) {
-            separator();
-            const start = pos, negative = take("-"), [int, frac] = number(3);
-            const magnitude = decimalToFloat(int + frac, -frac.length);
-            if (magnitude === Infinity) fail(3, "out of range for a float", start);
-            blanks();
-            if (!take("z")) fail(3, "expected Z after the altitude");
-            alt = negative ? -magnitude : magnitude;
-          }
-          out = { lat, lon, alt, latPrecision, lonPrecision, located: null };
-          const inside = (d) => d >= worldMin && d <= worldMax;
-          if (inside(lat) && inside(lon)) {
-            const x = locateAxis(lon), y = locateAxis(lat);
-            const cell = (offset) => Math.trunc(fr(Math.min(offset, data.maxLocal) / data.cellLength));
-            const id = ((x[0] << 24) | (y[0] << 16) | (cell(x[1]) * 8 + cell(y[1]) + 1)) >>> 0;
-            out.located = { id, x: x[1], y: y[1], z: alt };
-          }
-        }
-        blanks();
-        if (pos < s.length) fail(0, "unexpected text after the coordinates");
-        return out;
+        located = corvane.locate(text);
       } catch (e) {
-        if (!(e instanceof Rejected)) throw e;
-        const error = { part: parts[e.part], reason: e.reason, offset: e.offset };
-        return { error, message: error.part + ": " + error.reason + " (at character " + (error.offset + 1) + ")" };
+        if (!(e instanceof corvane.CorvaneError) || e.degreesOutside === undefined) throw e;
       }
-    };
-  })();
+      return Object.assign(read, { located });
+    } catch (e) {
+      if (!(e instanceof corvane.CorvaneError)) throw e;
+      return { error: { part: e.part, reason: e.detail === undefined ? e.reason : e.detail, offset: e.offset },
+               message: e.reason };
+    }
+  }
 
   // ---- Positions ---------------------------------------------------------------
 
@@ -551,7 +363,11 @@
   }
   map.on("moveend", draw);
 
-  const loaded = unpack().then(() => {
+  const started = corvaneReady.then((api) => { corvane = api; }, (error) => {
+    throw new Error("cannot start the map-text reader: " + error);
+  });
+  const unpacked = unpack().catch((error) => { throw new Error("cannot read the positions: " + error); });
+  const loaded = Promise.all([unpacked, started]).then(() => {
     cluster();
     if (data.extent === "world" || n === 0) {
       map.fitBounds(worldBounds);
@@ -565,7 +381,7 @@
     }
     draw();
   }).catch((error) => {
-    status.textContent = "cannot read the positions: " + error;
+    status.textContent = error.message;
     throw error;
   });
   map.fitBounds(worldBounds);
@@ -629,8 +445,9 @@
       return out;
     }
     const out = [];
+    // The tool wrote every position's text with the library, which reads it back.
     if (read.indoor !== undefined) {
-      for (let i = 0; i < n; ++i) if (points.indoors[i] && readMapText(textOf(i)).indoor === read.indoor) out.push(i);
+      for (let i = 0; i < n; ++i) if (points.indoors[i] && corvane.parseMapText(textOf(i)).indoor === read.indoor) out.push(i);
       return out;
     }
     if (!read.located) return out;
@@ -643,7 +460,7 @@
       if (points.indoors[i]) continue;
       const d = Math.hypot(points.x[i] - x, points.y[i] - y);
       if (d > 2 * band) continue;
-      const r = readMapText(textOf(i));
+      const r = corvane.parseMapText(textOf(i));
       if (r.lat === read.lat && r.lon === read.lon) same.push([r.alt === read.alt ? 0 : 1, d, i]);
       if (d <= band && d < best) { best = d; nearest = i; }
     }
@@ -695,8 +512,8 @@
   document.getElementById("search").addEventListener("submit", (event) => {
     event.preventDefault();
     const query = document.getElementById("search-text").value;
-    if (!order) { status.textContent = "still reading the positions"; return; }
-    search(query);
+    if (!order) status.textContent = "still reading the positions";
+    loaded.then(() => search(query), () => {});
   });
   // For scripting the page (and its tests).
   window.corvanePage = {
