@@ -188,7 +188,7 @@ TEST(FmtFormatter, PadsTheWholeTextLikeAString) {
   }
   EXPECT_EQ(fmt::format("{:.>14?}", corvane::FmtTestPlace{7}),
             fmt::format("{:.>14}", std::string("FmtTestPlace { cell: 7 }")));
-  // Enumeration members are bare names whatever the spec asks, except the
+  // Enumeration members are bare names whatever the format string asks, except the
   // display text of EmoteCategory, which is padded and cut like a string.
   for (const char* spec : {"[{:_<8?}]", "[{:_<8}]", "[{:*>12.2?}]", "[{:.1}]", "[{:^30}]"}) {
     EXPECT_EQ(fmt::format(fmt::runtime(spec), corvane::FmtTestKind::First), "[First]") << spec;
