@@ -6,7 +6,7 @@
 
 #include "corvane/properties/vocabularies.hpp"
 
-namespace corvane::registry {
+namespace corvane::detail::registry {
 
 namespace {
 
@@ -127,4 +127,4 @@ std::span<const Vocabulary> all() {
   return list;
 }
 
-}  // namespace corvane::registry
+}  // namespace corvane::detail::registry

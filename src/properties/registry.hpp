@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace corvane::registry {
+namespace corvane::detail::registry {
 
 /// One member of an enumeration.
 struct EnumMember {
@@ -81,4 +81,9 @@ struct Vocabulary {
 /// lists them.
 std::span<const Vocabulary> all();
 
-}  // namespace corvane::registry
+}  // namespace corvane::detail::registry
+
+namespace corvane {
+// Internal, like everything in detail: the surfaces' short name for it.
+namespace registry = detail::registry;
+}  // namespace corvane
