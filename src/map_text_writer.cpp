@@ -20,8 +20,14 @@ namespace {
 
 // "N, ", "E, " and "Z" besides the three numbers.
 constexpr std::size_t kMapTextLetters = 7;
-// The longest text form (precision 1: the altitude's precision too).
-constexpr std::size_t kMaxTextFormChars = 3 * detail::max_fixed_chars(1) + kMapTextLetters;
+
+// "N, " with the letter given, returning what follows.
+char* write_letter_comma_space(char* out, char letter) noexcept {
+  out[0] = letter;
+  out[1] = ',';
+  out[2] = ' ';
+  return out + 3;
+}
 
 // Bound of the map text's characters other than the 2 * precision digits.
 std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
@@ -30,21 +36,37 @@ std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
 }
 
 // `lat` and `lon` are the display magnitudes; the letters follow the signs of
-// the coordinates themselves.
+// the coordinates themselves. Any precision, through write_fixed.
 char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
                      std::size_t precision) noexcept {
   out = detail::write_fixed(out, lat, precision);
-  *out++ = outdoor.lat >= 0.0f ? 'N' : 'S';
-  *out++ = ',';
-  *out++ = ' ';
+  out = write_letter_comma_space(out, outdoor.lat >= 0.0f ? 'N' : 'S');
   out = detail::write_fixed(out, lon, precision);
-  *out++ = outdoor.lon >= 0.0f ? 'E' : 'W';
-  *out++ = ',';
-  *out++ = ' ';
+  out = write_letter_comma_space(out, outdoor.lon >= 0.0f ? 'E' : 'W');
   out = detail::write_fixed(out, outdoor.alt, 1);
   *out++ = 'Z';
   return out;
 }
+
+// The same text at a precision known at compile time, through the padded
+// writer: `out` needs kFixedPadding bytes of room past the text.
+template <std::size_t Precision>
+char* write_map_text_padded(char* out, const WorldCoordinates::Outdoor& outdoor) noexcept {
+  out = detail::write_fixed_padded<Precision>(out, detail::map_text_magnitude(outdoor.lat, Precision));
+  out = write_letter_comma_space(out, outdoor.lat >= 0.0f ? 'N' : 'S');
+  out = detail::write_fixed_padded<Precision>(out, detail::map_text_magnitude(outdoor.lon, Precision));
+  out = write_letter_comma_space(out, outdoor.lon >= 0.0f ? 'E' : 'W');
+  out = detail::write_fixed_padded<1>(out, outdoor.alt);
+  *out++ = 'Z';
+  return out;
+}
+
+// Most characters of one text written by write_map_text_padded, its padding
+// included.
+template <std::size_t Precision>
+constexpr std::size_t kMaxPaddedMapTextChars =
+    2 * detail::max_fixed_chars(Precision) + detail::max_fixed_chars(1) + kMapTextLetters +
+    detail::kFixedPadding;
 
 constexpr std::size_t kIndoorTextChars = 14;
 
@@ -57,6 +79,13 @@ char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
 }
 
 std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
+  std::string text;
+  const bool fast = detail::with_fast_precision(precision, [&](auto p) {
+    constexpr std::size_t kPrecision = decltype(p)::value;
+    std::array<char, kMaxPaddedMapTextChars<kPrecision>> written;
+    text.assign(written.data(), write_map_text_padded<kPrecision>(written.data(), outdoor));
+  });
+  if (fast) return text;
   const float lat = detail::map_text_magnitude(outdoor.lat, precision);
   const float lon = detail::map_text_magnitude(outdoor.lon, precision);
   const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
@@ -65,7 +94,7 @@ std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size
   }
   // Sized once from the bound (throws std::length_error beyond max_size()),
   // written in place, then cut to the length written.
-  std::string text(head + 2 * precision, '\0');
+  text.resize(head + 2 * precision);
   const char* end = write_map_text(text.data(), outdoor, lat, lon, precision);
   text.resize(static_cast<std::size_t>(end - text.data()));
   return text;
@@ -99,15 +128,12 @@ std::string WorldCoordinates::to_string_with_precision(std::size_t precision) co
 
 // The text form writes from the stack: at precision 1 its length is bounded.
 std::ostream& operator<<(std::ostream& os, const WorldCoordinates& coordinates) {
-  std::array<char, kMaxTextFormChars> text;
+  std::array<char, kMaxPaddedMapTextChars<1>> text;
   const char* end = nullptr;
   if (const auto* in = coordinates.indoor()) {
     end = write_indoor_text(text.data(), in->landblock);
   } else {
-    const auto& outdoor = *coordinates.outdoor();
-    const float lat = detail::map_text_magnitude(outdoor.lat, 1);
-    const float lon = detail::map_text_magnitude(outdoor.lon, 1);
-    end = write_map_text(text.data(), outdoor, lat, lon, 1);
+    end = write_map_text_padded<1>(text.data(), *coordinates.outdoor());
   }
   return detail::write_unpadded(
       os, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
@@ -137,47 +163,80 @@ char* write_coordinates(char* end, const WorldCoordinates& coordinate, std::size
                         detail::map_text_magnitude(outdoor.lon, precision), precision);
 }
 
-// Grows `out` by the bound of the texts of `coordinates` (each followed by
-// `separator` when there is one), writes them, records where each ends when
-// `ends` is given, and cuts `out` to what was written.
+// Appends the texts of `coordinates` (each followed by `separator` when there
+// is one) to `out` and records where each ends when `ends` is given. At the
+// precisions of the padded writer the texts go through a stack buffer, which
+// is appended whenever the next text might not fit; at others `out` grows by
+// the bound of all the texts, so that a text too long for a string is refused
+// before anything is written. On an exception `out` is as it was.
 void append_texts(std::string& out, std::span<const WorldCoordinates> coordinates,
                   std::size_t precision, const char* separator, std::size_t* ends) {
-  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
-  const std::size_t separator_chars = separator != nullptr ? 1 : 0;
-  std::size_t bound = 0;
-  for (const WorldCoordinates& coordinate : coordinates) {
-    const std::size_t item = map_text_bound(coordinate, precision);
-    if (item >= kMax - bound - separator_chars) {
+  const std::size_t start = out.size();
+  try {
+    const bool fast = detail::with_fast_precision(precision, [&](auto p) {
+      constexpr std::size_t kPrecision = decltype(p)::value;
+      constexpr std::size_t kMaxText = kMaxPaddedMapTextChars<kPrecision> + 1;  // the separator
+      std::array<char, 4096> buffer;
+      char* const first = buffer.data();
+      char* const last = first + buffer.size() - kMaxText;
+      char* end = first;
+      std::size_t flushed = out.size();
+      for (std::size_t i = 0; i < coordinates.size(); ++i) {
+        if (end > last) {
+          out.append(first, end);
+          flushed = out.size();
+          end = first;
+        }
+        const WorldCoordinates& coordinate = coordinates[i];
+        if (const auto* in = coordinate.indoor()) {
+          end = write_indoor_text(end, in->landblock);
+        } else {
+          end = write_map_text_padded<kPrecision>(end, *coordinate.outdoor());
+        }
+        if (separator != nullptr) *end++ = *separator;
+        if (ends != nullptr) ends[i] = flushed + static_cast<std::size_t>(end - first);
+      }
+      out.append(first, end);
+    });
+    if (fast) return;
+
+    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+    const std::size_t separator_chars = separator != nullptr ? 1 : 0;
+    std::size_t bound = 0;
+    for (const WorldCoordinates& coordinate : coordinates) {
+      const std::size_t item = map_text_bound(coordinate, precision);
+      if (item >= kMax - bound - separator_chars) {
+        throw std::length_error("corvane::append_map_text: text length");
+      }
+      bound += item + separator_chars;
+    }
+    if (bound > out.max_size() - start) {
       throw std::length_error("corvane::append_map_text: text length");
     }
-    bound += item + separator_chars;
+    out.resize(start + bound);
+    char* const first = out.data();
+    char* end = first + start;
+    for (std::size_t i = 0; i < coordinates.size(); ++i) {
+      end = write_coordinates(end, coordinates[i], precision);
+      if (separator != nullptr) *end++ = *separator;
+      if (ends != nullptr) ends[i] = static_cast<std::size_t>(end - first);
+    }
+    out.resize(static_cast<std::size_t>(end - first));
+  } catch (...) {
+    out.resize(start);
+    throw;
   }
-  const std::size_t start = out.size();
-  if (bound > out.max_size() - start) {
-    throw std::length_error("corvane::append_map_text: text length");
-  }
-  out.resize(start + bound);
-  char* const first = out.data();
-  char* end = first + start;
-  for (std::size_t i = 0; i < coordinates.size(); ++i) {
-    end = write_coordinates(end, coordinates[i], precision);
-    if (separator != nullptr) *end++ = *separator;
-    if (ends != nullptr) ends[i] = static_cast<std::size_t>(end - first);
-  }
-  out.resize(static_cast<std::size_t>(end - first));
 }
 
 }  // namespace
 
-// One pass for a bound of the whole text, so that `out` grows once and a text
-// too long for a string is refused before anything is written.
 void append_map_text(std::string& out, std::span<const WorldCoordinates> coordinates,
                      std::size_t precision, char separator) {
   append_texts(out, coordinates, precision, &separator, nullptr);
 }
 
 // A block of positions at a time: their coordinates computed on whole vectors
-// as to_world_coords does, then written; `out` grows by each block's bound.
+// as to_world_coords does, then written.
 void append_map_text(std::string& out, std::span<const std::uint32_t> ids,
                      std::span<const float> xyz, std::size_t precision,
                      std::span<std::size_t> ends) {

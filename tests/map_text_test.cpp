@@ -306,6 +306,21 @@ std::string write_fixed(float value, std::size_t precision, bool exact_path = fa
   return text;
 }
 
+// The compile-time writer's text, checking that it stays within its bound
+// and padding: every byte beyond them keeps its fill.
+std::string write_fixed_padded(float value, std::size_t precision) {
+  const std::size_t room = corvane::detail::fixed_chars_bound(value, precision) +
+                           corvane::detail::kFixedPadding;
+  std::string text(room + 16, '#');
+  char* end = nullptr;
+  corvane::detail::with_fast_precision(precision, [&](auto p) {
+    end = corvane::detail::write_fixed_padded<decltype(p)::value>(text.data(), value);
+  });
+  EXPECT_EQ(text.substr(room), std::string(16, '#')) << bits(value) << " at " << precision;
+  text.resize(static_cast<std::size_t>(end - text.data()));
+  return text;
+}
+
 WorldCoordinates outdoor_at(float lat, float lon, float alt) {
   return {WorldCoordinates::Outdoor{lat, lon, alt}};
 }
@@ -476,6 +491,9 @@ TEST(FixedText, MatchesPrintfForEveryPrecision) {
       const std::string expected = printf_fixed(v, precision);
       ASSERT_EQ(write_fixed(v, precision), expected) << bits(v) << " at " << precision;
       ASSERT_EQ(write_fixed(v, precision, true), expected) << bits(v) << " at " << precision;
+      if (precision <= corvane::detail::kMaxFastFixedPrecision) {
+        ASSERT_EQ(write_fixed_padded(v, precision), expected) << bits(v) << " at " << precision;
+      }
     }
   }
   for (std::size_t i = 0; i < values.size(); i += 7) {

@@ -76,6 +76,38 @@ constexpr std::size_t decimal_length(std::uint64_t value) noexcept {
   return estimate + (value >= kPowersOf10[estimate] ? 1u : 0u);
 }
 
+/// The eight decimal digits of `value` (below 10^8, zero-padded) as ASCII in
+/// one word, the first digit in the lowest byte: the word is split into
+/// halves, pairs and single digits lane by lane (a multiply and a shift divide
+/// every lane at once), so that no digit waits for the one before it.
+constexpr std::uint64_t eight_digits(std::uint32_t value) noexcept {
+  std::uint64_t lanes = value / 10000u | std::uint64_t{value % 10000u} << 32;
+  // Each 32-bit lane below 10^4: x * 10486 >> 20 is x / 100.
+  const std::uint64_t hundreds = (lanes * 10486u >> 20) & 0x0000007F0000007Fu;
+  lanes = hundreds | (lanes - hundreds * 100u) << 16;
+  // Each 16-bit lane below 100: x * 103 >> 10 is x / 10.
+  const std::uint64_t tens = (lanes * 103u >> 10) & 0x000F000F000F000Fu;
+  lanes = tens | (lanes - tens * 10u) << 8;
+  return lanes + 0x3030303030303030u;
+}
+
+/// The four decimal digits of `value` (below 10^4, zero-padded) as ASCII in
+/// the low half of a word, the first digit in the lowest byte: the two lanes
+/// steps of eight_digits.
+constexpr std::uint64_t four_digits(std::uint32_t value) noexcept {
+  const std::uint32_t hundreds = value * 10486u >> 20;
+  const std::uint32_t pairs = hundreds | (value - hundreds * 100u) << 16;
+  const std::uint32_t tens = (pairs * 103u >> 10) & 0x000F000Fu;
+  return (tens | (pairs - tens * 10u) << 8) + 0x30303030u;
+}
+
+/// Stores the eight bytes of `word` at `out`, its lowest byte first, on any
+/// machine's byte order.
+inline void store_bytes_low_first(char* out, std::uint64_t word) noexcept {
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  std::memcpy(out, &word, sizeof word);
+}
+
 /// Writes every digit of `value` (one for 0) at `out` and returns the end.
 inline char* write_decimal(char* out, std::uint64_t value) noexcept {
   char digits[kMaxUint64Digits];

@@ -13,9 +13,6 @@
 namespace corvane::detail {
 namespace {
 
-// The fast path's m * 10^precision stays below 2^24 * 10^9 < 2^54.
-static_assert(kMaxFastFixedPrecision <= 9);
-
 char* write_non_finite(char* out, float value) noexcept {
   if (std::isnan(value)) {
     std::memcpy(out, "nan", 3);
@@ -40,45 +37,6 @@ Binary binary_of(float value) noexcept {
   const std::uint32_t fraction = bits & 0x7FFFFFu;
   if (biased_exponent == 0) return {(bits >> 31) != 0, fraction, -149};
   return {(bits >> 31) != 0, fraction | 0x800000u, static_cast<int>(biased_exponent) - 150};
-}
-
-// The exact value scaled by 10^precision and rounded to an integer, ties to
-// even, when it fits in 64 bits; precision at most kMaxFastFixedPrecision.
-bool scaled_integer(const Binary& x, std::size_t precision, std::uint64_t& result) noexcept {
-  // Below 2^24 * 10^9 < 2^54, so any left shift up to 10 fits.
-  const std::uint64_t scaled = std::uint64_t{x.mantissa} * kPowersOf10[precision];
-  if (x.exponent >= 0) {
-    if (x.exponent > 10 && (x.exponent >= 64 || (scaled >> (64 - x.exponent)) != 0)) return false;
-    result = scaled << x.exponent;
-    return true;
-  }
-  const int shift = -x.exponent;
-  if (shift > 60) {
-    // scaled < 2^54 < half of 2^shift: rounds to 0, never a tie.
-    result = 0;
-    return true;
-  }
-  const std::uint64_t quotient = scaled >> shift;
-  const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1u);
-  const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-  result = quotient + ((remainder > half || (remainder == half && (quotient & 1u) != 0)) ? 1u : 0u);
-  return true;
-}
-
-// The text of scaled / 10^precision, precision at most kMaxFastFixedPrecision.
-char* write_scaled(char* out, bool negative, std::uint64_t scaled, std::size_t precision) noexcept {
-  if (negative) *out++ = '-';
-  // Right to left in place: the fraction's digits, the point, then the
-  // integer digits, at least one.
-  const std::size_t digits = std::max(decimal_length(scaled), precision + 1);
-  char* const end = out + digits + (precision > 0 ? 1 : 0);
-  char* cursor = end;
-  if (precision > 0) {
-    cursor = write_digits_backward(cursor, scaled, precision);
-    *--cursor = '.';
-  }
-  write_digits_backward(cursor, scaled, digits - precision);
-  return end;
 }
 
 // Integers above 2^64 (floats from 2^64 up), in 32-bit words: 2^24 * 2^104
@@ -217,15 +175,16 @@ char* write_fixed_exact(char* out, float value, std::size_t precision) noexcept 
 }
 
 char* write_fixed(char* out, float value, std::size_t precision) noexcept {
-  if (precision <= kMaxFastFixedPrecision) {
-    const Binary x = binary_of(value);
-    if (x.exponent > 104) return write_non_finite(out, value);
-    std::uint64_t scaled = 0;
-    if (scaled_integer(x, precision, scaled)) {
-      return write_scaled(out, x.negative, scaled, precision);
-    }
+  // The fast writer stores whole words: it writes into a buffer with room for
+  // them, and the text is copied out.
+  char text[max_fixed_chars(kMaxFastFixedPrecision) + kFixedPadding];
+  char* end = nullptr;
+  if (!with_fast_precision(precision, [&](auto p) { end = write_fixed_padded<p>(text, value); })) {
+    return write_fixed_exact(out, value, precision);
   }
-  return write_fixed_exact(out, value, precision);
+  const auto size = static_cast<std::size_t>(end - text);
+  std::memcpy(out, text, size);
+  return out + size;
 }
 
 }  // namespace corvane::detail

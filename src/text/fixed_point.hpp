@@ -3,11 +3,15 @@
 // keeping its sign when it rounds to zero), for any precision.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 #include "corvane/detail/bit_cast.hpp"
+#include "text/decimal_digits.hpp"
 
 namespace corvane::detail {
 
@@ -16,7 +20,7 @@ namespace corvane::detail {
 inline constexpr std::size_t kMaxExactFractionDigits = 149;
 
 /// Largest precision served by the 64-bit fast path (the float scaled by
-/// 10^precision, rounded, and written two digits at a time).
+/// 10^precision and rounded in 64 bits: 2^24 * 10^9 < 2^54).
 inline constexpr std::size_t kMaxFastFixedPrecision = 9;
 
 /// Integer digits of the largest float (3.4e38).
@@ -58,8 +62,97 @@ static_assert(integer_digits_bound(128) == kMaxFloatIntegerDigits);
 char* write_fixed(char* out, float value, std::size_t precision) noexcept;
 
 /// The same text, always by the exact path that write_fixed takes beyond its
-/// 64-bit fast range: the integer part and the binary fraction in a few 32-bit
-/// words, nine fraction digits per multiplication, then one rounding.
+/// fast range: the integer part and the binary fraction in a few 32-bit words,
+/// nine fraction digits per multiplication, then one rounding.
 char* write_fixed_exact(char* out, float value, std::size_t precision) noexcept;
+
+/// Bytes past the end of its text that write_fixed_padded may overwrite: it
+/// stores whole eight-byte words.
+inline constexpr std::size_t kFixedPadding = 8;
+
+/// The text of write_fixed at a precision known at compile time, where `out`
+/// has kFixedPadding bytes of room beyond fixed_chars_bound(). Below 2^23 (the
+/// texts of map coordinates and most others) it is straight-line integer code:
+/// the exact value scaled by 10^Precision and rounded to even in 64 bits, then
+/// the integer and fraction digits each made by one eight_digits(); above, and
+/// for non-finite values, it is write_fixed_exact.
+template <std::size_t Precision>
+[[gnu::always_inline]] inline char* write_fixed_padded(char* out, float value) noexcept {
+  static_assert(Precision <= kMaxFastFixedPrecision);
+  constexpr std::uint32_t kScale = [] {
+    std::uint32_t p = 1;
+    for (std::size_t i = 0; i < Precision; ++i) p *= 10u;
+    return p;
+  }();
+  const std::uint32_t bits = bit_cast<std::uint32_t>(value);
+  const std::uint32_t biased_exponent = (bits >> 23) & 0xFFu;
+  // From 2^23 up floats are integers (or not finite): rare, and exact there.
+  if (biased_exponent >= 150) [[unlikely]] {
+    return write_fixed_exact(out, value, Precision);
+  }
+  // value = mantissa / 2^shift exactly, shift from 1 to 149; beyond 63 the
+  // scaled mantissa (below 2^54) is under half of 2^shift and rounds to 0 as
+  // it does at 63.
+  const std::uint32_t fraction_bits = bits & 0x7FFFFFu;
+  const std::uint64_t mantissa = biased_exponent == 0 ? fraction_bits : fraction_bits | 0x800000u;
+  const std::uint32_t shift = biased_exponent == 0 ? 63u : std::min(150u - biased_exponent, 63u);
+  const std::uint64_t scaled = mantissa * kScale;
+  // Ties to even: a remainder of exactly half carries only into an odd
+  // quotient. The sum stays below 2^54 + 2^62.
+  const std::uint64_t half = std::uint64_t{1} << (shift - 1u);
+  const std::uint64_t rounded = (scaled + (half - 1u) + ((scaled >> shift) & 1u)) >> shift;
+
+  *out = '-';
+  out += bits >> 31;
+  if constexpr (Precision <= 7) {
+    // Below 10^8 (always at precisions 0 and 1, where rounded is at most
+    // 2^23 * 10) all the digits come from one word: the integer digits first,
+    // then the point is placed and the fraction digits stored after it.
+    if (Precision <= 1 || rounded < 100000000u) {
+      // Four digits are cheaper to make and usual (map coordinates at one
+      // digit); under four zeros they are the word eight_digits makes.
+      const std::uint64_t digits =
+          rounded < 10000u ? four_digits(static_cast<std::uint32_t>(rounded)) << 32 | 0x30303030u
+                           : eight_digits(static_cast<std::uint32_t>(rounded));
+      const std::size_t count = std::max(decimal_length(rounded), Precision + 1);
+      store_bytes_low_first(out, digits >> (8 * (8 - count)));
+      out += count - Precision;
+      if constexpr (Precision > 0) {
+        *out++ = '.';
+        store_bytes_low_first(out, digits >> (8 * (8 - Precision)));
+      }
+      return out + Precision;
+    }
+  }
+  // Below 2^23 * 10^Precision + 1: the integer part has at most seven digits.
+  const auto integer = static_cast<std::uint32_t>(rounded / kScale);
+  const auto fraction = static_cast<std::uint32_t>(rounded - std::uint64_t{integer} * kScale);
+  const std::size_t integer_digits = decimal_length(integer);
+  store_bytes_low_first(out, eight_digits(integer) >> (8 * (8 - integer_digits)));
+  out += integer_digits;
+  if constexpr (Precision == 0) {
+    return out;
+  } else {
+    *out++ = '.';
+    if constexpr (Precision <= 8) {
+      store_bytes_low_first(out, eight_digits(fraction) >> (8 * (8 - Precision)));
+    } else {
+      *out = static_cast<char>('0' + fraction / 100000000u);
+      store_bytes_low_first(out + 1, eight_digits(fraction % 100000000u));
+    }
+    return out + Precision;
+  }
+}
+
+/// Calls `write(std::integral_constant<std::size_t, P>{})` for `precision` P
+/// up to kMaxFastFixedPrecision and returns true, or returns false: one
+/// predictable branch picks the compile-time writer for a whole loop.
+template <class Write>
+bool with_fast_precision(std::size_t precision, Write&& write) {
+  const auto call = [&]<std::size_t... P>(std::index_sequence<P...>) {
+    return ((precision == P ? (write(std::integral_constant<std::size_t, P>{}), true) : false) || ...);
+  };
+  return call(std::make_index_sequence<kMaxFastFixedPrecision + 1>{});
+}
 
 }  // namespace corvane::detail
