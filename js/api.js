@@ -49,9 +49,9 @@ function f32Arg(value, what) {
   return value;
 }
 
-function precisionArg(value) {
-  if (!Number.isInteger(value) || value < 0 || value > U32_MAX) {
-    throw new CorvaneError(`precision: expected an integer from 0 to ${U32_MAX}, got ${describe(value)}`);
+function precisionArg(value, max) {
+  if (!Number.isInteger(value) || value < 0 || value > max) {
+    throw new CorvaneError(`precision: expected an integer from 0 to ${max}, got ${describe(value)}`);
   }
   return value;
 }
@@ -85,6 +85,7 @@ function textArg(text) {
 export function bindCorvane(m) {
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
+  const maxPrecision = m._corvane_max_map_text_precision();
 
   // The module's memory may grow during any call: views are taken afresh.
   const u8 = () => m.HEAPU8;
@@ -139,9 +140,6 @@ export function bindCorvane(m) {
   function mapTexts(ids, xyz, precision) {
     const n = ids.length;
     const perText = 2 * precision + TEXT_BYTES_BEYOND_PRECISION;
-    if (perText > CHUNK_BYTES) {
-      throw new CorvaneError(`precision: ${precision} digits give more text than WebAssembly memory holds`);
-    }
     const out = new Array(n);
     inChunks(n, Math.min(CHUNK_POSITIONS, Math.floor(CHUNK_BYTES / perText)), (start, end) => {
       const k = end - start;
@@ -176,7 +174,7 @@ export function bindCorvane(m) {
       }
       const ids = idsArg(args[0]);
       const xyz = xyzArg(args[1], ids.length);
-      return mapTexts(ids, xyz, precisionArg(args[2] === undefined ? 1 : args[2]));
+      return mapTexts(ids, xyz, precisionArg(args[2] === undefined ? 1 : args[2], maxPrecision));
     }
     if (args.length < 4 || args.length > 5) {
       throw new CorvaneError(`mapText: expected (id, x, y, z, precision = 1), got ${args.length} arguments`);
@@ -185,7 +183,7 @@ export function bindCorvane(m) {
     one.xyz[0] = f32Arg(args[1], "x");
     one.xyz[1] = f32Arg(args[2], "y");
     one.xyz[2] = f32Arg(args[3], "z");
-    return mapTexts(one.ids, one.xyz, precisionArg(args[4] === undefined ? 1 : args[4]))[0];
+    return mapTexts(one.ids, one.xyz, precisionArg(args[4] === undefined ? 1 : args[4], maxPrecision))[0];
   }
 
   /** Map coordinates of each position as columns. */

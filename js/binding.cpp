@@ -212,6 +212,11 @@ EMSCRIPTEN_KEEPALIVE void corvane_to_world_coords(const std::uint32_t* ids, cons
                                        std::span(indoor, n), std::span(cell, n)});
 }
 
+/// The largest precision map text is written with, the limit of every surface.
+EMSCRIPTEN_KEEPALIVE std::size_t corvane_max_map_text_precision() {
+  return MAX_MAP_TEXT_PRECISION;
+}
+
 /// The texts end to end; corvane_texts_data/size and corvane_text_ends read them.
 EMSCRIPTEN_KEEPALIVE void corvane_map_text(const std::uint32_t* ids, const float* xyz,
                                            std::size_t n, std::size_t precision) {

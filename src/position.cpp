@@ -26,9 +26,9 @@ float clamp_local(float v) noexcept {
 
 // Truncation of a value known to lie in [0, 8) or be NaN; NaN gives 0 instead
 // of the undefined behaviour of a plain conversion.
-std::uint32_t cell_coordinate(float local) noexcept {
+std::uint8_t cell_coordinate(float local) noexcept {
   const float cell = local / CELL_LENGTH;
-  return std::isnan(cell) ? 0u : static_cast<std::uint32_t>(cell);
+  return std::isnan(cell) ? std::uint8_t{0} : static_cast<std::uint8_t>(cell);
 }
 
 // One axis of the rebucketing: step whole landblocks while the offset lies
@@ -124,9 +124,7 @@ HeadingCase WorldPosition::heading_case(const WorldPosition& other) const noexce
 
 std::optional<std::uint32_t> WorldPosition::derived_outdoor_cell_id() const noexcept {
   if (landblock_id.raw == 0 || is_indoors()) return std::nullopt;
-  const std::uint32_t cell_x = cell_coordinate(clamp_local(coords.x));
-  const std::uint32_t cell_y = cell_coordinate(clamp_local(coords.y));
-  return cell_x * 8u + cell_y + 1u;
+  return outdoor_cell_id({cell_coordinate(clamp_local(coords.x)), cell_coordinate(clamp_local(coords.y))});
 }
 
 WorldPosition WorldPosition::normalize_outdoor_cell() const noexcept {

@@ -31,6 +31,9 @@ constexpr float kPi = 3.14159265358979f;
 using corvane::CELL_LENGTH;
 using corvane::LANDBLOCK_LENGTH;
 using corvane::MAX_LOCAL;
+using corvane::OutdoorCellCoords;
+using corvane::outdoor_cell_coords;
+using corvane::outdoor_cell_id;
 
 // The world's constants, pinned once to the values the stored data and the
 // map text were made with; everything below reads them by name.
@@ -149,6 +152,26 @@ TEST(OutdoorCell, DerivedColumnByColumnFromTheClampedOffset) {
   EXPECT_EQ(at(0x016C0155, 12, 60).derived_outdoor_cell_id(), std::nullopt);
   EXPECT_EQ(at(0, 12, 60).derived_outdoor_cell_id(), std::nullopt);
   EXPECT_EQ(at(0x00000001, 12, 60, kNaN).derived_outdoor_cell_id(), 3u);
+}
+
+TEST(OutdoorCell, ColumnAndRowOfEachCell) {
+  // Every column and row is a cell's, each cell's the one it was made from,
+  // and the centre of cell (x, y) derives that cell.
+  std::vector<bool> seen(65);
+  for (std::uint8_t x = 0; x < 8; ++x) {
+    for (std::uint8_t y = 0; y < 8; ++y) {
+      const std::uint32_t cell = outdoor_cell_id({x, y});
+      ASSERT_TRUE(cell >= 1 && cell <= 64 && !seen[cell]) << cell;
+      seen[cell] = true;
+      EXPECT_EQ(outdoor_cell_coords(cell), (OutdoorCellCoords{x, y}));
+      const float centre_x = CELL_LENGTH * (static_cast<float>(x) + 0.5f);
+      const float centre_y = CELL_LENGTH * (static_cast<float>(y) + 0.5f);
+      EXPECT_EQ(at(0x12340000, centre_x, centre_y).derived_outdoor_cell_id(), cell);
+    }
+  }
+  for (const std::uint32_t other : {0u, 65u, 0x100u, 0xFFFFu, 0xFFFFFFFFu}) {
+    EXPECT_EQ(outdoor_cell_coords(other), std::nullopt) << other;
+  }
 }
 
 TEST(OutdoorCell, NormalizeReplacesOnlyTheCellWord) {

@@ -39,6 +39,27 @@ inline constexpr float LANDBLOCK_LENGTH = 192.0f;
 /// Edge of an outdoor cell in metres: a landblock holds 8 x 8 cells.
 inline constexpr float CELL_LENGTH = 24.0f;
 
+/// The column (x, west to east) and row (y, south to north), each 0 to 7, of
+/// an outdoor cell.
+struct OutdoorCellCoords {
+  std::uint8_t x;
+  std::uint8_t y;
+  friend constexpr bool operator==(const OutdoorCellCoords&, const OutdoorCellCoords&) = default;
+};
+
+/// The outdoor cell number of column `x` and row `y` (each 0 to 7):
+/// x * 8 + y + 1, from 1 to 64.
+[[nodiscard]] constexpr std::uint32_t outdoor_cell_id(OutdoorCellCoords cell) noexcept {
+  return std::uint32_t{cell.x} * 8u + cell.y + 1u;
+}
+
+/// The column and row of outdoor cell `cell` (1 to 64); empty for any other
+/// number (cell 0 and interior cells have none).
+[[nodiscard]] constexpr std::optional<OutdoorCellCoords> outdoor_cell_coords(std::uint32_t cell) noexcept {
+  if (cell < 1 || cell > 64) return std::nullopt;
+  return OutdoorCellCoords{static_cast<std::uint8_t>((cell - 1) / 8), static_cast<std::uint8_t>((cell - 1) % 8)};
+}
+
 /// The largest offset used for cell derivation and for the clamp at the
 /// world's edge: 192 - 7 * 2^-16 = 191.9998931884765625 (bits 0x433FFFF9).
 /// Deliberately neither 192 nor the float just below it.

@@ -46,9 +46,8 @@ std::string cell_text(const WorldPosition& p) {
 std::string derived_text(const WorldPosition& p) {
   const std::optional<std::uint32_t> cell = p.derived_outdoor_cell_id();
   if (!cell) return p.is_indoors() ? "none (indoors)" : "none (id 0: no landblock)";
-  const std::uint32_t index = *cell - 1;
-  return hex32(*cell, 4) + " (cell x " + std::to_string(index / 8) + ", cell y " +
-         std::to_string(index % 8) + ")";
+  const OutdoorCellCoords at = *outdoor_cell_coords(*cell);
+  return hex32(*cell, 4) + " (cell x " + std::to_string(at.x) + ", cell y " + std::to_string(at.y) + ")";
 }
 
 std::variant<Record, Error> transform(std::span<const std::string_view> fields,
