@@ -35,30 +35,39 @@ std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
          detail::fixed_chars_bound(alt, 1) + kMapTextLetters;
 }
 
-// `lat` and `lon` are the display magnitudes; the letters follow the signs of
-// the coordinates themselves. Any precision, through write_fixed.
-char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
-                     std::size_t precision) noexcept {
-  out = detail::write_fixed(out, lat, precision);
+// The map text around its three numbers: `lat` and `lon` are the display
+// magnitudes, written by `degrees`, the altitude by `altitude` at precision
+// 1; the letters follow the signs of the coordinates themselves.
+template <class Degrees, class Altitude>
+char* write_map_text_with(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
+                          Degrees degrees, Altitude altitude) noexcept {
+  out = degrees(out, lat);
   out = write_letter_comma_space(out, outdoor.lat >= 0.0f ? 'N' : 'S');
-  out = detail::write_fixed(out, lon, precision);
+  out = degrees(out, lon);
   out = write_letter_comma_space(out, outdoor.lon >= 0.0f ? 'E' : 'W');
-  out = detail::write_fixed(out, outdoor.alt, 1);
+  out = altitude(out, outdoor.alt);
   *out++ = 'Z';
   return out;
 }
 
-// The same text at a precision known at compile time, through the padded
-// writer: `out` needs kFixedPadding bytes of room past the text.
+// At any precision, through write_fixed.
+char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
+                     std::size_t precision) noexcept {
+  return write_map_text_with(
+      out, outdoor, lat, lon,
+      [precision](char* at, float degrees) { return detail::write_fixed(at, degrees, precision); },
+      [](char* at, float altitude) { return detail::write_fixed(at, altitude, 1); });
+}
+
+// At a precision known at compile time, through the padded writer: `out`
+// needs kFixedPadding bytes of room past the text.
 template <std::size_t Precision>
 char* write_map_text_padded(char* out, const WorldCoordinates::Outdoor& outdoor) noexcept {
-  out = detail::write_fixed_padded<Precision>(out, detail::map_text_magnitude(outdoor.lat, Precision));
-  out = write_letter_comma_space(out, outdoor.lat >= 0.0f ? 'N' : 'S');
-  out = detail::write_fixed_padded<Precision>(out, detail::map_text_magnitude(outdoor.lon, Precision));
-  out = write_letter_comma_space(out, outdoor.lon >= 0.0f ? 'E' : 'W');
-  out = detail::write_fixed_padded<1>(out, outdoor.alt);
-  *out++ = 'Z';
-  return out;
+  return write_map_text_with(
+      out, outdoor, detail::map_text_magnitude(outdoor.lat, Precision),
+      detail::map_text_magnitude(outdoor.lon, Precision),
+      [](char* at, float degrees) { return detail::write_fixed_padded<Precision>(at, degrees); },
+      [](char* at, float altitude) { return detail::write_fixed_padded<1>(at, altitude); });
 }
 
 // Most characters of one text written by write_map_text_padded, its padding

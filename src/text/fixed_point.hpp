@@ -74,8 +74,9 @@ inline constexpr std::size_t kFixedPadding = 8;
 /// has kFixedPadding bytes of room beyond fixed_chars_bound(). Below 2^23 (the
 /// texts of map coordinates and most others) it is straight-line integer code:
 /// the exact value scaled by 10^Precision and rounded to even in 64 bits, then
-/// the integer and fraction digits each made by one eight_digits(); above, and
-/// for non-finite values, it is write_fixed_exact.
+/// its digits made a word at a time (eight_digits, four_digits) and placed
+/// around the point; above, and for non-finite values, it is
+/// write_fixed_exact.
 template <std::size_t Precision>
 [[gnu::always_inline]] inline char* write_fixed_padded(char* out, float value) noexcept {
   static_assert(Precision <= kMaxFastFixedPrecision);
