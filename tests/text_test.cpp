@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstdio>
 #include <limits>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "float_text_reference.hpp"
+#include "text/decimal_digits.hpp"
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 #include "text/stack_text.hpp"
@@ -138,6 +140,26 @@ TEST(ShortestFloat, SameDigitsAsToChars) {
 }
 
 // Against the C library's "%0*llX": every width, both cases, the digit count.
+// The word-at-a-time digit makers against printf: every value of four_digits
+// and its zero-filled upper half, and eight_digits on every value below 10^6
+// and a stride through the rest, each as stored on this machine's byte order.
+TEST(DecimalDigits, WordsMatchPrintf) {
+  const auto stored = [](std::uint64_t word) {
+    char text[8];
+    corvane::detail::store_bytes_low_first(text, word);
+    return std::string(text, 8);
+  };
+  char expected[16];
+  for (std::uint32_t v = 0; v < 10000; ++v) {
+    std::snprintf(expected, sizeof expected, "0000%04u", v);
+    ASSERT_EQ(stored(corvane::detail::four_digits(v) << 32 | 0x30303030u), expected) << v;
+  }
+  for (std::uint32_t v = 0; v < 100000000; v += v < 1000000 ? 1 : 997) {
+    std::snprintf(expected, sizeof expected, "%08u", v);
+    ASSERT_EQ(stored(corvane::detail::eight_digits(v)), expected) << v;
+  }
+}
+
 TEST(Hex, MatchesPrintfAtEveryWidth) {
   std::mt19937_64 rng(11);
   for (int i = 0; i < 20'000; ++i) {
