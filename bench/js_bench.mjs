@@ -76,24 +76,42 @@ async function moduleOnlyNs(ids, xyz) {
   return () => cpuNs(() => m._corvane_map_text(p, p + 4 * n, n, 1), n);
 }
 
+// V8's own cost of the strings mapText returns: the same texts sliced out of
+// one string already made, into a new array, without the module.
+function stringsOnlyNs(texts) {
+  const all = texts.join("");
+  const ends = new Uint32Array(texts.length);
+  for (let i = 0, at = 0; i < texts.length; ++i) ends[i] = at += texts[i].length;
+  return () => cpuNs(() => {
+    const out = new Array(ends.length);
+    for (let i = 0, from = 0; i < ends.length; ++i) {
+      out[i] = all.slice(from, ends[i]);
+      from = ends[i];
+    }
+    return out;
+  }, ends.length);
+}
+
 const loadBefore = loadavg()[0];
 const { mapText, toWorldCoords } = await import(pathToFileURL(resolve(packageDir, "index.js")).href);
 const n = 1_000_000;
 const { ids, xyz } = inputs(n);
-mapText(ids, xyz);  // the module's memory grown once, as a long-lived page's would be
+const stringsOnly = stringsOnlyNs(mapText(ids, xyz));  // also grows the module's memory once, as a long-lived page's would be
 const moduleOnly = await moduleOnlyNs(ids, xyz);
 // Repetitions interleaved with the native ones, so that load from elsewhere
 // falls on both sides alike; the median of each is reported.
-const runs = { mapText: [], toWorldCoords: [], moduleOnly: [], BM_AppendMapTextColumns: [], BM_ToWorldCoordsColumns: [] };
+const runs = { mapText: [], toWorldCoords: [], moduleOnly: [], stringsOnly: [], BM_AppendMapTextColumns: [], BM_ToWorldCoordsColumns: [] };
 for (let r = 0; r < repetitions; ++r) {
   runs.mapText.push(cpuNs(() => mapText(ids, xyz), n));
   runs.toWorldCoords.push(cpuNs(() => toWorldCoords(ids, xyz), n));
   runs.moduleOnly.push(moduleOnly());
+  runs.stringsOnly.push(stringsOnly());
   const native = baselineNs();
   runs.BM_AppendMapTextColumns.push(native.BM_AppendMapTextColumns);
   runs.BM_ToWorldCoordsColumns.push(native.BM_ToWorldCoordsColumns);
 }
-const js = { mapText: median(runs.mapText), toWorldCoords: median(runs.toWorldCoords), moduleOnly: median(runs.moduleOnly) };
+const js = { mapText: median(runs.mapText), toWorldCoords: median(runs.toWorldCoords), moduleOnly: median(runs.moduleOnly),
+  stringsOnly: median(runs.stringsOnly) };
 const cpp = { BM_AppendMapTextColumns: median(runs.BM_AppendMapTextColumns), BM_ToWorldCoordsColumns: median(runs.BM_ToWorldCoordsColumns) };
 const loadAfter = loadavg()[0];
 
@@ -106,6 +124,8 @@ const rows = [
     js.mapText, cpp.BM_AppendMapTextColumns, 3],
   ["The same texts written inside the module, no JavaScript strings made, vs `append_map_text` over columns",
     js.moduleOnly, cpp.BM_AppendMapTextColumns, undefined],
+  ["The same array of strings sliced out of one JavaScript string already made, no module: V8's own cost of the strings",
+    js.stringsOnly, cpp.BM_AppendMapTextColumns, undefined],
   ["`toWorldCoords(ids, xyz)` on 10^6 positions, new typed arrays, vs `to_world_coords` over columns (AVX kernels natively)",
     js.toWorldCoords, cpp.BM_ToWorldCoordsColumns, undefined],
 ];
@@ -114,7 +134,8 @@ const lines = [HEADING, "",
   `${repetitions} repetitions interleaved with the native ones, the package's call under Node (argument checks, copies into and out of ` +
   "the module's memory, JavaScript strings or typed arrays made) against `bench/js_baseline_bench` " +
   "(native x86-64) on the same generated inputs. Rows without a target show where the time goes: " +
-  "the second is the module's own text writing, without the JavaScript strings that the first makes.",
+  "the second is the module's own text writing, without the JavaScript strings that the first makes; " +
+  "the third is what making those strings alone costs, the least an array of strings can.",
   `Node ${process.versions.node}, emscripten 3.1.6; ${new Date().toISOString().slice(0, 16).replace("T", " ")} UTC; ` +
   `load average before ${loadBefore.toFixed(2)}, after ${loadAfter.toFixed(2)}.`, "",
   "| Comparison | JavaScript | C++ | Ratio | Target | Verdict |", "|---|---|---|---|---|---|"];
