@@ -360,7 +360,7 @@ void BM_MapTextSnprintfLoop(benchmark::State& state) {
   corvane_bench::set_items(state, n);
 }
 
-// The floor of the map text: its three numbers alone through the library's
+// The map text's three numbers alone through the library's scalar
 // fixed-point writer at precision 1, into one stack buffer (indoor places
 // write nothing).
 void BM_MapTextNumbersOnly(benchmark::State& state) {

@@ -202,7 +202,7 @@ def _batch_rows():
          "BM_BatchMapText/10000", "BM_MapTextSnprintfLoop/10000", "speedup", 25, "batch_maptext"),
         ("`append_map_text` at precision 1 vs `to_string_with_precision(1)` appended per text",
          "BM_BatchMapText/10000", "BM_MapTextSingleLoop/10000", "speedup", None, "batch_maptext"),
-        ("floor: the three numbers of each text alone through the fixed-point writer, vs `append_map_text`",
+        ("the three numbers of each text alone through the scalar fixed-point writer, vs `append_map_text`",
          "BM_MapTextNumbersOnly/10000", "BM_BatchMapText/10000", "info", None, "batch_maptext"),
         ("batch `multiply` vs glm's `q * p` in a loop", "BM_BatchQuatMultiply/10000",
          "BM_QuatMultiplyGlmLoop/10000", "within", 1.0, "batch_quat"),
@@ -423,11 +423,13 @@ NOTES = {
         "both (see the curves)."),
     "batch_maptext": (
         "`append_map_text` writes the texts into a stack buffer appended to the string a few "
-        "kilobytes at a time, so it saves the allocation of each single-value text. Each number is "
-        "the float's exact value scaled by 10^precision and rounded to even in 64-bit integers, "
-        "its digits made all at once in one word (eight digits, or four where the value is below "
-        "10^4) with no loop and no branch on the digit count. The floor row is those three numbers "
-        "alone through the same writer; the rest is the letters, the separator and the copy."),
+        "kilobytes at a time, so it saves the allocation of each single-value text. With AVX2 the "
+        "numbers of 64 texts at a time are made on vector lanes, four at a time: each float's exact "
+        "value scaled by 10^precision in a double and rounded to even there, its seven digits and "
+        "point made in one 64-bit lane; a plain loop then places each word, its leading zeros "
+        "dropped, between the letters. The scalar row is the three numbers of each text alone "
+        "through the single-value writer (scaled and rounded in 64-bit integers, digits made in one "
+        "word), which the texts cost without the vector words."),
     "batch_quat": (
         "Quaternions are turned from rows into columns by 4 x 4 transposes in each 128-bit lane "
         "(16 quaternions per AVX-512 step), each lane then doing exactly the single-value "

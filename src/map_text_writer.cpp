@@ -8,10 +8,12 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "batch/fixed_words.hpp"
 #include "batch/position_batch.hpp"
 #include "corvane/position.hpp"
 #include "map_text.hpp"
 #include "text/fixed_point.hpp"
+#include "text/fixed_word.hpp"
 #include "text/hex.hpp"
 #include "text/unpadded.hpp"
 
@@ -35,28 +37,28 @@ std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
          detail::fixed_chars_bound(alt, 1) + kMapTextLetters;
 }
 
-// The map text around its three numbers: `lat` and `lon` are the display
-// magnitudes, written by `degrees`, the altitude by `altitude` at precision
-// 1; the letters follow the signs of the coordinates themselves.
-template <class Degrees, class Altitude>
-char* write_map_text_with(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
-                          Degrees degrees, Altitude altitude) noexcept {
-  out = degrees(out, lat);
+// The map text around its three numbers, each written by its callable
+// (`char* (char* at)`); the letters follow the signs of the coordinates.
+template <class Latitude, class Longitude, class Altitude>
+char* write_map_text_with(char* out, const WorldCoordinates::Outdoor& outdoor, Latitude latitude,
+                          Longitude longitude, Altitude altitude) noexcept {
+  out = latitude(out);
   out = write_letter_comma_space(out, outdoor.lat >= 0.0f ? 'N' : 'S');
-  out = degrees(out, lon);
+  out = longitude(out);
   out = write_letter_comma_space(out, outdoor.lon >= 0.0f ? 'E' : 'W');
-  out = altitude(out, outdoor.alt);
+  out = altitude(out);
   *out++ = 'Z';
   return out;
 }
 
-// At any precision, through write_fixed.
+// At any precision, through write_fixed: `lat` and `lon` are the display
+// magnitudes.
 char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
                      std::size_t precision) noexcept {
   return write_map_text_with(
-      out, outdoor, lat, lon,
-      [precision](char* at, float degrees) { return detail::write_fixed(at, degrees, precision); },
-      [](char* at, float altitude) { return detail::write_fixed(at, altitude, 1); });
+      out, outdoor, [&](char* at) { return detail::write_fixed(at, lat, precision); },
+      [&](char* at) { return detail::write_fixed(at, lon, precision); },
+      [&](char* at) { return detail::write_fixed(at, outdoor.alt, 1); });
 }
 
 // At a precision known at compile time, through the padded writer: `out`
@@ -64,10 +66,16 @@ char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float 
 template <std::size_t Precision>
 char* write_map_text_padded(char* out, const WorldCoordinates::Outdoor& outdoor) noexcept {
   return write_map_text_with(
-      out, outdoor, detail::map_text_magnitude(outdoor.lat, Precision),
-      detail::map_text_magnitude(outdoor.lon, Precision),
-      [](char* at, float degrees) { return detail::write_fixed_padded<Precision>(at, degrees); },
-      [](char* at, float altitude) { return detail::write_fixed_padded<1>(at, altitude); });
+      out, outdoor,
+      [&](char* at) {
+        return detail::write_fixed_padded<Precision>(
+            at, detail::map_text_magnitude(outdoor.lat, Precision));
+      },
+      [&](char* at) {
+        return detail::write_fixed_padded<Precision>(
+            at, detail::map_text_magnitude(outdoor.lon, Precision));
+      },
+      [&](char* at) { return detail::write_fixed_padded<1>(at, outdoor.alt); });
 }
 
 // Most characters of one text written by write_map_text_padded, its padding
@@ -79,6 +87,10 @@ constexpr std::size_t kMaxPaddedMapTextChars =
 
 constexpr std::size_t kIndoorTextChars = 14;
 
+// Texts whose numbers are made together, and the fewest worth it.
+constexpr std::size_t kWordBlock = 64;
+constexpr std::size_t kFewTexts = 8;
+
 // "Indoors [01AD]".
 char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
   std::memcpy(out, "Indoors [", 9);
@@ -88,13 +100,17 @@ char* write_indoor_text(char* out, std::uint16_t cell) noexcept {
 }
 
 std::string outdoor_map_text(const WorldCoordinates::Outdoor& outdoor, std::size_t precision) {
+  // At the padded writer's precisions: written on the stack, then the string
+  // made once at its length.
+  std::array<char, kMaxPaddedMapTextChars<detail::kMaxFastFixedPrecision>> written;
+  std::size_t size = 0;
+  if (detail::with_fast_precision(precision, [&](auto p) {
+        const char* end = write_map_text_padded<decltype(p)::value>(written.data(), outdoor);
+        size = static_cast<std::size_t>(end - written.data());
+      })) {
+    return std::string(written.data(), size);
+  }
   std::string text;
-  const bool fast = detail::with_fast_precision(precision, [&](auto p) {
-    constexpr std::size_t kPrecision = decltype(p)::value;
-    std::array<char, kMaxPaddedMapTextChars<kPrecision>> written;
-    text.assign(written.data(), write_map_text_padded<kPrecision>(written.data(), outdoor));
-  });
-  if (fast) return text;
   const float lat = detail::map_text_magnitude(outdoor.lat, precision);
   const float lon = detail::map_text_magnitude(outdoor.lon, precision);
   const std::size_t head = map_text_head_bound(lat, lon, outdoor.alt);
@@ -172,6 +188,78 @@ char* write_coordinates(char* end, const WorldCoordinates& coordinate, std::size
                         detail::map_text_magnitude(outdoor.lon, precision), precision);
 }
 
+// Appends texts 0 to n - 1 (each followed by `separator` when there is one)
+// to `out` through a stack buffer, appended whenever the next text might not
+// fit, and records where each ends when `ends` is given. The texts come in
+// blocks: `prepare(first, count)` runs before each, then `write(at, i)` writes
+// text i (at most kMaxText characters, padding included) and returns its end.
+template <std::size_t kMaxText, class Prepare, class Write>
+void append_through_buffer(std::string& out, std::size_t n, const char* separator,
+                           std::size_t* ends, Prepare prepare, Write write) {
+  std::array<char, 4096> buffer;
+  char* const first = buffer.data();
+  char* const last = first + buffer.size() - (kMaxText + 1);  // the separator
+  char* end = first;
+  std::size_t flushed = out.size();
+  for (std::size_t block = 0; block < n; block += kWordBlock) {
+    const std::size_t count = std::min(kWordBlock, n - block);
+    prepare(block, count);
+    for (std::size_t i = block; i < block + count; ++i) {
+      if (end > last) {
+        out.append(first, end);
+        flushed = out.size();
+        end = first;
+      }
+      end = write(end, i);
+      if (separator != nullptr) *end++ = *separator;
+      if (ends != nullptr) ends[i] = flushed + static_cast<std::size_t>(end - first);
+    }
+  }
+  out.append(first, end);
+}
+
+// The same texts with the digits of a block's numbers made together on vector
+// lanes (the display magnitudes at Precision, the altitudes at 1) and then
+// placed; a number without a word is written by the scalar writer.
+template <std::size_t Precision>
+void append_by_words(std::string& out, std::span<const WorldCoordinates> coordinates,
+                     const char* separator, std::size_t* ends,
+                     detail::FixedWordsKernel degree_words, detail::FixedWordsKernel altitude_words) {
+  std::array<float, 2 * kWordBlock> degrees;  // latitude and longitude of each text
+  std::array<float, kWordBlock> altitudes;
+  std::array<std::uint64_t, 2 * kWordBlock> degree_word;
+  std::array<std::uint64_t, kWordBlock> altitude_word;
+  std::size_t block = 0;
+  append_through_buffer<kMaxPaddedMapTextChars<Precision>>(
+      out, coordinates.size(), separator, ends,
+      [&](std::size_t first, std::size_t count) {
+        block = first;
+        for (std::size_t j = 0; j < count; ++j) {
+          const auto* outdoor = coordinates[first + j].outdoor();
+          degrees[2 * j] = outdoor ? detail::map_text_magnitude(outdoor->lat, Precision) : 0.0f;
+          degrees[2 * j + 1] = outdoor ? detail::map_text_magnitude(outdoor->lon, Precision) : 0.0f;
+          altitudes[j] = outdoor ? outdoor->alt : 0.0f;
+        }
+        degree_words(degrees.data(), degree_word.data(), 2 * count);
+        altitude_words(altitudes.data(), altitude_word.data(), count);
+      },
+      [&](char* end, std::size_t i) {
+        const WorldCoordinates& coordinate = coordinates[i];
+        if (const auto* in = coordinate.indoor()) return write_indoor_text(end, in->landblock);
+        const std::size_t j = i - block;
+        return write_map_text_with(
+            end, *coordinate.outdoor(),
+            [&](char* at) {
+              return detail::write_fixed_word<Precision>(at, degree_word[2 * j], degrees[2 * j]);
+            },
+            [&](char* at) {
+              return detail::write_fixed_word<Precision>(at, degree_word[2 * j + 1],
+                                                         degrees[2 * j + 1]);
+            },
+            [&](char* at) { return detail::write_fixed_word<1>(at, altitude_word[j], altitudes[j]); });
+      });
+}
+
 // Appends the texts of `coordinates` (each followed by `separator` when there
 // is one) to `out` and records where each ends when `ends` is given. At the
 // precisions of the padded writer the texts go through a stack buffer, which
@@ -184,28 +272,26 @@ void append_texts(std::string& out, std::span<const WorldCoordinates> coordinate
   try {
     const bool fast = detail::with_fast_precision(precision, [&](auto p) {
       constexpr std::size_t kPrecision = decltype(p)::value;
-      constexpr std::size_t kMaxText = kMaxPaddedMapTextChars<kPrecision> + 1;  // the separator
-      std::array<char, 4096> buffer;
-      char* const first = buffer.data();
-      char* const last = first + buffer.size() - kMaxText;
-      char* end = first;
-      std::size_t flushed = out.size();
-      for (std::size_t i = 0; i < coordinates.size(); ++i) {
-        if (end > last) {
-          out.append(first, end);
-          flushed = out.size();
-          end = first;
+      // A few texts are written faster one number at a time than through
+      // the vector words, which are made four at a time after a dispatch.
+      if constexpr (kPrecision <= detail::kMaxFixedWordPrecision) {
+        const detail::SimdPath path =
+            coordinates.size() >= kFewTexts ? detail::best_simd_path() : detail::SimdPath::Portable;
+        const detail::FixedWordsKernel degree_words = detail::fixed_words_kernel(path, kPrecision);
+        const detail::FixedWordsKernel altitude_words = detail::fixed_words_kernel(path, 1);
+        if (degree_words != nullptr && altitude_words != nullptr) {
+          append_by_words<kPrecision>(out, coordinates, separator, ends, degree_words,
+                                      altitude_words);
+          return;
         }
-        const WorldCoordinates& coordinate = coordinates[i];
-        if (const auto* in = coordinate.indoor()) {
-          end = write_indoor_text(end, in->landblock);
-        } else {
-          end = write_map_text_padded<kPrecision>(end, *coordinate.outdoor());
-        }
-        if (separator != nullptr) *end++ = *separator;
-        if (ends != nullptr) ends[i] = flushed + static_cast<std::size_t>(end - first);
       }
-      out.append(first, end);
+      append_through_buffer<kMaxPaddedMapTextChars<kPrecision>>(
+          out, coordinates.size(), separator, ends, [](std::size_t, std::size_t) {},
+          [&](char* end, std::size_t i) {
+            const WorldCoordinates& coordinate = coordinates[i];
+            if (const auto* in = coordinate.indoor()) return write_indoor_text(end, in->landblock);
+            return write_map_text_padded<kPrecision>(end, *coordinate.outdoor());
+          });
     });
     if (fast) return;
 

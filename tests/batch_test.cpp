@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "batch/fingerprint_batch.hpp"
+#include "batch/fixed_words.hpp"
 #include "batch/math_batch.hpp"
 #include "batch/position_batch.hpp"
 #include "batch/simd_path.hpp"
@@ -24,6 +25,7 @@
 #include "corvane/bake_fingerprint.hpp"
 #include "corvane/math.hpp"
 #include "corvane/position.hpp"
+#include "fixed_words_check.hpp"
 
 namespace {
 
@@ -370,6 +372,21 @@ TEST(BatchPosition, EveryPathMatchesTheSingleValueOperations) {
 
 // The column forms give, element by element, the single-value operations on
 // the positions the columns describe, on every path and every tail length.
+// The digits of the batch map text: every path's words give the scalar
+// writer's text, at every precision they serve, over patterns spread through
+// all of them (tests/exhaustive/fixed_words_exhaustive.cpp takes every one).
+TEST(BatchMapText, WordsMatchTheScalarWriter) {
+  for (const SimdPath path : supported_paths()) {
+    for (std::size_t precision = 0; precision <= corvane::detail::kMaxFixedWordPrecision; ++precision) {
+      const auto kernel = corvane::detail::fixed_words_kernel(path, precision);
+      if (kernel == nullptr) continue;
+      SCOPED_TRACE(corvane::detail::simd_path_name(path));
+      EXPECT_EQ(corvane_test::fixed_word_mismatches(kernel, precision, 0, 16411, (1ull << 32) / 16411 + 1), 0u)
+          << "precision " << precision;
+    }
+  }
+}
+
 TEST(BatchPosition, ColumnsMatchTheSingleValueOperations) {
   const std::size_t n = 1000;
   const std::vector<WorldPosition> p = varied_positions(n, 3305);

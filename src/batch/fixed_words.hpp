@@ -1,0 +1,21 @@
+// Internal: the fixed-point words (text/fixed_word.hpp) of many floats at
+// once, made on vector lanes; the batch map text places them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "batch/simd_path.hpp"
+
+namespace corvane::detail {
+
+/// Writes the word of each of `n` values at one precision.
+using FixedWordsKernel = void (*)(const float* values, std::uint64_t* words,
+                                  std::size_t n) noexcept;
+
+/// The kernel of `path` for `precision`, or nullptr where that path has none
+/// (the portable and SSE2 paths, precisions above kMaxFixedWordPrecision):
+/// the caller then writes each number by the scalar writer.
+FixedWordsKernel fixed_words_kernel(SimdPath path, std::size_t precision) noexcept;
+
+}  // namespace corvane::detail
