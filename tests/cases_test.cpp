@@ -1,6 +1,7 @@
 // The library against the case tables every surface reads (tests/cases/):
-// number reading and the heading's "same point" decision. The tool's and the
-// Python suites read the same files.
+// number reading and the heading's "same point" decision. The tool's suite
+// reads all of them; the Python, JavaScript and map page suites read those
+// whose rules they expose.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -2,16 +2,18 @@
 and the map page answer too: Python must give the table's answer on every case."""
 
 import json
+import math
 from pathlib import Path
 
 import numpy as np
 import pytest
 
 import corvane
-from corvane import WorldCoordinates, WorldPosition
+from corvane import Guid, WorldCoordinates, WorldPosition
 
-CASES = json.loads((Path(__file__).resolve().parents[2] / "tests" / "cases" / "map_text.json")
-                   .read_text(encoding="utf-8"))["cases"]
+CASES_DIR = Path(__file__).resolve().parents[2] / "tests" / "cases"
+CASES = json.loads((CASES_DIR / "map_text.json").read_text(encoding="utf-8"))["cases"]
+SAME_POINT = json.loads((CASES_DIR / "same_point.json").read_text(encoding="utf-8"))["cases"]
 
 
 def bits(value):
@@ -48,3 +50,23 @@ def test_map_text_reads_and_locates_as_the_table_says(case):
         assert located.landblock_id.raw == int(expected["id"], 16)
         assert [bits(v) for v in located.coords] == [bits(expected[k]) for k in "xyz"]
         assert located.rotation == corvane.Quaternion.identity()
+
+
+def position(text):
+    """'ID X Y Z' as the table writes it. Each offset goes through a double to
+    float32, which is the float nearest the text unless the double falls on a
+    midpoint between two floats: checked, so a new case cannot mislead."""
+    landblock, *offsets = text.split()
+    values = [float(v) for v in offsets]
+    for v in values:
+        nearest = np.float32(v)
+        if math.isfinite(v) and float(nearest) != v:
+            beyond = np.nextafter(nearest, np.float32(math.inf if v > float(nearest) else -math.inf))
+            assert abs(v - float(nearest)) != abs(float(beyond) - v), f"{text}: {v} is a float32 midpoint"
+    return WorldPosition(Guid(int(landblock, 0)), values)
+
+
+@pytest.mark.parametrize("case", SAME_POINT, ids=[f"{c['from']} -> {c['to']}" for c in SAME_POINT])
+def test_heading_between_positions_as_the_table_says(case):
+    heading = position(case["from"]).heading_to(position(case["to"]))
+    assert f"0x{int(bits(heading)):08X}" == case["heading"]
