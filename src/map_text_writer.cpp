@@ -37,28 +37,36 @@ std::size_t map_text_head_bound(float lat, float lon, float alt) noexcept {
          detail::fixed_chars_bound(alt, 1) + kMapTextLetters;
 }
 
-// The map text around its three numbers, each written by its callable
-// (`char* (char* at)`); the letters follow the signs of the coordinates.
-template <class Latitude, class Longitude, class Altitude>
-char* write_map_text_with(char* out, const WorldCoordinates::Outdoor& outdoor, Latitude latitude,
-                          Longitude longitude, Altitude altitude) noexcept {
-  out = latitude(out);
+// The map text around its three numbers: `lat` and `lon` are the display
+// magnitudes, written by `degrees`, the altitude by `altitude`, each as
+// `char* (char* at, float value, std::uint64_t word)` with the number's fixed
+// word where one was made (text/fixed_word.hpp), else 0; the letters follow
+// the signs of the coordinates themselves. One callable serves both degrees,
+// so that its code is there once.
+template <class Degrees, class Altitude>
+char* write_map_text_with(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
+                          const std::array<std::uint64_t, 3>& words, Degrees degrees,
+                          Altitude altitude) noexcept {
+  out = degrees(out, lat, words[0]);
   out = write_letter_comma_space(out, outdoor.lat >= 0.0f ? 'N' : 'S');
-  out = longitude(out);
+  out = degrees(out, lon, words[1]);
   out = write_letter_comma_space(out, outdoor.lon >= 0.0f ? 'E' : 'W');
-  out = altitude(out);
+  out = altitude(out, outdoor.alt, words[2]);
   *out++ = 'Z';
   return out;
 }
 
-// At any precision, through write_fixed: `lat` and `lon` are the display
-// magnitudes.
+constexpr std::array<std::uint64_t, 3> kNoWords{};
+
+// At any precision, through write_fixed.
 char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float lat, float lon,
                      std::size_t precision) noexcept {
   return write_map_text_with(
-      out, outdoor, [&](char* at) { return detail::write_fixed(at, lat, precision); },
-      [&](char* at) { return detail::write_fixed(at, lon, precision); },
-      [&](char* at) { return detail::write_fixed(at, outdoor.alt, 1); });
+      out, outdoor, lat, lon, kNoWords,
+      [precision](char* at, float degrees, std::uint64_t) {
+        return detail::write_fixed(at, degrees, precision);
+      },
+      [](char* at, float altitude, std::uint64_t) { return detail::write_fixed(at, altitude, 1); });
 }
 
 // At a precision known at compile time, through the padded writer: `out`
@@ -66,16 +74,14 @@ char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float 
 template <std::size_t Precision>
 char* write_map_text_padded(char* out, const WorldCoordinates::Outdoor& outdoor) noexcept {
   return write_map_text_with(
-      out, outdoor,
-      [&](char* at) {
-        return detail::write_fixed_padded<Precision>(
-            at, detail::map_text_magnitude(outdoor.lat, Precision));
+      out, outdoor, detail::map_text_magnitude(outdoor.lat, Precision),
+      detail::map_text_magnitude(outdoor.lon, Precision), kNoWords,
+      [](char* at, float degrees, std::uint64_t) {
+        return detail::write_fixed_padded<Precision>(at, degrees);
       },
-      [&](char* at) {
-        return detail::write_fixed_padded<Precision>(
-            at, detail::map_text_magnitude(outdoor.lon, Precision));
-      },
-      [&](char* at) { return detail::write_fixed_padded<1>(at, outdoor.alt); });
+      [](char* at, float altitude, std::uint64_t) {
+        return detail::write_fixed_padded<1>(at, altitude);
+      });
 }
 
 // Most characters of one text written by write_map_text_padded, its padding
@@ -248,15 +254,14 @@ void append_by_words(std::string& out, std::span<const WorldCoordinates> coordin
         if (const auto* in = coordinate.indoor()) return write_indoor_text(end, in->landblock);
         const std::size_t j = i - block;
         return write_map_text_with(
-            end, *coordinate.outdoor(),
-            [&](char* at) {
-              return detail::write_fixed_word<Precision>(at, degree_word[2 * j], degrees[2 * j]);
+            end, *coordinate.outdoor(), degrees[2 * j], degrees[2 * j + 1],
+            {degree_word[2 * j], degree_word[2 * j + 1], altitude_word[j]},
+            [](char* at, float value, std::uint64_t word) {
+              return detail::write_fixed_word<Precision>(at, word, value);
             },
-            [&](char* at) {
-              return detail::write_fixed_word<Precision>(at, degree_word[2 * j + 1],
-                                                         degrees[2 * j + 1]);
-            },
-            [&](char* at) { return detail::write_fixed_word<1>(at, altitude_word[j], altitudes[j]); });
+            [](char* at, float value, std::uint64_t word) {
+              return detail::write_fixed_word<1>(at, word, value);
+            });
       });
 }
 
@@ -274,7 +279,8 @@ void append_texts(std::string& out, std::span<const WorldCoordinates> coordinate
       constexpr std::size_t kPrecision = decltype(p)::value;
       // A few texts are written faster one number at a time than through
       // the vector words, which are made four at a time after a dispatch.
-      if constexpr (kPrecision <= detail::kMaxFixedWordPrecision) {
+      if constexpr (detail::kHasFixedWordsKernels &&
+                    kPrecision <= detail::kMaxFixedWordPrecision) {
         const detail::SimdPath path =
             coordinates.size() >= kFewTexts ? detail::best_simd_path() : detail::SimdPath::Portable;
         const detail::FixedWordsKernel degree_words = detail::fixed_words_kernel(path, kPrecision);

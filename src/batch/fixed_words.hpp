@@ -9,6 +9,10 @@
 
 namespace corvane::detail {
 
+/// Whether any path of this build has the kernels: where none does, callers
+/// leave the word path out of their code altogether.
+inline constexpr bool kHasFixedWordsKernels = CORVANE_X86_64_KERNELS != 0;
+
 /// Writes the word of each of `n` values at one precision.
 using FixedWordsKernel = void (*)(const float* values, std::uint64_t* words,
                                   std::size_t n) noexcept;
