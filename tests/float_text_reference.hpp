@@ -50,40 +50,40 @@ inline std::string to_chars_scientific(float value) {
   return std::string(text, end);
 }
 
-struct Significand {
-  bool negative = false;
-  std::string digits;  // no leading or trailing zeros; empty for zero
-  int exponent = 0;    // of the first digit
-  bool operator==(const Significand&) const = default;
-};
-
-/// Reads "[-]ddd[.ddd][e[+-]dd]".
-inline Significand significand_of(std::string_view text) {
-  Significand s;
-  if (!text.empty() && text.front() == '-') {
-    s.negative = true;
-    text.remove_prefix(1);
+/// The debug form of a finite float built from std::to_chars' shortest
+/// digits, laid out as the library's rules say: exponent form ("2.5e16",
+/// "1e-5") from 1e16 up and for non-zero magnitudes below 1e-4, otherwise
+/// plain with at least one digit after the point ("84.0", "0.0001").
+inline std::string shortest_text_reference(float value) {
+  const std::string scientific = to_chars_scientific(value);  // "-8.41234e+01"
+  std::string text;
+  std::size_t i = 0;
+  if (scientific[0] == '-') {
+    text.push_back('-');
+    i = 1;
   }
-  const std::size_t e = text.find('e');
-  int exponent = 0;
-  if (e != std::string_view::npos) {
-    std::string_view power = text.substr(e + 1);
-    if (!power.empty() && power.front() == '+') power.remove_prefix(1);
-    std::from_chars(power.data(), power.data() + power.size(), exponent);
-    text = text.substr(0, e);
+  const std::size_t e = scientific.find('e');
+  std::string digits;
+  for (std::size_t j = i; j < e; ++j) {
+    if (scientific[j] != '.') digits.push_back(scientific[j]);
   }
-  const std::size_t point = std::min(text.find('.'), text.size());
-  int position = static_cast<int>(point);  // digits before the point
-  for (const char c : text) {
-    if (c == '.') continue;
-    --position;
-    if (c == '0' && s.digits.empty()) continue;
-    if (s.digits.empty()) s.exponent = position + exponent;
-    s.digits += c;
+  const int exponent = std::stoi(scientific.substr(e + 1));
+  const float magnitude = value < 0 ? -value : value;
+  if (magnitude == 0.0f) return text.append("0.0");
+  if (magnitude >= 1e16f || magnitude < 1e-4f) {
+    text.push_back(digits[0]);
+    if (digits.size() > 1) text.append(".").append(digits, 1);
+    return text.append("e").append(std::to_string(exponent));
   }
-  while (!s.digits.empty() && s.digits.back() == '0') s.digits.pop_back();
-  if (s.digits.empty()) s.exponent = 0;
-  return s;
+  if (exponent < 0) {
+    return text.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+  }
+  const auto integer_digits = static_cast<std::size_t>(exponent) + 1;
+  if (digits.size() <= integer_digits) {
+    return text.append(digits).append(integer_digits - digits.size(), '0').append(".0");
+  }
+  return text.append(digits, 0, integer_digits).append(".").append(digits, integer_digits);
 }
+
 
 }  // namespace corvane_test

@@ -1,13 +1,16 @@
-// The shortest digits come from Ryu: Ulf Adams, "Ryū: fast float-to-string
-// conversion", PLDI 2018, section 3 (binary32 parameters). The interval of
-// decimals that read back to the float is scaled by a power of five held in
-// 64 bits, so its bounds and the float itself are known as integers; digits
-// are removed while the bounds still differ, and the last removed digit
-// rounds the result to the nearest, ties to even. The digits are those of
-// every other correct shortest writer.
+// The shortest digits come from Schubfach: Raffaello Giulietti, "The
+// Schubfach way to render doubles" (2020), with its binary32 parameters. The
+// float and the two ends of the interval of decimals that read back to it are
+// scaled by 10^-k (k = floor(q * log10 2) for a float c * 2^q) to four times
+// their value, each rounded to odd by one 64-bit multiplication; then only
+// two candidates can be the answer at each of two lengths, the multiples of
+// 10 around the float and the integers around it, and a few comparisons pick
+// the shortest, nearest the float, ties to even. The digits are those of every
+// other correct shortest writer (std::to_chars gives the same).
 #include "text/shortest_float.hpp"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -18,291 +21,293 @@
 namespace corvane::detail {
 namespace {
 
-// ---- the tables, computed at compile time --------------------------------
+// ---- the table, computed at compile time ---------------------------------
 
-// Enough of a 128-bit unsigned integer for the tables: 5^46 has 107 bits.
-struct Wide {
-  std::uint64_t high = 0;
-  std::uint64_t low = 0;
+// floor(e * log10 2), floor(log10(3/4 * 2^e)) and floor(e * log2 10), exact
+// for the exponents of binary32.
+constexpr int log10_pow2(int e) noexcept {
+  return static_cast<int>((std::int64_t{e} * 661971961083) >> 41);
+}
+constexpr int log10_three_quarters_pow2(int e) noexcept {
+  return static_cast<int>((std::int64_t{e} * 661971961083 - 274743187321) >> 41);
+}
+constexpr int log2_pow10(int e) noexcept {
+  return static_cast<int>((std::int64_t{e} * 913124641741) >> 38);
+}
 
-  constexpr bool operator>=(const Wide& other) const noexcept {
-    return high != other.high ? high > other.high : low >= other.low;
-  }
-  constexpr Wide minus(const Wide& other) const noexcept {
-    return {high - other.high - (low < other.low ? 1u : 0u), low - other.low};
-  }
-  constexpr Wide doubled_plus(std::uint64_t bit) const noexcept {
-    return {(high << 1) | (low >> 63), (low << 1) | bit};
-  }
-  constexpr Wide times5() const noexcept {
-    const Wide four = doubled_plus(0).doubled_plus(0);
-    const std::uint64_t sum = four.low + low;
-    return {four.high + high + (sum < low ? 1u : 0u), sum};
-  }
-  constexpr int bit_length() const noexcept {
-    int n = 0;
-    for (Wide v = *this; v.high != 0 || v.low != 0; ++n) {
-      v = {v.high >> 1, (v.low >> 1) | (v.high << 63)};
+// The float is c * 2^q with q from -149 to 104, so k = floor(q * log10 2)
+// (or the three-quarters form, at the bottom of a binade) runs over these.
+constexpr int kMinK = -45;
+constexpr int kMaxK = 31;
+
+// Unsigned integers of up to 256 bits, enough for 10^45 and for 2^(62 + 104)
+// divided by 10^31, with the few operations the table needs.
+struct Big {
+  std::array<std::uint32_t, 8> words{};
+
+  constexpr void times(std::uint32_t factor) noexcept {
+    std::uint64_t carry = 0;
+    for (std::uint32_t& w : words) {
+      const std::uint64_t product = std::uint64_t{w} * factor + carry;
+      w = static_cast<std::uint32_t>(product);
+      carry = product >> 32;
     }
-    return n;
   }
-  constexpr std::uint64_t shifted_to_bits(int bits) const noexcept {  // the top `bits` bits
-    const int shift = bit_length() - bits;
-    if (shift <= 0) return low << -shift;
-    if (shift >= 64) return high >> (shift - 64);
-    return (low >> shift) | (high << (64 - shift));
+  constexpr void doubled_plus(std::uint32_t bit) noexcept {
+    for (std::uint32_t& w : words) {
+      const std::uint32_t top = w >> 31;
+      w = (w << 1) | bit;
+      bit = top;
+    }
+  }
+  [[nodiscard]] constexpr bool at_least(const Big& other) const noexcept {
+    for (std::size_t i = words.size(); i-- > 0;) {
+      if (words[i] != other.words[i]) return words[i] > other.words[i];
+    }
+    return true;
+  }
+  constexpr void subtract(const Big& other) noexcept {
+    std::uint64_t borrow = 0;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      const std::uint64_t difference = std::uint64_t{words[i]} - other.words[i] - borrow;
+      words[i] = static_cast<std::uint32_t>(difference);
+      borrow = (difference >> 32) & 1u;
+    }
+  }
+  [[nodiscard]] constexpr int bit_length() const noexcept {
+    for (std::size_t i = words.size(); i-- > 0;) {
+      if (words[i] != 0) return static_cast<int>(32 * i) + 32 - std::countl_zero(words[i]);
+    }
+    return 0;
+  }
+  [[nodiscard]] constexpr bool bit(int i) const noexcept {
+    return ((words[static_cast<std::size_t>(i / 32)] >> (i % 32)) & 1u) != 0;
   }
 };
 
-constexpr Wide power_of_5(int e) noexcept {
-  Wide p{0, 1};
-  for (int i = 0; i < e; ++i) p = p.times5();
+constexpr Big power_of_10(int e) noexcept {
+  Big p;
+  p.words[0] = 1;
+  for (int i = 0; i < e; ++i) p.times(10);
   return p;
 }
 
-// Bits of 5^e for e >= 1 (1 for e = 0), exact to e = 3528.
-constexpr int pow5_bits(int e) noexcept {
-  return static_cast<int>((static_cast<std::uint32_t>(e) * 1217359u) >> 19) + 1;
-}
-// floor(e * log10 2) and floor(e * log10 5), exact in the ranges used here.
-constexpr std::uint32_t log10_pow2(int e) noexcept {
-  return (static_cast<std::uint32_t>(e) * 78913u) >> 18;
-}
-constexpr std::uint32_t log10_pow5(int e) noexcept {
-  return (static_cast<std::uint32_t>(e) * 732923u) >> 20;
-}
-
-constexpr int kPow5Bits = 61;     // width of the powers of five
-constexpr int kPow5InvBits = 59;  // width of their inverses
-
-// 5^i, to its top kPow5Bits bits, for the binary exponents below zero.
-constexpr auto kPow5 = [] {
-  std::array<std::uint64_t, 47> table{};
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    table[i] = power_of_5(static_cast<int>(i)).shifted_to_bits(kPow5Bits);
-  }
-  return table;
-}();
-
-// floor(2^(pow5_bits(q) - 1 + kPow5InvBits) / 5^q) + 1, for the binary
-// exponents from zero up, by binary long division.
-constexpr auto kPow5Inv = [] {
-  std::array<std::uint64_t, 31> table{};
-  for (std::size_t q = 0; q < table.size(); ++q) {
-    const Wide divisor = power_of_5(static_cast<int>(q));
-    const int numerator_bit = pow5_bits(static_cast<int>(q)) - 1 + kPow5InvBits;
-    Wide remainder;
-    std::uint64_t quotient = 0;
-    for (int bit = numerator_bit; bit >= 0; --bit) {
-      remainder = remainder.doubled_plus(bit == numerator_bit ? 1u : 0u);
-      quotient <<= 1;
-      if (remainder >= divisor) {
-        remainder = remainder.minus(divisor);
-        quotient |= 1u;
+// g(k) = floor(10^-k * 2^(62 - floor(log2 10^-k))) + 1, in [2^62, 2^63]: the
+// scale by 10^-k to 63 bits, rounded up.
+constexpr auto kScales = [] {
+  std::array<std::uint64_t, kMaxK - kMinK + 1> table{};
+  for (int k = kMinK; k <= kMaxK; ++k) {
+    std::uint64_t g = 0;
+    if (k <= 0) {
+      // 10^-k is an integer: its top 63 bits.
+      const Big p = power_of_10(-k);
+      const int length = p.bit_length();
+      for (int bit = length - 1; bit >= length - 63; --bit) g = (g << 1) | (bit >= 0 && p.bit(bit));
+    } else {
+      // 2^(62 + length of 10^k) / 10^k by binary long division.
+      const Big divisor = power_of_10(k);
+      const int top = 62 + divisor.bit_length();
+      Big remainder;
+      for (int bit = top; bit >= 0; --bit) {
+        remainder.doubled_plus(bit == top ? 1u : 0u);
+        g <<= 1;
+        if (remainder.at_least(divisor)) {
+          remainder.subtract(divisor);
+          g |= 1u;
+        }
       }
     }
-    table[q] = quotient + 1;
+    table[static_cast<std::size_t>(k - kMinK)] = g + 1;
   }
   return table;
 }();
-static_assert(kPow5[0] == std::uint64_t{1} << 60 && kPow5Inv[0] == (std::uint64_t{1} << 59) + 1);
+static_assert(kScales[0 - kMinK] == (std::uint64_t{1} << 62) + 1);
+static_assert(log2_pow10(45) == power_of_10(45).bit_length() - 1);
+static_assert(log2_pow10(-31) == -power_of_10(31).bit_length());
 
 // ---- the digits -----------------------------------------------------------
 
-// (m * factor) >> shift, exact, for a 64-bit factor and shift above 32.
-constexpr std::uint32_t mul_shift(std::uint32_t m, std::uint64_t factor, int shift) noexcept {
-  const std::uint64_t low = std::uint64_t{m} * static_cast<std::uint32_t>(factor);
-  const std::uint64_t high = std::uint64_t{m} * (factor >> 32);
-  return static_cast<std::uint32_t>(((low >> 32) + high) >> (shift - 32));
+// The high 64 bits of a 128-bit product.
+constexpr std::uint64_t multiply_high(std::uint64_t a, std::uint64_t b) noexcept {
+#if defined(__SIZEOF_INT128__)
+  __extension__ using Wide = unsigned __int128;  // a compiler extension; -Wpedantic says so
+  return static_cast<std::uint64_t>((static_cast<Wide>(a) * b) >> 64);
+#else
+  const std::uint64_t a_low = a & 0xFFFFFFFFu, a_high = a >> 32;
+  const std::uint64_t b_low = b & 0xFFFFFFFFu, b_high = b >> 32;
+  const std::uint64_t low_low = a_low * b_low;
+  const std::uint64_t high_low = a_high * b_low;
+  const std::uint64_t low_high = a_low * b_high;
+  const std::uint64_t middle = (low_low >> 32) + (high_low & 0xFFFFFFFFu) + (low_high & 0xFFFFFFFFu);
+  return a_high * b_high + (high_low >> 32) + (low_high >> 32) + (middle >> 32);
+#endif
 }
 
-constexpr bool multiple_of_pow5(std::uint32_t value, std::uint32_t p) noexcept {
-  std::uint32_t count = 0;
-  for (; value % 5 == 0; value /= 5) ++count;
-  return count >= p;
-}
-constexpr bool multiple_of_pow2(std::uint32_t value, std::uint32_t p) noexcept {
-  return (value & ((1u << p) - 1u)) == 0;
+// g * cp / 2^95, rounded to odd: the integer part with its lowest bit set
+// when anything was cut off.
+constexpr std::uint32_t scaled_to_odd(std::uint64_t g, std::uint64_t cp) noexcept {
+  const std::uint64_t product = multiply_high(g, cp);
+  return static_cast<std::uint32_t>((product >> 31) | (((product & 0xFFFFFFFFu) + 0xFFFFFFFFu) >> 32));
 }
 
-// digits * 10^exponent, digits without trailing zeros beyond what rounding
-// leaves.
+// digits * 10^exponent, digits without trailing zeros.
 struct Decimal {
   std::uint32_t digits;
   int exponent;
 };
+
+Decimal without_trailing_zeros(std::uint32_t digits, int exponent) noexcept {
+  while (digits % 100 == 0) {
+    digits /= 100;
+    exponent += 2;
+  }
+  if (digits % 10 == 0) {
+    digits /= 10;
+    ++exponent;
+  }
+  return {digits, exponent};
+}
+
+// The shortest decimal that reads back to c * 2^q (c below 2^24, not 0).
+Decimal shortest_of(int q, std::uint32_t c) noexcept {
+  constexpr std::uint32_t kBinadeBottom = std::uint32_t{1} << 23;
+  constexpr int kMinQ = -149;
+  // Round-to-even reading: the interval's ends belong to it when c is even.
+  const std::uint32_t open = c & 1u;
+  const std::uint64_t cb = std::uint64_t{c} << 2;
+  const std::uint64_t cb_right = cb + 2;
+  std::uint64_t cb_left = cb - 2;
+  int k = 0;
+  if (c != kBinadeBottom || q == kMinQ) {
+    k = log10_pow2(q);
+  } else {
+    // The gap below a power of two is half the one above.
+    cb_left = cb - 1;
+    k = log10_three_quarters_pow2(q);
+  }
+  const int h = q + log2_pow10(-k) + 33;  // so that cb << h stays below 2^60
+  const std::uint64_t g = kScales[static_cast<std::size_t>(k - kMinK)];
+  const std::uint32_t v = scaled_to_odd(g, cb << h);
+  const std::uint32_t left = scaled_to_odd(g, cb_left << h);
+  const std::uint32_t right = scaled_to_odd(g, cb_right << h);
+
+  const std::uint32_t s = v >> 2;
+  if (s >= 10) {
+    // One digit shorter: at most one multiple of 10 lies in the interval.
+    // (Java's writer, which the paper describes, keeps two digits at least
+    // and tries this from 100 only; the shortest text may have one.)
+    const std::uint32_t s10 = s / 10 * 10;
+    const std::uint32_t t10 = s10 + 10;
+    const bool s10_in = left + open <= s10 << 2;
+    const bool t10_in = (t10 << 2) + open <= right;
+    if (s10_in != t10_in) return without_trailing_zeros(s10_in ? s10 : t10, k);
+  }
+  const std::uint32_t t = s + 1;
+  const bool s_in = left + open <= s << 2;
+  const bool t_in = (t << 2) + open <= right;
+  if (s_in != t_in) return without_trailing_zeros(s_in ? s : t, k);
+  // Both: the nearer, ties to even.
+  const auto against_middle = static_cast<std::int64_t>(v) - 2 * (std::int64_t{s} + t);
+  return without_trailing_zeros(against_middle < 0 || (against_middle == 0 && (s & 1u) == 0) ? s : t,
+                                k);
+}
 
 // The shortest decimal that reads back to the positive finite float `bits`,
 // nearest the float's value among those, ties to an even last digit.
 Decimal shortest_decimal(std::uint32_t bits) noexcept {
   const std::uint32_t fraction = bits & 0x7FFFFFu;
   const std::uint32_t biased_exponent = bits >> 23;
-  // The float is m2 * 2^e2 / 4: two more bits hold the interval's bounds.
-  const int e2 = (biased_exponent == 0 ? 1 : static_cast<int>(biased_exponent)) - 127 - 23 - 2;
-  const std::uint32_t m2 = biased_exponent == 0 ? fraction : fraction | 0x800000u;
-  // Round-to-even reading: the bounds belong to the interval when m2 is even.
-  const bool bounds_included = (m2 & 1u) == 0;
-
-  const std::uint32_t mv = 4 * m2;
-  const std::uint32_t mp = 4 * m2 + 2;
-  // The gap below a power of two is half the one above.
-  const std::uint32_t mm_shift = (fraction != 0 || biased_exponent <= 1) ? 1u : 0u;
-  const std::uint32_t mm = 4 * m2 - 1 - mm_shift;
-
-  std::uint32_t vr = 0;
-  std::uint32_t vp = 0;
-  std::uint32_t vm = 0;
-  int e10 = 0;
-  bool vm_trailing_zeros = false;
-  bool vr_trailing_zeros = false;
-  std::uint32_t last_removed = 0;
-  if (e2 >= 0) {
-    const std::uint32_t q = log10_pow2(e2);
-    e10 = static_cast<int>(q);
-    const int k = kPow5InvBits + pow5_bits(static_cast<int>(q)) - 1;
-    const int i = -e2 + static_cast<int>(q) + k;
-    vr = mul_shift(mv, kPow5Inv[q], i);
-    vp = mul_shift(mp, kPow5Inv[q], i);
-    vm = mul_shift(mm, kPow5Inv[q], i);
-    if (q != 0 && (vp - 1) / 10 <= vm / 10) {
-      // No digit will be removed below: the last of the q already removed
-      // decides the rounding.
-      const int l = kPow5InvBits + pow5_bits(static_cast<int>(q) - 1) - 1;
-      last_removed = mul_shift(mv, kPow5Inv[q - 1], -e2 + static_cast<int>(q) - 1 + l) % 10;
-    }
-    if (q <= 9) {
-      // Of mv, mp and mm at most one is a multiple of 5.
-      if (mv % 5 == 0) {
-        vr_trailing_zeros = multiple_of_pow5(mv, q);
-      } else if (bounds_included) {
-        vm_trailing_zeros = multiple_of_pow5(mm, q);
-      } else if (multiple_of_pow5(mp, q)) {
-        --vp;
-      }
-    }
-  } else {
-    const std::uint32_t q = log10_pow5(-e2);
-    e10 = static_cast<int>(q) + e2;
-    const int i = -e2 - static_cast<int>(q);
-    const int k = pow5_bits(i) - kPow5Bits;
-    int j = static_cast<int>(q) - k;
-    const auto index = static_cast<std::size_t>(i);
-    vr = mul_shift(mv, kPow5[index], j);
-    vp = mul_shift(mp, kPow5[index], j);
-    vm = mul_shift(mm, kPow5[index], j);
-    if (q != 0 && (vp - 1) / 10 <= vm / 10) {
-      j = static_cast<int>(q) - 1 - (pow5_bits(i + 1) - kPow5Bits);
-      last_removed = mul_shift(mv, kPow5[index + 1], j) % 10;
-    }
-    if (q <= 1) {
-      // mv has at least q trailing zero bits, so vr has q trailing zeros.
-      vr_trailing_zeros = true;
-      if (bounds_included) {
-        vm_trailing_zeros = mm_shift == 1;
-      } else {
-        --vp;
-      }
-    } else if (q < 31) {
-      vr_trailing_zeros = multiple_of_pow2(mv, q - 1);
-    }
+  if (biased_exponent == 0) return shortest_of(-149, fraction);
+  const std::uint32_t c = fraction | 0x800000u;
+  const int shift = 150 - static_cast<int>(biased_exponent);
+  // Integers below 2^24 are their own shortest digits.
+  if (shift > 0 && shift < 24 && (c & ((1u << shift) - 1u)) == 0) {
+    return without_trailing_zeros(c >> shift, 0);
   }
-
-  int removed = 0;
-  std::uint32_t digits = 0;
-  if (vm_trailing_zeros || vr_trailing_zeros) {
-    // The rare exact cases: track whether the removed digits are all zero.
-    while (vp / 10 > vm / 10) {
-      vm_trailing_zeros &= vm % 10 == 0;
-      vr_trailing_zeros &= last_removed == 0;
-      last_removed = vr % 10;
-      vr /= 10;
-      vp /= 10;
-      vm /= 10;
-      ++removed;
-    }
-    if (vm_trailing_zeros) {
-      // The lower bound itself is a shorter candidate.
-      while (vm != 0 && vm % 10 == 0) {
-        vr_trailing_zeros &= last_removed == 0;
-        last_removed = vr % 10;
-        vr /= 10;
-        vp /= 10;
-        vm /= 10;
-        ++removed;
-      }
-    }
-    if (vr_trailing_zeros && last_removed == 5 && vr % 2 == 0) last_removed = 4;  // a tie: even
-    const bool below_allowed = bounds_included && vm_trailing_zeros;
-    digits = vr + ((vr == vm && !below_allowed) || last_removed >= 5 ? 1u : 0u);
-  } else {
-    while (vp / 10 > vm / 10) {
-      last_removed = vr % 10;
-      vr /= 10;
-      vp /= 10;
-      vm /= 10;
-      ++removed;
-    }
-    digits = vr + (vr == vm || last_removed >= 5 ? 1u : 0u);
-  }
-  return {digits, e10 + removed};
+  return shortest_of(-shift, c);
 }
 
 }  // namespace
 
 char* write_shortest_float(char* out, float value) noexcept {
-  if (std::isnan(value)) {
-    std::memcpy(out, "NaN", 3);
-    return out + 3;
-  }
-  if (std::signbit(value)) *out++ = '-';
-  const float magnitude = std::fabs(value);
-  if (std::isinf(magnitude)) {
-    std::memcpy(out, "inf", 3);
-    return out + 3;
-  }
-  if (magnitude == 0.0f) {
-    std::memcpy(out, "0.0", 3);
-    return out + 3;
-  }
-
-  // The shortest digits d1 d2 ... dn, worth d1.d2...dn * 10^exponent.
-  const Decimal decimal = shortest_decimal(bit_cast<std::uint32_t>(magnitude));
-  char digits[16];
-  char* const digits_end = digits + sizeof digits;
-  const char* const digits_start = write_all_digits_backward(digits_end, decimal.digits);
-  const int digit_count = static_cast<int>(digits_end - digits_start);
-  const int exponent = decimal.exponent + digit_count - 1;
-
-  if (magnitude >= 1e16f || magnitude < 1e-4f) {
-    *out++ = digits_start[0];
-    if (digit_count > 1) {
-      *out++ = '.';
-      std::memcpy(out, digits_start + 1, static_cast<std::size_t>(digit_count - 1));
-      out += digit_count - 1;
+  const std::uint32_t bits = bit_cast<std::uint32_t>(value);
+  const std::uint32_t magnitude = bits & 0x7FFFFFFFu;
+  if (magnitude - 1u >= 0x7F7FFFFFu) [[unlikely]] {
+    // 0, infinities and NaNs.
+    if (magnitude > 0x7F800000u) {
+      std::memcpy(out, "NaN", 3);
+      return out + 3;
     }
+    *out = '-';
+    out += bits >> 31;
+    std::memcpy(out, magnitude == 0 ? "0.0" : "inf", 3);
+    return out + 3;
+  }
+  *out = '-';
+  out += bits >> 31;
+
+  // The shortest digits d1 d2 ... dn, worth d1.d2...dn * 10^exponent, as
+  // sixteen characters in two words, first character lowest, zeros after
+  // the digits: the placements below store whole words and keep what they
+  // need (`out` has room for kMaxShortestFloatChars).
+  const Decimal decimal = shortest_decimal(magnitude);
+  const auto count = static_cast<int>(decimal_length(decimal.digits));  // 1 to 9
+  constexpr std::uint64_t kZeros = 0x3030303030303030u;
+  std::uint64_t low = 0;
+  std::uint64_t high = kZeros;
+  if (count == 9) {
+    const std::uint64_t rest = eight_digits(decimal.digits % 100000000u);
+    low = ('0' + decimal.digits / 100000000u) | rest << 8;
+    high = (kZeros << 8) | rest >> 56;
+  } else {
+    // Shifted down past the leading zeros, zeros shifted in above.
+    const int drop = 8 * (8 - count);
+    low = eight_digits(decimal.digits) >> drop | (drop == 0 ? 0 : kZeros << (64 - drop));
+  }
+  // The eight characters from character i (1 to 8).
+  const auto from = [&](int i) { return i == 8 ? high : low >> (8 * i) | high << (64 - 8 * i); };
+  const int exponent = decimal.exponent + count - 1;
+
+  // Exponent form from 1e16 up and below 1e-4: the shortest digits are on
+  // the same side of each as the float, which each power reads back to.
+  if (exponent >= 16 || exponent < -4) {
+    *out = static_cast<char>(low);
+    int length = 1;
+    if (count > 1) {
+      out[1] = '.';
+      store_bytes_low_first(out + 2, from(1));
+      length = count + 1;
+    }
+    out += length;
     *out++ = 'e';
     if (exponent < 0) *out++ = '-';
-    return write_decimal(out, static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent));
+    const int power = exponent < 0 ? -exponent : exponent;  // at most 45
+    if (power >= 10) {
+      std::memcpy(out, kDigitPairs.data() + 2 * power, 2);
+      return out + 2;
+    }
+    *out = static_cast<char>('0' + power);
+    return out + 1;
   }
-
   if (exponent < 0) {
-    // 0.000ddd: at most three zeros after the point, since magnitude >= 1e-4.
-    *out++ = '0';
-    *out++ = '.';
-    for (int i = -1; i > exponent; --i) *out++ = '0';
-    std::memcpy(out, digits_start, static_cast<std::size_t>(digit_count));
-    return out + digit_count;
+    // 0.000ddd: at most three zeros after the point.
+    std::memcpy(out, "0.000000", 8);
+    const int zeros = -exponent - 1;
+    store_bytes_low_first(out + 2 + zeros, low);
+    store_bytes_low_first(out + 10 + zeros, high);
+    return out + 2 + zeros + count;
   }
-  const int integer_digits = exponent + 1;
-  for (int i = 0; i < integer_digits; ++i) *out++ = i < digit_count ? digits_start[i] : '0';
-  *out++ = '.';
-  if (digit_count > integer_digits) {
-    std::memcpy(out, digits_start + integer_digits,
-                static_cast<std::size_t>(digit_count - integer_digits));
-    return out + (digit_count - integer_digits);
+  const int integer_digits = exponent + 1;  // 1 to 16
+  store_bytes_low_first(out, low);
+  store_bytes_low_first(out + 8, high);
+  if (count > integer_digits) {
+    out[integer_digits] = '.';
+    store_bytes_low_first(out + integer_digits + 1, from(integer_digits));
+    return out + count + 1;
   }
-  *out++ = '0';
-  return out;
+  out[integer_digits] = '.';
+  out[integer_digits + 1] = '0';
+  return out + integer_digits + 2;
 }
 
 }  // namespace corvane::detail

@@ -1,7 +1,8 @@
 // Every one of the 2^32 float patterns through the shortest writer against
-// std::to_chars' scientific form: the same sign, digits and exponent, and
-// "NaN", "inf", "-inf" for the rest. Split across threads (the argument,
-// default every core). Run with: ctest -L exhaustive -R shortest
+// std::to_chars' scientific form: its sign, digits and exponent laid out as
+// the debug form does, character for character, and "NaN", "inf", "-inf" for
+// the rest. Split across threads (the argument, default every core).
+// Run with: ctest -L exhaustive -R shortest
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -40,13 +41,12 @@ int main(int argc, char** argv) {
         } else if (std::isinf(value)) {
           same = ours == (value < 0 ? "-inf" : "inf");
         } else {
-          same = corvane_test::significand_of(ours) ==
-                 corvane_test::significand_of(corvane_test::to_chars_scientific(value));
+          same = ours == corvane_test::shortest_text_reference(value);
         }
         if (!same && mismatches.fetch_add(1) < 10) {
           const std::lock_guard<std::mutex> lock(print);
           std::printf("mismatch for %08X: %s vs %s\n", bits, ours.c_str(),
-                      corvane_test::to_chars_scientific(value).c_str());
+                      corvane_test::shortest_text_reference(value).c_str());
         }
       }
     }
