@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "corvane/detail/bit_cast.hpp"
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 
@@ -105,20 +106,36 @@ void write_table(std::ostream& out, Format format, const std::vector<std::string
 void FieldList::clear() noexcept {
   entries_.clear();
   buffer_.clear();
+  numbers_.clear();
+  values_size_ = 0;
 }
 
 void FieldList::add(std::size_t column, Kind kind, std::string_view value) {
   entries_.push_back(Entry{column, kind, buffer_.size(), value.size()});
   buffer_.append(value);
+  values_size_ += value.size();
 }
 
 void FieldList::number(std::size_t column, float value) {
   if (!std::isfinite(value)) return null(column);
+  // A record often repeats a number (an altitude is the height it came from).
+  const auto bits = detail::bit_cast<std::uint32_t>(value);
+  for (const auto& [seen, entry] : numbers_) {
+    if (seen == bits) {
+      Entry repeat = entries_[entry];
+      repeat.column = column;
+      entries_.push_back(repeat);
+      values_size_ += repeat.size;
+      return;
+    }
+  }
+  numbers_.emplace_back(bits, entries_.size());
   const std::size_t begin = buffer_.size();
   buffer_.resize(begin + detail::kMaxShortestFloatChars);
   char* end = detail::write_shortest_float(buffer_.data() + begin, value);
   buffer_.resize(static_cast<std::size_t>(end - buffer_.data()));
   entries_.push_back(Entry{column, Kind::Number, begin, buffer_.size() - begin});
+  values_size_ += buffer_.size() - begin;
 }
 
 void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -48,7 +49,7 @@ class FieldList {
 
   void clear() noexcept;
   /// The float's shortest text; null when it is not finite (JSON has no NaN
-  /// or infinity).
+  /// or infinity). A float already in the record shares its text.
   void number(std::size_t column, float value);
   void unsigned_number(std::size_t column, std::uint64_t value);
   void text(std::size_t column, std::string_view value);
@@ -58,8 +59,8 @@ class FieldList {
   void null(std::size_t column);
 
   [[nodiscard]] const std::vector<Entry>& entries() const noexcept { return entries_; }
-  /// Bytes of all values together.
-  [[nodiscard]] std::size_t text_size() const noexcept { return buffer_.size(); }
+  /// Bytes of all values together, a shared text counted at each use.
+  [[nodiscard]] std::size_t text_size() const noexcept { return values_size_; }
   [[nodiscard]] std::string_view value(const Entry& e) const noexcept {
     return std::string_view(buffer_).substr(e.begin, e.size);
   }
@@ -71,6 +72,9 @@ class FieldList {
 
   std::vector<Entry> entries_;
   std::string buffer_;
+  // The record's numbers so far: their bits, and their entries.
+  std::vector<std::pair<std::uint32_t, std::size_t>> numbers_;
+  std::size_t values_size_ = 0;
 };
 
 /// A record made by a flat processor: its text and its fields, both reused
