@@ -423,13 +423,13 @@ NOTES = {
         "both (see the curves)."),
     "batch_maptext": (
         "`append_map_text` writes the texts into a stack buffer appended to the string a few "
-        "kilobytes at a time, so it saves the allocation of each single-value text. With AVX2 the "
-        "numbers of 64 texts at a time are made on vector lanes, four at a time: each float's exact "
-        "value scaled by 10^precision in a double and rounded to even there, its seven digits and "
-        "point made in one 64-bit lane; a plain loop then places each word, its leading zeros "
-        "dropped, between the letters. The scalar row is the three numbers of each text alone "
-        "through the single-value writer (scaled and rounded in 64-bit integers, digits made in one "
-        "word), which the texts cost without the vector words."),
+        "kilobytes at a time, so it saves the allocation of each single-value text. The numbers of "
+        "64 texts at a time are made on vector lanes, four at a time with AVX2 (two with SSE2): "
+        "each float's exact value scaled by 10^precision in a double and rounded to even there, "
+        "its seven digits and point made in one 64-bit lane; a plain loop then places each word, "
+        "its leading zeros dropped, between the letters. The scalar row is the three numbers of "
+        "each text alone through the single-value writer (scaled and rounded in 64-bit integers, "
+        "digits made in one word), which the texts cost without the vector words."),
     "batch_quat": (
         "Quaternions are turned from rows into columns by 4 x 4 transposes in each 128-bit lane "
         "(16 quaternions per AVX-512 step), each lane then doing exactly the single-value "

@@ -84,6 +84,15 @@ char* write_map_text_padded(char* out, const WorldCoordinates::Outdoor& outdoor)
       });
 }
 
+// Places a number's fixed word, or writes it by the padded writer where it
+// has none: a callable of write_map_text_with.
+template <std::size_t Precision>
+struct PlaceWord {
+  char* operator()(char* at, float value, std::uint64_t word) const noexcept {
+    return detail::write_fixed_word<Precision>(at, word, value);
+  }
+};
+
 // Most characters of one text written by write_map_text_padded, its padding
 // included.
 template <std::size_t Precision>
@@ -255,13 +264,8 @@ void append_by_words(std::string& out, std::span<const WorldCoordinates> coordin
         const std::size_t j = i - block;
         return write_map_text_with(
             end, *coordinate.outdoor(), degrees[2 * j], degrees[2 * j + 1],
-            {degree_word[2 * j], degree_word[2 * j + 1], altitude_word[j]},
-            [](char* at, float value, std::uint64_t word) {
-              return detail::write_fixed_word<Precision>(at, word, value);
-            },
-            [](char* at, float value, std::uint64_t word) {
-              return detail::write_fixed_word<1>(at, word, value);
-            });
+            {degree_word[2 * j], degree_word[2 * j + 1], altitude_word[j]}, PlaceWord<Precision>{},
+            PlaceWord<1>{});
       });
 }
 
@@ -277,10 +281,11 @@ void append_texts(std::string& out, std::span<const WorldCoordinates> coordinate
   try {
     const bool fast = detail::with_fast_precision(precision, [&](auto p) {
       constexpr std::size_t kPrecision = decltype(p)::value;
-      // A few texts are written faster one number at a time than through
-      // the vector words, which are made four at a time after a dispatch.
       if constexpr (detail::kHasFixedWordsKernels &&
                     kPrecision <= detail::kMaxFixedWordPrecision) {
+        // A few texts are written faster one number at a time than through
+        // the vector words, which are made a vector at a time after a
+        // dispatch and read back from memory.
         const detail::SimdPath path =
             coordinates.size() >= kFewTexts ? detail::best_simd_path() : detail::SimdPath::Portable;
         const detail::FixedWordsKernel degree_words = detail::fixed_words_kernel(path, kPrecision);

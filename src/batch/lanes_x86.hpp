@@ -3,11 +3,12 @@
 // an integer vector `I`, and the operations the kernels use (add, sub, mul,
 // div, sqrt, set1, loadu, storeu, select_positive, canonical_nan, transpose4,
 // gather, load_ids, landblock_x/y, load_position_rows, and integer, mask and
-// double-lane operations). A kernel file
+// double-lane operations, and the 64-bit lanes of the fixed words). A kernel file
 // includes its lanes .inc once per namespace, inside that set's target region
 // (CORVANE_TARGET_BEGIN/END), so the rest of the library keeps the baseline
 // instruction set. Portable code uses the same kernels over scalar_lanes.hpp.
-// The .inc files: position_lanes.inc, fingerprint_lanes.inc, quaternion_lanes.inc.
+// The .inc files: position_lanes.inc, fingerprint_lanes.inc, quaternion_lanes.inc,
+// fixed_words_lanes.inc (SSE2 and AVX2 only: AVX-512 processors run AVX2's).
 #pragma once
 
 #include "batch/simd_path.hpp"
@@ -127,6 +128,52 @@ inline V narrow(D low, D high) noexcept {
   return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
 }
 
+// Fixed words (fixed_words_lanes.inc): kWordLanes floats' bits in the low
+// 32-bit lanes of `F`, their doubles in `D`, and 64-bit integer lanes `W`.
+constexpr std::size_t kWordLanes = 2;
+using F = __m128i;
+using W = __m128i;
+inline F load_word_floats(const float* p) noexcept {
+  return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+inline F set1_f(std::uint32_t v) noexcept { return _mm_set1_epi32(static_cast<int>(v)); }
+inline F and_f(F a, F b) noexcept { return _mm_and_si128(a, b); }
+inline F less_f(F a, F b) noexcept { return _mm_cmplt_epi32(a, b); }  // signed
+inline D doubles_of(F bits) noexcept { return _mm_cvtps_pd(_mm_castsi128_ps(bits)); }
+inline D min_d(D a, D b) noexcept { return _mm_min_pd(a, b); }
+// To the nearest integer, ties to even, for 0 <= x < 2^52: the sum with 2^52
+// keeps no bits below the units (in the default rounding mode).
+inline D round_even_d(D x) noexcept {
+  const D two_52 = _mm_set1_pd(4503599627370496.0);
+  return _mm_sub_pd(_mm_add_pd(x, two_52), two_52);
+}
+inline W less_d(D a, D b) noexcept { return _mm_castpd_si128(_mm_cmplt_pd(a, b)); }
+// Integers below 2^31 held in doubles, into 64-bit lanes.
+inline W words_of(D integers) noexcept {
+  return _mm_unpacklo_epi32(_mm_cvtpd_epi32(integers), _mm_setzero_si128());
+}
+inline W widen_mask(F mask) noexcept { return _mm_unpacklo_epi32(mask, mask); }
+inline void store_words(std::uint64_t* p, W v) noexcept {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+inline W set1_w(std::uint64_t v) noexcept { return _mm_set1_epi64x(static_cast<long long>(v)); }
+inline W set1_w16(std::uint16_t v) noexcept { return _mm_set1_epi16(static_cast<short>(v)); }
+inline W set1_w8(char v) noexcept { return _mm_set1_epi8(v); }
+inline W and_w(W a, W b) noexcept { return _mm_and_si128(a, b); }
+inline W andnot_w(W a, W b) noexcept { return _mm_andnot_si128(a, b); }
+inline W or_w(W a, W b) noexcept { return _mm_or_si128(a, b); }
+inline W sub_w64(W a, W b) noexcept { return _mm_sub_epi64(a, b); }
+inline W sub_w16(W a, W b) noexcept { return _mm_sub_epi16(a, b); }
+inline W add_w8(W a, W b) noexcept { return _mm_add_epi8(a, b); }
+inline W mul_w32(W a, W b) noexcept { return _mm_mul_epu32(a, b); }  // low halves, full products
+inline W mulhi_w16(W a, W b) noexcept { return _mm_mulhi_epu16(a, b); }
+inline W mullo_w16(W a, W b) noexcept { return _mm_mullo_epi16(a, b); }
+template <int N> inline W shr_w64(W a) noexcept { return _mm_srli_epi64(a, N); }
+template <int N> inline W shl_w64(W a) noexcept { return _mm_slli_epi64(a, N); }
+template <int N> inline W shl_w32(W a) noexcept { return _mm_slli_epi32(a, N); }
+template <int N> inline W shr_w16(W a) noexcept { return _mm_srli_epi16(a, N); }
+template <int N> inline W shl_w16(W a) noexcept { return _mm_slli_epi16(a, N); }
+
 }  // namespace sse2
 
 // ---- AVX2 --------------------------------------------------------------------
@@ -218,6 +265,47 @@ inline D widen_high(V v) noexcept { return _mm256_cvtps_pd(_mm256_extractf128_ps
 inline V narrow(D low, D high) noexcept {
   return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(low)), _mm256_cvtpd_ps(high), 1);
 }
+
+// Fixed words (fixed_words_lanes.inc), as for SSE2 with four lanes.
+constexpr std::size_t kWordLanes = 4;
+using F = __m128i;
+using W = __m256i;
+inline F load_word_floats(const float* p) noexcept {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline F set1_f(std::uint32_t v) noexcept { return _mm_set1_epi32(static_cast<int>(v)); }
+inline F and_f(F a, F b) noexcept { return _mm_and_si128(a, b); }
+inline F less_f(F a, F b) noexcept { return _mm_cmplt_epi32(a, b); }  // signed
+inline D doubles_of(F bits) noexcept { return _mm256_cvtps_pd(_mm_castsi128_ps(bits)); }
+inline D min_d(D a, D b) noexcept { return _mm256_min_pd(a, b); }
+inline D round_even_d(D x) noexcept {
+  return _mm256_round_pd(x, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+}
+inline W less_d(D a, D b) noexcept {
+  return _mm256_castpd_si256(_mm256_cmp_pd(a, b, _CMP_LT_OQ));
+}
+inline W words_of(D integers) noexcept { return _mm256_cvtepu32_epi64(_mm256_cvtpd_epi32(integers)); }
+inline W widen_mask(F mask) noexcept { return _mm256_cvtepi32_epi64(mask); }
+inline void store_words(std::uint64_t* p, W v) noexcept {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+inline W set1_w(std::uint64_t v) noexcept { return _mm256_set1_epi64x(static_cast<long long>(v)); }
+inline W set1_w16(std::uint16_t v) noexcept { return _mm256_set1_epi16(static_cast<short>(v)); }
+inline W set1_w8(char v) noexcept { return _mm256_set1_epi8(v); }
+inline W and_w(W a, W b) noexcept { return _mm256_and_si256(a, b); }
+inline W andnot_w(W a, W b) noexcept { return _mm256_andnot_si256(a, b); }
+inline W or_w(W a, W b) noexcept { return _mm256_or_si256(a, b); }
+inline W sub_w64(W a, W b) noexcept { return _mm256_sub_epi64(a, b); }
+inline W sub_w16(W a, W b) noexcept { return _mm256_sub_epi16(a, b); }
+inline W add_w8(W a, W b) noexcept { return _mm256_add_epi8(a, b); }
+inline W mul_w32(W a, W b) noexcept { return _mm256_mul_epu32(a, b); }
+inline W mulhi_w16(W a, W b) noexcept { return _mm256_mulhi_epu16(a, b); }
+inline W mullo_w16(W a, W b) noexcept { return _mm256_mullo_epi16(a, b); }
+template <int N> inline W shr_w64(W a) noexcept { return _mm256_srli_epi64(a, N); }
+template <int N> inline W shl_w64(W a) noexcept { return _mm256_slli_epi64(a, N); }
+template <int N> inline W shl_w32(W a) noexcept { return _mm256_slli_epi32(a, N); }
+template <int N> inline W shr_w16(W a) noexcept { return _mm256_srli_epi16(a, N); }
+template <int N> inline W shl_w16(W a) noexcept { return _mm256_slli_epi16(a, N); }
 
 }  // namespace avx2
 

@@ -1,22 +1,29 @@
 // Every batch kernel compiled for each x86-64 instruction set: the kernels
 // are written once (quaternion_lanes.inc, position_lanes.inc,
-// fingerprint_lanes.inc) over an adapter per set (lanes_x86.hpp), and included
-// here in that set's namespace and target region, so the rest of the library
-// keeps the baseline instruction set and nothing here runs unless the CPU
-// reported the feature (simd_path.cpp).
+// fingerprint_lanes.inc, fixed_words_lanes.inc) over an adapter per set
+// (lanes_x86.hpp), and included here in that set's namespace and target
+// region, so the rest of the library keeps the baseline instruction set and
+// nothing here runs unless the CPU reported the feature (simd_path.cpp).
 //
 // Each lane carries one element through exactly the operations of the
 // single-value functions, which run the same kernels one float at a time
 // (scalar_lanes.hpp): vector and scalar IEEE operations round alike, so every
 // lane gives the scalar bits.
 #include "batch/fingerprint_batch.hpp"
+#include "batch/fixed_words.hpp"
 #include "batch/math_batch.hpp"
 #include "batch/position_batch.hpp"
 
 #if CORVANE_X86_64_KERNELS
 
+#include <array>
+#include <cstring>
+#include <utility>
+
 #include "batch/lanes_x86.hpp"
 #include "fingerprint_kernels.hpp"
+#include "text/decimal_digits.hpp"
+#include "text/fixed_word.hpp"
 
 namespace corvane::detail {
 namespace {
@@ -28,6 +35,7 @@ static_assert(offsetof(WorldPosition, landblock_id) == 0 && offsetof(WorldPositi
 namespace sse2 {
 using namespace lanes::sse2;
 #include "batch/fingerprint_lanes.inc"
+#include "batch/fixed_words_lanes.inc"
 #include "batch/position_lanes.inc"
 #include "batch/quaternion_lanes.inc"
 }  // namespace sse2
@@ -36,6 +44,7 @@ CORVANE_TARGET_BEGIN("avx2")
 namespace avx2 {
 using namespace lanes::avx2;
 #include "batch/fingerprint_lanes.inc"
+#include "batch/fixed_words_lanes.inc"
 #include "batch/position_lanes.inc"
 #include "batch/quaternion_lanes.inc"
 }  // namespace avx2
@@ -68,6 +77,20 @@ CORVANE_KERNELS_OF(avx2)
 CORVANE_KERNELS_OF(avx512)
 
 #undef CORVANE_KERNELS_OF
+
+// Precisions 0 to kMaxFixedWordPrecision; AVX-512 processors run AVX2's.
+#define CORVANE_FIXED_WORDS_OF(isa)                                                        \
+  const std::array<FixedWordsKernel, kMaxFixedWordPrecision + 1>& fixed_words_kernels_##isa() \
+      noexcept {                                                                           \
+    static constexpr auto kKernels =                                                       \
+        isa::fixed_words_kernels(std::make_index_sequence<kMaxFixedWordPrecision + 1>{});  \
+    return kKernels;                                                                       \
+  }
+
+CORVANE_FIXED_WORDS_OF(sse2)
+CORVANE_FIXED_WORDS_OF(avx2)
+
+#undef CORVANE_FIXED_WORDS_OF
 
 }  // namespace corvane::detail
 
