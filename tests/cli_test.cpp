@@ -416,6 +416,24 @@ TEST(OutputWriter, EveryFormatKeepsOneResultPerLineAndValidText) {
   }
 }
 
+// A float repeated across a record shares one text in the fields but is
+// written at each use: the line's room must count every use, in both formats.
+TEST(OutputWriter, ARepeatedNumberIsWrittenInEveryColumn) {
+  std::vector<std::string> columns;
+  for (int i = 0; i < 64; ++i) columns.push_back(std::to_string(i));
+  for (const Format f : {Format::Json, Format::Csv}) {
+    std::ostringstream out;
+    OutputWriter writer(out, f, false, columns);
+    FlatRecord r;
+    for (std::size_t i = 0; i < columns.size(); ++i) r.fields.number(i, -1.2345678e-38f);
+    writer.record(1, "", r, std::nullopt);
+    const std::string line = out.str();
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = line.find("-1.2345678e-38", at)) != std::string::npos; ++at) ++count;
+    EXPECT_EQ(count, columns.size()) << line;
+  }
+}
+
 TEST(OutputWriter, EchoPrintsTheInputBeforeTheResult) {
   std::ostringstream out;
   OutputWriter w(out, Format::Text, true, {});
