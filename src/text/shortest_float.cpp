@@ -191,25 +191,27 @@ Decimal shortest_of(int q, std::uint32_t c) noexcept {
   const std::uint32_t left = scaled_to_odd(g, cb_left << h);
   const std::uint32_t right = scaled_to_odd(g, cb_right << h);
 
+  // Every candidate is worked out and one selected, without branches: which
+  // one it is depends on the float's last bits, so a branch would guess
+  // wrong often. The integers around the float: the one in the interval, or
+  // when both are, the nearer, ties to even.
   const std::uint32_t s = v >> 2;
-  if (s >= 10) {
-    // One digit shorter: at most one multiple of 10 lies in the interval.
-    // (Java's writer, which the paper describes, keeps two digits at least
-    // and tries this from 100 only; the shortest text may have one.)
-    const std::uint32_t s10 = s / 10 * 10;
-    const std::uint32_t t10 = s10 + 10;
-    const bool s10_in = left + open <= s10 << 2;
-    const bool t10_in = (t10 << 2) + open <= right;
-    if (s10_in != t10_in) return without_trailing_zeros(s10_in ? s10 : t10, k);
-  }
   const std::uint32_t t = s + 1;
   const bool s_in = left + open <= s << 2;
   const bool t_in = (t << 2) + open <= right;
-  if (s_in != t_in) return without_trailing_zeros(s_in ? s : t, k);
-  // Both: the nearer, ties to even.
   const auto against_middle = static_cast<std::int64_t>(v) - 2 * (std::int64_t{s} + t);
-  return without_trailing_zeros(against_middle < 0 || (against_middle == 0 && (s & 1u) == 0) ? s : t,
-                                k);
+  const bool s_nearer = against_middle < 0 || (against_middle == 0 && (s & 1u) == 0);
+  const std::uint32_t integer = s_in && (!t_in || s_nearer) ? s : t;
+  // One digit shorter, when exactly one multiple of 10 around the float lies
+  // in the interval (at most one can). Java's writer, which the paper
+  // describes, keeps two digits at least and tries this from 100 only; the
+  // shortest text may have one.
+  const std::uint32_t s10 = s / 10 * 10;
+  const std::uint32_t t10 = s10 + 10;
+  const bool s10_in = left + open <= s10 << 2;
+  const bool t10_in = (t10 << 2) + open <= right;
+  const std::uint32_t shorter = s10_in ? s10 : t10;
+  return without_trailing_zeros(s >= 10 && s10_in != t10_in ? shorter : integer, k);
 }
 
 // The shortest decimal that reads back to the positive finite float `bits`,
