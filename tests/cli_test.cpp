@@ -434,6 +434,44 @@ TEST(OutputWriter, ARepeatedNumberIsWrittenInEveryColumn) {
   }
 }
 
+// The flat writer tests its texts eight bytes at a time and the last few as
+// the eight that end them: every byte that must be escaped or quoted, at every
+// place in texts of every length around those words, against nlohmann's JSON
+// text and the CSV quoting rule written out here.
+TEST(OutputWriter, FlatLinesEscapeAByteWhereverItStands) {
+  const auto csv_reference = [](const std::string& cell) {
+    const bool quote = cell.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!cell.empty() && (cell.front() == ' ' || cell.back() == ' '));
+    if (!quote) return cell;
+    std::string quoted = "\"";
+    for (const char ch : cell) quoted.append(ch == '"' ? 2 : 1, ch);
+    return quoted.append(1, '"');
+  };
+  for (const char special : std::string("\"\\\n\r\t\x01\x1F\x7F, ", 10)) {
+    for (std::size_t length = 0; length <= 40; ++length) {
+      for (std::size_t at = 0; at <= length; ++at) {
+        std::string text(length, 'a');
+        if (at < length) text[at] = special;  // at == length: nothing to escape
+        for (const Format f : {Format::Json, Format::Csv}) {
+          std::ostringstream out;
+          OutputWriter writer(out, f, false, {"t"});
+          FlatRecord r;
+          r.fields.text(0, text);
+          writer.record(1, text, r, std::nullopt);
+          std::string want;
+          if (f == Format::Json) {
+            want = json_text(nlohmann::ordered_json{{"line", 1}, {"input", text}, {"t", text}});
+          } else {
+            want = "1,";
+            want.append(csv_reference(text)).append(",").append(csv_reference(text)).append(",,");
+          }
+          ASSERT_EQ(out.str(), want + "\n") << "byte " << int(special) << " at " << at << " of " << length;
+        }
+      }
+    }
+  }
+}
+
 TEST(OutputWriter, EchoPrintsTheInputBeforeTheResult) {
   std::ostringstream out;
   OutputWriter w(out, Format::Text, true, {});

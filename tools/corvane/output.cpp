@@ -105,15 +105,28 @@ void write_table(std::ostream& out, Format format, const std::vector<std::string
 
 void FieldList::clear() noexcept {
   entries_.clear();
-  buffer_.clear();
+  used_ = 0;
   numbers_.clear();
   values_size_ = 0;
 }
 
+char* FieldList::room(std::size_t bytes) {
+  if (buffer_.size() < used_ + bytes + kPieceBlock) {
+    buffer_.resize(std::max(2 * buffer_.size(), used_ + bytes + kPieceBlock));
+  }
+  return buffer_.data() + used_;
+}
+
+void FieldList::push(std::size_t column, Kind kind, std::size_t size) {
+  entries_.push_back(Entry{static_cast<std::uint32_t>(column), kind,
+                           static_cast<std::uint32_t>(used_), static_cast<std::uint32_t>(size)});
+  used_ += size;
+  values_size_ += size;
+}
+
 void FieldList::add(std::size_t column, Kind kind, std::string_view value) {
-  entries_.push_back(Entry{column, kind, buffer_.size(), value.size()});
-  buffer_.append(value);
-  values_size_ += value.size();
+  std::memcpy(room(value.size()), value.data(), value.size());
+  push(column, kind, value.size());
 }
 
 void FieldList::number(std::size_t column, float value) {
@@ -123,19 +136,16 @@ void FieldList::number(std::size_t column, float value) {
   for (const auto& [seen, entry] : numbers_) {
     if (seen == bits) {
       Entry repeat = entries_[entry];
-      repeat.column = column;
+      repeat.column = static_cast<std::uint32_t>(column);
       entries_.push_back(repeat);
       values_size_ += repeat.size;
       return;
     }
   }
   numbers_.emplace_back(bits, entries_.size());
-  const std::size_t begin = buffer_.size();
-  buffer_.resize(begin + detail::kMaxShortestFloatChars);
-  char* end = detail::write_shortest_float(buffer_.data() + begin, value);
-  buffer_.resize(static_cast<std::size_t>(end - buffer_.data()));
-  entries_.push_back(Entry{column, Kind::Number, begin, buffer_.size() - begin});
-  values_size_ += buffer_.size() - begin;
+  char* const start = room(detail::kMaxShortestFloatChars);
+  push(column, Kind::Number,
+       static_cast<std::size_t>(detail::write_shortest_float(start, value) - start));
 }
 
 void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {
@@ -147,9 +157,11 @@ void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {
 void FieldList::text(std::size_t column, std::string_view value) { add(column, Kind::Text, value); }
 
 void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
-  char text[10] = {'0', 'x'};
+  char* const text = room(10);
+  text[0] = '0';
+  text[1] = 'x';
   detail::write_hex(text + 2, value, static_cast<std::size_t>(digits));
-  add(column, Kind::Text, std::string_view(text, 2 + static_cast<std::size_t>(digits)));
+  push(column, Kind::Text, 2 + static_cast<std::size_t>(digits));
 }
 
 void FieldList::boolean(std::size_t column, bool value) {
@@ -181,14 +193,43 @@ nlohmann::ordered_json FieldList::to_json(const std::vector<std::string>& column
 
 namespace {
 
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighs = 0x8080808080808080u;
+
+// Whether any byte of `word` is 0: the classic zero-byte test.
+constexpr std::uint64_t has_zero_byte(std::uint64_t word) noexcept {
+  return (word - kOnes) & ~word & kHighs;
+}
+
 // Whether any of the eight bytes of `word` is a control character, a quote or
-// a backslash (the bytes JSON strings escape): the classic zero-byte tests.
+// a backslash (the bytes JSON strings escape).
 constexpr bool needs_json_escape(std::uint64_t word) noexcept {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  const auto has_zero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
   const std::uint64_t below_space = (word - kOnes * 0x20) & ~word & kHighs;
-  return (below_space | has_zero(word ^ (kOnes * '"')) | has_zero(word ^ (kOnes * '\\'))) != 0;
+  return (below_space | has_zero_byte(word ^ (kOnes * '"')) |
+          has_zero_byte(word ^ (kOnes * '\\'))) != 0;
+}
+
+// Whether any of the eight bytes of `word` makes a CSV cell quoted: a comma,
+// a quote, a carriage return or a newline.
+constexpr bool needs_csv_quotes(std::uint64_t word) noexcept {
+  return (has_zero_byte(word ^ (kOnes * ',')) | has_zero_byte(word ^ (kOnes * '"')) |
+          has_zero_byte(word ^ (kOnes * '\r')) | has_zero_byte(word ^ (kOnes * '\n'))) != 0;
+}
+
+// Whether `test` holds for some eight bytes of `text`: a word at a time, the
+// last few as the eight that end the text; a byte at a time below eight.
+template <class WordTest, class ByteTest>
+bool any_word(std::string_view text, WordTest test, ByteTest byte_test) noexcept {
+  if (text.size() < 8) {
+    return std::any_of(text.begin(), text.end(), byte_test);
+  }
+  std::uint64_t word = 0;
+  for (std::size_t at = 0; at + 8 <= text.size(); at += 8) {
+    std::memcpy(&word, text.data() + at, 8);
+    if (test(word)) return true;
+  }
+  std::memcpy(&word, text.data() + text.size() - 8, 8);
+  return test(word);
 }
 
 // Writes through a pointer into storage the caller has made large enough.
@@ -200,6 +241,16 @@ struct Cursor {
     std::memcpy(at, text.data(), text.size());
     at += text.size();
   }
+  // A piece from storage with kPieceBlock readable bytes from its start, into
+  // a line with as many to spare: one block copied whole when it fits.
+  void put_piece(std::string_view piece) noexcept {
+    if (piece.size() <= kPieceBlock) [[likely]] {
+      std::memcpy(at, piece.data(), kPieceBlock);
+      at += piece.size();
+      return;
+    }
+    put(piece);
+  }
   void put_number(std::size_t n) noexcept { at = std::to_chars(at, at + 24, n).ptr; }
 
   // A JSON string as nlohmann writes it for valid UTF-8: quote, backslash
@@ -207,14 +258,27 @@ struct Cursor {
   // bytes per byte, and 2 for the quotes.
   void put_json_string(std::string_view text) noexcept {
     put('"');
-    // Eight bytes at a time while none needs escaping, as is usual.
+    // Eight bytes at a time while none needs escaping, as is usual; the last
+    // few as the eight that end the text, some of them tested twice.
     std::size_t plain = 0;
     for (; plain + 8 <= text.size(); plain += 8) {
       std::uint64_t word = 0;
       std::memcpy(&word, text.data() + plain, 8);
       if (needs_json_escape(word)) break;
+      std::memcpy(at, &word, 8);
+      at += 8;
     }
-    put(text.substr(0, plain));
+    const std::size_t rest = text.size() - plain;
+    if (rest == 0) return put('"');
+    if (rest < 8 && plain > 0) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, text.data() + text.size() - 8, 8);
+      if (!needs_json_escape(word)) {
+        std::memcpy(at + rest - 8, &word, 8);
+        at += rest;
+        return put('"');
+      }
+    }
     for (const char ch : text.substr(plain)) {
       const auto c = static_cast<unsigned char>(ch);
       if (c >= 0x20 && c != '"' && c != '\\') {
@@ -243,14 +307,10 @@ struct Cursor {
   // a carriage return or a newline, or starts or ends with a blank. At most
   // 2 bytes per byte, and 2 for the quotes.
   void put_csv_cell(std::string_view cell) noexcept {
-    bool quote = !cell.empty() && (cell.front() == ' ' || cell.back() == ' ');
-    for (const char ch : cell) {
-      // One pass: most cells are short numbers and need no quotes.
-      if (ch == ',' || ch == '"' || ch == '\r' || ch == '\n') {
-        quote = true;
-        break;
-      }
-    }
+    const bool quote =
+        (!cell.empty() && (cell.front() == ' ' || cell.back() == ' ')) ||
+        any_word(cell, needs_csv_quotes,
+                 [](char ch) { return ch == ',' || ch == '"' || ch == '\r' || ch == '\n'; });
     if (!quote) return put(cell);
     put('"');
     for (const char ch : cell) {
@@ -284,11 +344,18 @@ OutputWriter::OutputWriter(std::ostream& out, Format format, bool echo,
                            std::vector<std::string> columns)
     : out_(&out), format_(format), echo_(echo), columns_(std::move(columns)) {
   for (const std::string& c : columns_) {
-    std::string key = ",";
-    append_json_string(key, c);
-    json_keys_.push_back(key + ':');
-    json_keys_size_ += json_keys_.back().size();
+    json_key_text_ += ',';
+    append_json_string(json_key_text_, c);
+    json_key_text_ += ':';
+    json_key_ends_.push_back(json_key_text_.size());
   }
+  json_keys_size_ = json_key_text_.size();
+  json_key_text_.append(kPieceBlock, '\0');
+}
+
+std::string_view OutputWriter::json_key(std::size_t column) const noexcept {
+  const std::size_t begin = column == 0 ? 0 : json_key_ends_[column - 1];
+  return std::string_view(json_key_text_).substr(begin, json_key_ends_[column] - begin);
 }
 
 void OutputWriter::begin() {
@@ -328,10 +395,12 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Reco
 void OutputWriter::record(std::size_t number, std::string_view input, const FlatRecord& record,
                           std::optional<std::string_view> comment) {
   // Room for everything below with every byte escaped (at most 6 for 1 in
-  // JSON, 2 for 1 in CSV), so that the line is written through a pointer.
+  // JSON, 2 for 1 in CSV), and for the bytes that a block copy may store past
+  // its end, so that the line is written through a pointer.
   const std::string_view comment_text = comment.value_or(std::string_view());
-  const std::size_t most = 64 + 24 + 6 * (input.size() + record.text.size() + comment_text.size() +
-                                          record.fields.text_size()) +
+  const std::size_t most = 64 + 24 + kPieceBlock +
+                           6 * (input.size() + record.text.size() + comment_text.size() +
+                                record.fields.text_size()) +
                            json_keys_size_ + 8 * columns_.size();
   if (line_.size() < most) line_.resize(std::max(most, 2 * line_.size()));
   Cursor out{line_.data()};
@@ -353,11 +422,11 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
       out.put(",\"input\":");
       out.put_json_string(input);
       for (const FieldList::Entry& e : record.fields.entries()) {
-        out.put(json_keys_[e.column]);
+        out.put_piece(json_key(e.column));
         if (e.kind == FieldList::Kind::Text) {
           out.put_json_string(record.fields.value(e));
         } else {
-          out.put(record.fields.value(e));
+          out.put_piece(record.fields.value(e));
         }
       }
       if (comment) {
@@ -380,7 +449,7 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
         if (next->kind == FieldList::Kind::Text) {
           out.put_csv_cell(record.fields.value(*next));
         } else if (next->kind != FieldList::Kind::Null) {
-          out.put(record.fields.value(*next));
+          out.put_piece(record.fields.value(*next));
         }
         ++next;
       }

@@ -32,6 +32,11 @@ struct Record {
   std::optional<std::string> comment;
 };
 
+/// Bytes past the end of every value of a FieldList, and of every JSON key
+/// of an OutputWriter, that may be read: short pieces are copied as whole
+/// blocks of this many bytes.
+inline constexpr std::size_t kPieceBlock = 32;
+
 /// The fields of one record without a JSON tree, for the subcommands that run
 /// over millions of lines: each value kept as its text in one buffer that is
 /// reused from line to line, and written straight into a JSON or CSV line.
@@ -41,10 +46,10 @@ class FieldList {
  public:
   enum class Kind : std::uint8_t { Number, Text, Bool, Null };
   struct Entry {
-    std::size_t column;
+    std::uint32_t column;
     Kind kind;
-    std::size_t begin;
-    std::size_t size;
+    std::uint32_t begin;
+    std::uint32_t size;
   };
 
   void clear() noexcept;
@@ -61,17 +66,22 @@ class FieldList {
   [[nodiscard]] const std::vector<Entry>& entries() const noexcept { return entries_; }
   /// Bytes of all values together, a shared text counted at each use.
   [[nodiscard]] std::size_t text_size() const noexcept { return values_size_; }
+  /// The value's text; kPieceBlock bytes from its start may be read.
   [[nodiscard]] std::string_view value(const Entry& e) const noexcept {
-    return std::string_view(buffer_).substr(e.begin, e.size);
+    return {buffer_.data() + e.begin, e.size};
   }
   /// The same fields as a JSON object (for callers that want the tree).
   [[nodiscard]] nlohmann::ordered_json to_json(const std::vector<std::string>& columns) const;
 
  private:
+  // Where `bytes` more may be written, with kPieceBlock to spare after them.
+  char* room(std::size_t bytes);
   void add(std::size_t column, Kind kind, std::string_view value);
+  void push(std::size_t column, Kind kind, std::size_t size);
 
   std::vector<Entry> entries_;
-  std::string buffer_;
+  std::string buffer_;  // the values, then at least kPieceBlock bytes
+  std::size_t used_ = 0;
   // The record's numbers so far: their bits, and their entries.
   std::vector<std::pair<std::uint32_t, std::size_t>> numbers_;
   std::size_t values_size_ = 0;
@@ -156,6 +166,8 @@ class OutputWriter {
   void error(std::size_t number, std::string_view input, const Error& error);
 
  private:
+  // ,"column": for the column; kPieceBlock bytes from its start may be read.
+  [[nodiscard]] std::string_view json_key(std::size_t column) const noexcept;
   void csv_row(std::size_t number, std::string_view input, const nlohmann::ordered_json* fields,
                const std::optional<std::string>& comment, const Error* error);
 
@@ -164,7 +176,8 @@ class OutputWriter {
   Format format_;
   bool echo_;
   std::vector<std::string> columns_;
-  std::vector<std::string> json_keys_;  // ,"column": for each column
+  std::string json_key_text_;  // ,"column": for each column, then kPieceBlock bytes
+  std::vector<std::size_t> json_key_ends_;
   std::size_t json_keys_size_ = 0;
 };
 
