@@ -150,23 +150,12 @@ constexpr std::uint32_t scaled_to_odd(std::uint64_t g, std::uint64_t cp) noexcep
   return static_cast<std::uint32_t>((product >> 31) | (((product & 0xFFFFFFFFu) + 0xFFFFFFFFu) >> 32));
 }
 
-// digits * 10^exponent, digits without trailing zeros.
+// digits * 10^exponent: up to nine digits, trailing zeros included (the
+// writer drops them).
 struct Decimal {
   std::uint32_t digits;
   int exponent;
 };
-
-Decimal without_trailing_zeros(std::uint32_t digits, int exponent) noexcept {
-  while (digits % 100 == 0) {
-    digits /= 100;
-    exponent += 2;
-  }
-  if (digits % 10 == 0) {
-    digits /= 10;
-    ++exponent;
-  }
-  return {digits, exponent};
-}
 
 // The shortest decimal that reads back to c * 2^q (c below 2^24, not 0).
 Decimal shortest_of(int q, std::uint32_t c) noexcept {
@@ -211,7 +200,7 @@ Decimal shortest_of(int q, std::uint32_t c) noexcept {
   const bool s10_in = left + open <= s10 << 2;
   const bool t10_in = (t10 << 2) + open <= right;
   const std::uint32_t shorter = s10_in ? s10 : t10;
-  return without_trailing_zeros(s >= 10 && s10_in != t10_in ? shorter : integer, k);
+  return {s >= 10 && s10_in != t10_in ? shorter : integer, k};
 }
 
 // The shortest decimal that reads back to the positive finite float `bits`,
@@ -223,9 +212,7 @@ Decimal shortest_decimal(std::uint32_t bits) noexcept {
   const std::uint32_t c = fraction | 0x800000u;
   const int shift = 150 - static_cast<int>(biased_exponent);
   // Integers below 2^24 are their own shortest digits.
-  if (shift > 0 && shift < 24 && (c & ((1u << shift) - 1u)) == 0) {
-    return without_trailing_zeros(c >> shift, 0);
-  }
+  if (shift > 0 && shift < 24 && (c & ((1u << shift) - 1u)) == 0) return {c >> shift, 0};
   return shortest_of(-shift, c);
 }
 
@@ -251,36 +238,34 @@ char* write_shortest_float(char* out, float value) noexcept {
   // The shortest digits d1 d2 ... dn, worth d1.d2...dn * 10^exponent, as
   // sixteen characters in two words, first character lowest, zeros after
   // the digits: the placements below store whole words and keep what they
-  // need (`out` has room for kMaxShortestFloatChars).
+  // need (`out` has room for kMaxShortestFloatChars). The digits are moved
+  // up to fill nine places, so that the last eight are one word whose high
+  // zero characters count the trailing zeros, which are not written.
   const Decimal decimal = shortest_decimal(magnitude);
-  const auto count = static_cast<int>(decimal_length(decimal.digits));  // 1 to 9
+  const auto length = static_cast<int>(decimal_length(decimal.digits));  // 1 to 9
+  const auto aligned =
+      static_cast<std::uint32_t>(decimal.digits * kPowersOf10[static_cast<std::size_t>(9 - length)]);
+  const std::uint32_t first = aligned / 100000000u;
+  const std::uint64_t rest = eight_digits(aligned - first * 100000000u);
   constexpr std::uint64_t kZeros = 0x3030303030303030u;
-  std::uint64_t low = 0;
-  std::uint64_t high = kZeros;
-  if (count == 9) {
-    const std::uint64_t rest = eight_digits(decimal.digits % 100000000u);
-    low = ('0' + decimal.digits / 100000000u) | rest << 8;
-    high = (kZeros << 8) | rest >> 56;
-  } else {
-    // Shifted down past the leading zeros, zeros shifted in above.
-    const int drop = 8 * (8 - count);
-    low = eight_digits(decimal.digits) >> drop | (drop == 0 ? 0 : kZeros << (64 - drop));
-  }
+  const int count = 9 - std::countl_zero(rest ^ kZeros) / 8;  // 1 to 9
+  const std::uint64_t low = ('0' + first) | rest << 8;
+  const std::uint64_t high = (kZeros << 8) | rest >> 56;
   // The eight characters from character i (1 to 8).
   const auto from = [&](int i) { return i == 8 ? high : low >> (8 * i) | high << (64 - 8 * i); };
-  const int exponent = decimal.exponent + count - 1;
+  const int exponent = decimal.exponent + length - 1;
 
   // Exponent form from 1e16 up and below 1e-4: the shortest digits are on
   // the same side of each as the float, which each power reads back to.
   if (exponent >= 16 || exponent < -4) {
     *out = static_cast<char>(low);
-    int length = 1;
     if (count > 1) {
       out[1] = '.';
       store_bytes_low_first(out + 2, from(1));
-      length = count + 1;
+      out += count + 1;
+    } else {
+      ++out;
     }
-    out += length;
     *out++ = 'e';
     if (exponent < 0) *out++ = '-';
     const int power = exponent < 0 ? -exponent : exponent;  // at most 45
