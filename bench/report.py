@@ -456,6 +456,8 @@ def load_runs(results_dir):
         ctx["_file"] = os.path.basename(path)
         contexts.append(ctx)
         for b in data.get("benchmarks", []):
+            if b.get("error_occurred"):
+                continue  # skipped, as a path this CPU lacks is: not measured
             name = b.get("run_name", b["name"])
             agg = b.get("aggregate_name")
             if agg == "median" or (agg is None and name not in medians):
