@@ -258,35 +258,22 @@ struct Cursor {
   // bytes per byte, and 2 for the quotes.
   void put_json_string(std::string_view text) noexcept {
     put('"');
-    // Eight bytes at a time while none needs escaping, as is usual; the last
-    // few as the eight that end the text, some of them tested twice.
-    std::size_t plain = 0;
-    for (; plain + 8 <= text.size(); plain += 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, text.data() + plain, 8);
-      if (needs_json_escape(word)) break;
-      std::memcpy(at, &word, 8);
-      at += 8;
-    }
-    const std::size_t rest = text.size() - plain;
-    if (rest == 0) return put('"');
-    if (rest < 8 && plain > 0) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, text.data() + text.size() - 8, 8);
-      if (!needs_json_escape(word)) {
-        std::memcpy(at + rest - 8, &word, 8);
-        at += rest;
-        return put('"');
-      }
-    }
-    for (const char ch : text.substr(plain)) {
+    // Most texts need no escaping: tested a word at a time, copied whole.
+    const auto escaped = [](char ch) {
       const auto c = static_cast<unsigned char>(ch);
-      if (c >= 0x20 && c != '"' && c != '\\') {
+      return c < 0x20 || c == '"' || c == '\\';
+    };
+    if (!any_word(text, needs_json_escape, escaped)) {
+      put(text);
+      return put('"');
+    }
+    for (const char ch : text) {
+      if (!escaped(ch)) {
         *at++ = ch;
         continue;
       }
       *at++ = '\\';
-      switch (c) {
+      switch (ch) {
         case '"': put('"'); break;
         case '\\': put('\\'); break;
         case '\b': put('b'); break;
@@ -296,7 +283,7 @@ struct Cursor {
         case '\t': put('t'); break;
         default:
           put("u00");
-          detail::write_hex(at, c, 2, detail::HexCase::Lower);
+          detail::write_hex(at, static_cast<unsigned char>(ch), 2, detail::HexCase::Lower);
           at += 2;
       }
     }
