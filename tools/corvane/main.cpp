@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command_line.hpp"
+#include "descriptor_output.hpp"
 
 using namespace corvane::cli;
 
@@ -93,6 +94,16 @@ int run(const Invocation& inv) {
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  // Standard output through a large buffer, handed back before main returns
+  // (the stream is flushed once more at exit, after this buffer is gone).
+  DescriptorOutput output(STDOUT_FILENO);
+  struct Restore {
+    std::streambuf* original;
+    ~Restore() {
+      std::cout.flush();
+      std::cout.rdbuf(original);
+    }
+  } restore{std::cout.rdbuf(&output)};
   try {
     auto parsed =
         parse_command_line(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "corvane/detail/bit_cast.hpp"
 #include "text/hex.hpp"
@@ -101,94 +102,6 @@ void write_table(std::ostream& out, Format format, const std::vector<std::string
     }
   }
   out.flush();
-}
-
-void FieldList::clear() noexcept {
-  entries_.clear();
-  used_ = 0;
-  numbers_.clear();
-  values_size_ = 0;
-}
-
-char* FieldList::room(std::size_t bytes) {
-  if (buffer_.size() < used_ + bytes + kPieceBlock) {
-    buffer_.resize(std::max(2 * buffer_.size(), used_ + bytes + kPieceBlock));
-  }
-  return buffer_.data() + used_;
-}
-
-void FieldList::push(std::size_t column, Kind kind, std::size_t size) {
-  entries_.push_back(Entry{static_cast<std::uint32_t>(column), kind,
-                           static_cast<std::uint32_t>(used_), static_cast<std::uint32_t>(size)});
-  used_ += size;
-  values_size_ += size;
-}
-
-void FieldList::add(std::size_t column, Kind kind, std::string_view value) {
-  std::memcpy(room(value.size()), value.data(), value.size());
-  push(column, kind, value.size());
-}
-
-void FieldList::number(std::size_t column, float value) {
-  if (!std::isfinite(value)) return null(column);
-  // A record often repeats a number (an altitude is the height it came from).
-  const auto bits = detail::bit_cast<std::uint32_t>(value);
-  for (const auto& [seen, entry] : numbers_) {
-    if (seen == bits) {
-      Entry repeat = entries_[entry];
-      repeat.column = static_cast<std::uint32_t>(column);
-      entries_.push_back(repeat);
-      values_size_ += repeat.size;
-      return;
-    }
-  }
-  numbers_.emplace_back(bits, entries_.size());
-  char* const start = room(detail::kMaxShortestFloatChars);
-  push(column, Kind::Number,
-       static_cast<std::size_t>(detail::write_shortest_float(start, value) - start));
-}
-
-void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {
-  char text[24];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  add(column, Kind::Number, std::string_view(text, static_cast<std::size_t>(end - text)));
-}
-
-void FieldList::text(std::size_t column, std::string_view value) { add(column, Kind::Text, value); }
-
-void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
-  char* const text = room(10);
-  text[0] = '0';
-  text[1] = 'x';
-  detail::write_hex(text + 2, value, static_cast<std::size_t>(digits));
-  push(column, Kind::Text, 2 + static_cast<std::size_t>(digits));
-}
-
-void FieldList::boolean(std::size_t column, bool value) {
-  add(column, Kind::Bool, value ? "true" : "false");
-}
-
-void FieldList::null(std::size_t column) { add(column, Kind::Null, "null"); }
-
-nlohmann::ordered_json FieldList::to_json(const std::vector<std::string>& columns) const {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
-  for (const Entry& e : entries_) {
-    const std::string_view v = value(e);
-    nlohmann::ordered_json& field = object[columns[e.column]];
-    switch (e.kind) {
-      case Kind::Text:
-        field = std::string(v);
-        break;
-      case Kind::Null:
-        field = nullptr;
-        break;
-      case Kind::Number:
-      case Kind::Bool:
-        field = nlohmann::ordered_json::parse(v);
-        break;
-    }
-  }
-  return object;
 }
 
 namespace {
@@ -319,6 +232,169 @@ void append_json_string(std::string& out, std::string_view text) {
 
 }  // namespace
 
+FieldForm::FieldForm(Format format, const std::vector<std::string>& columns) : format_(format) {
+  for (const std::string& c : columns) {
+    key_text_ += ',';
+    append_json_string(key_text_, c);
+    key_text_ += ':';
+    key_ends_.push_back(key_text_.size());
+  }
+  keys_size_ = key_text_.size();
+  key_text_.append(kPieceBlock, '\0');
+}
+
+void FieldList::clear() noexcept {
+  entries_.clear();
+  used_ = 0;
+  next_column_ = 0;
+  numbers_.clear();
+  values_size_ = 0;
+}
+
+void FieldList::bind(const FieldForm* form) noexcept {
+  form_ = form;
+  clear();
+}
+
+void FieldList::grow(std::size_t bytes) {
+  buffer_.resize(std::max(2 * buffer_.size(), used_ + bytes + kPieceBlock));
+}
+
+char* FieldList::room(std::size_t bytes) {
+  if (buffer_.size() - used_ < bytes + kPieceBlock) [[unlikely]] grow(bytes);
+  return buffer_.data() + used_;
+}
+
+char* FieldList::start_field(std::size_t column, std::size_t bytes) {
+  if (form_->format() == Format::Json) {
+    const std::string_view key = form_->json_key(column);
+    Cursor out{room(key.size() + bytes)};
+    out.put_piece(key);
+    return out.at;
+  }
+  // A comma before each CSV cell: those of the columns skipped, then this one.
+  const std::size_t commas = column >= next_column_ ? column + 1 - next_column_ : 0;
+  char* const at = room(commas + bytes);
+  if (commas <= kPieceBlock) [[likely]] {
+    std::memset(at, ',', kPieceBlock);  // a fixed size: a few stores, no call
+  } else {
+    std::memset(at, ',', commas);
+  }
+  next_column_ = std::max(next_column_, column + 1);
+  return at + commas;
+}
+
+void FieldList::end_field(const char* end) noexcept {
+  used_ = static_cast<std::size_t>(end - buffer_.data());
+  values_size_ = used_;
+}
+
+void FieldList::push(std::size_t column, Kind kind, std::size_t size) {
+  entries_.push_back(Entry{static_cast<std::uint32_t>(column), kind,
+                           static_cast<std::uint32_t>(used_), static_cast<std::uint32_t>(size)});
+  used_ += size;
+  values_size_ += size;
+}
+
+void FieldList::add(std::size_t column, Kind kind, std::string_view value) {
+  if (form_ == nullptr) {
+    std::memcpy(room(value.size()), value.data(), value.size());
+    return push(column, kind, value.size());
+  }
+  const bool json = form_->format() == Format::Json;
+  // Escaping takes at most 6 bytes a byte in JSON, 2 in CSV, and 2 quotes.
+  Cursor out{start_field(column, 2 + (json ? 6 : 2) * value.size())};
+  switch (kind) {
+    case Kind::Text:
+      json ? out.put_json_string(value) : out.put_csv_cell(value);
+      break;
+    case Kind::Null:
+      if (json) out.put("null");
+      break;
+    case Kind::Number:
+    case Kind::Bool:
+      out.put(value);
+      break;
+  }
+  end_field(out.at);
+}
+
+void FieldList::number(std::size_t column, float value) {
+  if (!std::isfinite(value)) return null(column);
+  // A record often repeats a number (an altitude is the height it came from).
+  const auto bits = detail::bit_cast<std::uint32_t>(value);
+  for (const SeenNumber& seen : numbers_) {
+    if (seen.bits != bits) continue;
+    if (form_ == nullptr) {
+      entries_.push_back(Entry{static_cast<std::uint32_t>(column), Kind::Number, seen.begin, seen.size});
+      values_size_ += seen.size;
+      return;
+    }
+    char* const at = start_field(column, seen.size);
+    std::memcpy(at, buffer_.data() + seen.begin, seen.size);
+    return end_field(at + seen.size);
+  }
+  char* const start = form_ == nullptr ? room(detail::kMaxShortestFloatChars)
+                                       : start_field(column, detail::kMaxShortestFloatChars);
+  char* const end = detail::write_shortest_float(start, value);
+  const auto begin = static_cast<std::uint32_t>(start - buffer_.data());
+  const auto size = static_cast<std::uint32_t>(end - start);
+  numbers_.push_back(SeenNumber{bits, begin, size});
+  if (form_ == nullptr) return push(column, Kind::Number, size);
+  end_field(end);
+}
+
+void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {
+  char text[24];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  add(column, Kind::Number, std::string_view(text, static_cast<std::size_t>(end - text)));
+}
+
+void FieldList::text(std::size_t column, std::string_view value) { add(column, Kind::Text, value); }
+
+void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
+  const auto size = 2 + static_cast<std::size_t>(digits);
+  // A JSON string needs no escaping here: only its quotes.
+  const bool quoted = form_ != nullptr && form_->format() == Format::Json;
+  char* const start = form_ == nullptr ? room(size) : start_field(column, size + 2);
+  char* text = start;
+  if (quoted) *text++ = '"';
+  text[0] = '0';
+  text[1] = 'x';
+  detail::write_hex(text + 2, value, static_cast<std::size_t>(digits));
+  text += size;
+  if (form_ == nullptr) return push(column, Kind::Text, size);
+  if (quoted) *text++ = '"';
+  end_field(text);
+}
+
+void FieldList::boolean(std::size_t column, bool value) {
+  add(column, Kind::Bool, value ? "true" : "false");
+}
+
+void FieldList::null(std::size_t column) { add(column, Kind::Null, "null"); }
+
+nlohmann::ordered_json FieldList::to_json(const std::vector<std::string>& columns) const {
+  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  for (const Entry& e : entries_) {
+    const std::string_view v = value(e);
+    nlohmann::ordered_json& field = object[columns[e.column]];
+    switch (e.kind) {
+      case Kind::Text:
+        field = std::string(v);
+        break;
+      case Kind::Null:
+        field = nullptr;
+        break;
+      case Kind::Number:
+      case Kind::Bool:
+        field = nlohmann::ordered_json::parse(v);
+        break;
+    }
+  }
+  return object;
+}
+
 std::string csv_escape(std::string_view cell) {
   std::string out(2 + 2 * cell.size(), '\0');
   Cursor c{out.data()};
@@ -329,21 +405,8 @@ std::string csv_escape(std::string_view cell) {
 
 OutputWriter::OutputWriter(std::ostream& out, Format format, bool echo,
                            std::vector<std::string> columns)
-    : out_(&out), format_(format), echo_(echo), columns_(std::move(columns)) {
-  for (const std::string& c : columns_) {
-    json_key_text_ += ',';
-    append_json_string(json_key_text_, c);
-    json_key_text_ += ':';
-    json_key_ends_.push_back(json_key_text_.size());
-  }
-  json_keys_size_ = json_key_text_.size();
-  json_key_text_.append(kPieceBlock, '\0');
-}
-
-std::string_view OutputWriter::json_key(std::size_t column) const noexcept {
-  const std::size_t begin = column == 0 ? 0 : json_key_ends_[column - 1];
-  return std::string_view(json_key_text_).substr(begin, json_key_ends_[column] - begin);
-}
+    : out_(&out), format_(format), echo_(echo), columns_(std::move(columns)),
+      form_(format, columns_) {}
 
 void OutputWriter::begin() {
   if (format_ != Format::Csv) return;
@@ -381,14 +444,21 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Reco
 
 void OutputWriter::record(std::size_t number, std::string_view input, const FlatRecord& record,
                           std::optional<std::string_view> comment) {
+  const FieldList& fields = record.fields;
+  const bool bound = fields.form() != nullptr;
+  if (bound && fields.form() != &form_) {
+    throw std::logic_error("a record's fields are bound to another writer's form");
+  }
   // Room for everything below with every byte escaped (at most 6 for 1 in
   // JSON, 2 for 1 in CSV), and for the bytes that a block copy may store past
-  // its end, so that the line is written through a pointer.
+  // its end, so that the line is written through a pointer. Bound fields are
+  // written already.
   const std::string_view comment_text = comment.value_or(std::string_view());
   const std::size_t most = 64 + 24 + kPieceBlock +
-                           6 * (input.size() + record.text.size() + comment_text.size() +
-                                record.fields.text_size()) +
-                           json_keys_size_ + 8 * columns_.size();
+                           6 * (input.size() + record.text.size() + comment_text.size()) +
+                           (bound ? fields.text_size()
+                                  : 6 * fields.text_size() + form_.keys_size()) +
+                           8 * columns_.size();
   if (line_.size() < most) line_.resize(std::max(most, 2 * line_.size()));
   Cursor out{line_.data()};
   switch (format_) {
@@ -408,12 +478,16 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
       out.put_number(number);
       out.put(",\"input\":");
       out.put_json_string(input);
-      for (const FieldList::Entry& e : record.fields.entries()) {
-        out.put_piece(json_key(e.column));
-        if (e.kind == FieldList::Kind::Text) {
-          out.put_json_string(record.fields.value(e));
-        } else {
-          out.put_piece(record.fields.value(e));
+      if (bound) {
+        out.put(fields.written());
+      } else {
+        for (const FieldList::Entry& e : fields.entries()) {
+          out.put_piece(form_.json_key(e.column));
+          if (e.kind == FieldList::Kind::Text) {
+            out.put_json_string(fields.value(e));
+          } else {
+            out.put_piece(fields.value(e));
+          }
         }
       }
       if (comment) {
@@ -427,19 +501,26 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
       out.put_number(number);
       out.put(',');
       out.put_csv_cell(input);
-      const auto& entries = record.fields.entries();
-      auto next = entries.begin();
-      for (std::size_t c = 0; c < columns_.size(); ++c) {
-        out.put(',');
-        if (next == entries.end() || next->column != c) continue;
-        // Numbers and booleans never need quotes; null is an empty cell.
-        if (next->kind == FieldList::Kind::Text) {
-          out.put_csv_cell(record.fields.value(*next));
-        } else if (next->kind != FieldList::Kind::Null) {
-          out.put_piece(record.fields.value(*next));
+      std::size_t column = 0;
+      if (bound) {
+        out.put(fields.written());
+        column = fields.next_column();
+      } else {
+        const auto& entries = fields.entries();
+        auto next = entries.begin();
+        for (; column < columns_.size(); ++column) {
+          out.put(',');
+          if (next == entries.end() || next->column != column) continue;
+          // Numbers and booleans never need quotes; null is an empty cell.
+          if (next->kind == FieldList::Kind::Text) {
+            out.put_csv_cell(fields.value(*next));
+          } else if (next->kind != FieldList::Kind::Null) {
+            out.put_piece(fields.value(*next));
+          }
+          ++next;
         }
-        ++next;
       }
+      for (; column < columns_.size(); ++column) out.put(',');
       out.put(',');
       if (comment) out.put_csv_cell(*comment);
       out.put(',');

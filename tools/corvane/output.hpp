@@ -37,11 +37,38 @@ struct Record {
 /// blocks of this many bytes.
 inline constexpr std::size_t kPieceBlock = 32;
 
+/// The form a FieldList writes its fields in when they go straight into a
+/// JSON or CSV line: the format, and for JSON each column's key text.
+class FieldForm {
+ public:
+  FieldForm(Format format, const std::vector<std::string>& columns);
+
+  [[nodiscard]] Format format() const noexcept { return format_; }
+  [[nodiscard]] std::size_t columns() const noexcept { return key_ends_.size(); }
+  /// ,"column": for the column; kPieceBlock bytes from its start may be read.
+  [[nodiscard]] std::string_view json_key(std::size_t column) const noexcept {
+    const std::size_t begin = column == 0 ? 0 : key_ends_[column - 1];
+    return std::string_view(key_text_).substr(begin, key_ends_[column] - begin);
+  }
+  /// Bytes of all keys together.
+  [[nodiscard]] std::size_t keys_size() const noexcept { return keys_size_; }
+
+ private:
+  Format format_;
+  std::string key_text_;  // ,"column": for each column, then kPieceBlock bytes
+  std::vector<std::size_t> key_ends_;
+  std::size_t keys_size_ = 0;
+};
+
 /// The fields of one record without a JSON tree, for the subcommands that run
-/// over millions of lines: each value kept as its text in one buffer that is
-/// reused from line to line, and written straight into a JSON or CSV line.
+/// over millions of lines, in one buffer that is reused from line to line.
 /// Fields are added in column order; a column without a field is absent from
 /// the JSON object and an empty CSV cell.
+///
+/// Unbound, each value is kept as its text (entries, for to_json and any
+/// writer). Bound to a FieldForm, each field is written once, straight in its
+/// output form: the JSON members with their keys, or the CSV cells with the
+/// commas before them, ready to be copied into the line whole.
 class FieldList {
  public:
   enum class Kind : std::uint8_t { Number, Text, Bool, Null };
@@ -52,7 +79,13 @@ class FieldList {
     std::uint32_t size;
   };
 
+  /// Drops every field; a bound list stays bound.
   void clear() noexcept;
+  /// Binds the list to `form` (which must outlive it), or unbinds it with
+  /// nullptr; the fields so far are dropped.
+  void bind(const FieldForm* form) noexcept;
+  [[nodiscard]] const FieldForm* form() const noexcept { return form_; }
+
   /// The float's shortest text; null when it is not finite (JSON has no NaN
   /// or infinity). A float already in the record shares its text.
   void number(std::size_t column, float value);
@@ -63,27 +96,46 @@ class FieldList {
   void boolean(std::size_t column, bool value);
   void null(std::size_t column);
 
+  /// Unbound: the fields in order.
   [[nodiscard]] const std::vector<Entry>& entries() const noexcept { return entries_; }
-  /// Bytes of all values together, a shared text counted at each use.
+  /// Unbound: bytes of all values together, a shared text counted at each use.
+  /// Bound: bytes written.
   [[nodiscard]] std::size_t text_size() const noexcept { return values_size_; }
-  /// The value's text; kPieceBlock bytes from its start may be read.
+  /// Unbound: the value's text; kPieceBlock bytes from its start may be read.
   [[nodiscard]] std::string_view value(const Entry& e) const noexcept {
     return {buffer_.data() + e.begin, e.size};
   }
-  /// The same fields as a JSON object (for callers that want the tree).
+  /// Bound: everything written, kPieceBlock readable bytes after it.
+  [[nodiscard]] std::string_view written() const noexcept { return {buffer_.data(), used_}; }
+  /// Bound to CSV: the first column whose cell has not been started.
+  [[nodiscard]] std::size_t next_column() const noexcept { return next_column_; }
+  /// The same fields as a JSON object (for callers that want the tree); unbound.
   [[nodiscard]] nlohmann::ordered_json to_json(const std::vector<std::string>& columns) const;
 
  private:
   // Where `bytes` more may be written, with kPieceBlock to spare after them.
   char* room(std::size_t bytes);
+  [[gnu::noinline]] void grow(std::size_t bytes);
+  // Bound: writes the key (JSON) or the commas (CSV) before `column`'s value,
+  // with room for `bytes` of value after them; returns where the value goes.
+  char* start_field(std::size_t column, std::size_t bytes);
+  // Ends a field whose value ends at `end`.
+  void end_field(const char* end) noexcept;
   void add(std::size_t column, Kind kind, std::string_view value);
   void push(std::size_t column, Kind kind, std::size_t size);
 
+  const FieldForm* form_ = nullptr;
   std::vector<Entry> entries_;
   std::string buffer_;  // the values, then at least kPieceBlock bytes
   std::size_t used_ = 0;
-  // The record's numbers so far: their bits, and their entries.
-  std::vector<std::pair<std::uint32_t, std::size_t>> numbers_;
+  std::size_t next_column_ = 0;
+  // The record's numbers so far: their bits, and where their text is.
+  struct SeenNumber {
+    std::uint32_t bits;
+    std::uint32_t begin;
+    std::uint32_t size;
+  };
+  std::vector<SeenNumber> numbers_;
   std::size_t values_size_ = 0;
 };
 
@@ -158,16 +210,20 @@ class OutputWriter {
 
   /// The CSV header row; nothing for the other formats. Call once, first.
   void begin();
+  /// The form in which a FlatRecord's fields can be written for this writer
+  /// (bind them to it, and record() copies them whole); nullptr for text.
+  [[nodiscard]] const FieldForm* field_form() const noexcept {
+    return format_ == Format::Text ? nullptr : &form_;
+  }
   void passthrough(std::string_view line);
   void record(std::size_t number, std::string_view input, const Record& record);
-  /// The same for a flat record; `input` is a good line, so valid UTF-8.
+  /// The same for a flat record, its fields unbound or bound to this
+  /// writer's field_form(); `input` is a good line, so valid UTF-8.
   void record(std::size_t number, std::string_view input, const FlatRecord& record,
               std::optional<std::string_view> comment);
   void error(std::size_t number, std::string_view input, const Error& error);
 
  private:
-  // ,"column": for the column; kPieceBlock bytes from its start may be read.
-  [[nodiscard]] std::string_view json_key(std::size_t column) const noexcept;
   void csv_row(std::size_t number, std::string_view input, const nlohmann::ordered_json* fields,
                const std::optional<std::string>& comment, const Error* error);
 
@@ -176,9 +232,7 @@ class OutputWriter {
   Format format_;
   bool echo_;
   std::vector<std::string> columns_;
-  std::string json_key_text_;  // ,"column": for each column, then kPieceBlock bytes
-  std::vector<std::size_t> json_key_ends_;
-  std::size_t json_keys_size_ = 0;
+  FieldForm form_;
 };
 
 }  // namespace corvane::cli

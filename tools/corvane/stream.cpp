@@ -299,6 +299,8 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
   std::vector<std::string_view> fields;
   FlatRecord flat;
   flat.want_fields = !text_only;
+  // Fields go straight into their JSON or CSV form, copied into the line whole.
+  flat.fields.bind(writer.field_form());
   const auto report = [&](const InputItem& item, const Error& error) {
     ++stats.failed;
     writer.error(item.number, shown_input(item.line), error);
