@@ -260,12 +260,12 @@ void FieldList::grow(std::size_t bytes) {
   buffer_.resize(std::max(2 * buffer_.size(), used_ + bytes + kPieceBlock));
 }
 
-char* FieldList::room(std::size_t bytes) {
+inline char* FieldList::room(std::size_t bytes) {
   if (buffer_.size() - used_ < bytes + kPieceBlock) [[unlikely]] grow(bytes);
   return buffer_.data() + used_;
 }
 
-char* FieldList::start_field(std::size_t column, std::size_t bytes) {
+inline char* FieldList::start_field(std::size_t column, std::size_t bytes) {
   if (form_->format() == Format::Json) {
     const std::string_view key = form_->json_key(column);
     Cursor out{room(key.size() + bytes)};
@@ -284,7 +284,7 @@ char* FieldList::start_field(std::size_t column, std::size_t bytes) {
   return at + commas;
 }
 
-void FieldList::end_field(const char* end) noexcept {
+inline void FieldList::end_field(const char* end) noexcept {
   used_ = static_cast<std::size_t>(end - buffer_.data());
   values_size_ = used_;
 }
