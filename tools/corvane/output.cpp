@@ -213,8 +213,15 @@ struct Cursor {
                  [](char ch) { return ch == ',' || ch == '"' || ch == '\r' || ch == '\n'; });
     if (!quote) return put(cell);
     put('"');
+    // Most quoted cells hold commas and no quote to double: copied whole.
+    const auto is_quote = [](char ch) { return ch == '"'; };
+    if (!any_word(cell, [](std::uint64_t w) { return has_zero_byte(w ^ (kOnes * '"')) != 0; },
+                  is_quote)) {
+      put(cell);
+      return put('"');
+    }
     for (const char ch : cell) {
-      if (ch == '"') put('"');
+      if (is_quote(ch)) put('"');
       put(ch);
     }
     put('"');
