@@ -32,6 +32,7 @@
 #include "corvane/properties/vocabularies.hpp"
 #include "command_line.hpp"
 #include "commands.hpp"
+#include "descriptor_output.hpp"
 #include "fingerprint.hpp"
 #include "input.hpp"
 #include "output.hpp"
@@ -527,6 +528,47 @@ TEST(OutputWriter, EchoPrintsTheInputBeforeTheResult) {
   w.record(1, "in put", r);
   w.error(2, "bad", Error{"why"});
   EXPECT_EQ(out.str(), "in put\tresult\nbad\tERROR: why\n");
+}
+
+// Every byte written through the large output buffer reaches the descriptor
+// in order, whatever the sizes of the writes (single characters, pieces that
+// straddle the buffer's end, writes larger than the buffer); a descriptor
+// that cannot be written fails the stream instead of losing the bytes quietly.
+TEST(DescriptorOutput, WritesEveryByteInOrderOrFailsTheStream) {
+  char path[] = "/tmp/corvane_descriptor_output_XXXXXX";
+  const int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  std::string want;
+  {
+    DescriptorOutput buffer(fd, 1000);
+    std::ostream out(&buffer);
+    std::mt19937 rng(7);
+    for (int i = 0; i < 3000; ++i) {
+      const std::size_t size = rng() % 8 == 0 ? rng() % 2500 : rng() % 40;
+      const std::string piece(size, static_cast<char>('a' + i % 26));
+      if (size == 1) {
+        out.put(piece[0]);
+      } else {
+        out << piece;
+      }
+      want += piece;
+      if (i % 500 == 0) out.flush();
+    }
+    out.flush();
+    ASSERT_TRUE(out.good());
+  }
+  std::ifstream in(path, std::ios::binary);
+  const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ::close(fd);
+  std::remove(path);
+  EXPECT_EQ(got.size(), want.size());
+  EXPECT_TRUE(got == want);
+
+  DescriptorOutput closed(-1, 16);
+  std::ostream out(&closed);
+  out << std::string(100, 'x');
+  out.flush();
+  EXPECT_FALSE(out.good());
 }
 
 TEST(RunStream, StopsWhenTheOutputCannotBeWritten) {
