@@ -491,7 +491,7 @@ TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
     OutputWriter bound_writer(bound_out, f, false, columns);
     FlatRecord unbound, bound;
     bound.fields.bind(bound_writer.field_form());
-    for (int line = 1; line <= 2000; ++line) {
+    for (std::size_t line = 1; line <= 2000; ++line) {
       unbound.fields.clear();
       bound.fields.clear();
       for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -501,7 +501,7 @@ TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
             case 0: break;  // no field in this column
             case 1: fields->number(c, numbers[line % numbers.size()]); break;
             case 2: fields->text(c, texts[(line + c) % texts.size()]); break;
-            case 3: fields->hex(c, static_cast<std::uint32_t>(line) * 2654435761u, 1 + line % 8); break;
+            case 3: fields->hex(c, static_cast<std::uint32_t>(line) * 2654435761u, static_cast<int>(1 + line % 8)); break;
             case 4: fields->boolean(c, line % 2 == 0); break;
             case 5: fields->null(c); break;
             case 6: fields->unsigned_number(c, std::uint64_t{1} << (line % 64)); break;
@@ -511,8 +511,8 @@ TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
       const std::string& input = texts[line % texts.size()];
       const std::optional<std::string_view> comment =
           line % 3 == 0 ? std::optional<std::string_view>(texts[(line / 3) % texts.size()]) : std::nullopt;
-      unbound_writer.record(static_cast<std::size_t>(line), input, unbound, comment);
-      bound_writer.record(static_cast<std::size_t>(line), input, bound, comment);
+      unbound_writer.record(line, input, unbound, comment);
+      bound_writer.record(line, input, bound, comment);
       ASSERT_EQ(bound_out.str(), unbound_out.str()) << "line " << line;
       bound_out.str("");
       unbound_out.str("");
