@@ -228,6 +228,23 @@ struct Cursor {
   }
 };
 
+// A field's value as it stands in a line: a text escaped (JSON) or quoted
+// when it must be (CSV); null as null or an empty cell; numbers and booleans
+// as they are. At most 2 + 6 bytes a byte (JSON), 2 + 2 (CSV).
+void put_value(Cursor& out, Format format, FieldList::Kind kind, std::string_view value) noexcept {
+  const bool json = format == Format::Json;
+  switch (kind) {
+    case FieldList::Kind::Text:
+      return json ? out.put_json_string(value) : out.put_csv_cell(value);
+    case FieldList::Kind::Null:
+      if (json) out.put("null");
+      return;
+    case FieldList::Kind::Number:
+    case FieldList::Kind::Bool:
+      return out.put(value);
+  }
+}
+
 void append_json_string(std::string& out, std::string_view text) {
   const std::size_t old = out.size();
   out.resize(old + 2 + 6 * text.size());
@@ -293,7 +310,6 @@ inline char* FieldList::start_field(std::size_t column, std::size_t bytes) {
 
 inline void FieldList::end_field(const char* end) noexcept {
   used_ = static_cast<std::size_t>(end - buffer_.data());
-  values_size_ = used_;
 }
 
 void FieldList::push(std::size_t column, Kind kind, std::size_t size) {
@@ -308,21 +324,9 @@ void FieldList::add(std::size_t column, Kind kind, std::string_view value) {
     std::memcpy(room(value.size()), value.data(), value.size());
     return push(column, kind, value.size());
   }
-  const bool json = form_->format() == Format::Json;
   // Escaping takes at most 6 bytes a byte in JSON, 2 in CSV, and 2 quotes.
-  Cursor out{start_field(column, 2 + (json ? 6 : 2) * value.size())};
-  switch (kind) {
-    case Kind::Text:
-      json ? out.put_json_string(value) : out.put_csv_cell(value);
-      break;
-    case Kind::Null:
-      if (json) out.put("null");
-      break;
-    case Kind::Number:
-    case Kind::Bool:
-      out.put(value);
-      break;
-  }
+  Cursor out{start_field(column, 2 + (form_->format() == Format::Json ? 6 : 2) * value.size())};
+  put_value(out, form_->format(), kind, value);
   end_field(out.at);
 }
 
@@ -360,19 +364,11 @@ void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {
 void FieldList::text(std::size_t column, std::string_view value) { add(column, Kind::Text, value); }
 
 void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
-  const auto size = 2 + static_cast<std::size_t>(digits);
-  // A JSON string needs no escaping here: only its quotes.
-  const bool quoted = form_ != nullptr && form_->format() == Format::Json;
-  char* const start = form_ == nullptr ? room(size) : start_field(column, size + 2);
-  char* text = start;
-  if (quoted) *text++ = '"';
-  text[0] = '0';
-  text[1] = 'x';
-  detail::write_hex(text + 2, value, static_cast<std::size_t>(digits));
-  text += size;
-  if (form_ == nullptr) return push(column, Kind::Text, size);
-  if (quoted) *text++ = '"';
-  end_field(text);
+  // A 32-bit value shows in 8 digits; more would only be leading zeros.
+  char text[2 + 8] = {'0', 'x'};
+  const auto size = static_cast<std::size_t>(std::clamp(digits, 1, 8));
+  detail::write_hex(text + 2, value, size);
+  add(column, Kind::Text, std::string_view(text, 2 + size));
 }
 
 void FieldList::boolean(std::size_t column, bool value) {
@@ -490,11 +486,7 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
       } else {
         for (const FieldList::Entry& e : fields.entries()) {
           out.put_piece(form_.json_key(e.column));
-          if (e.kind == FieldList::Kind::Text) {
-            out.put_json_string(fields.value(e));
-          } else {
-            out.put_piece(fields.value(e));
-          }
+          put_value(out, format_, e.kind, fields.value(e));
         }
       }
       if (comment) {
@@ -518,12 +510,7 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
         for (; column < columns_.size(); ++column) {
           out.put(',');
           if (next == entries.end() || next->column != column) continue;
-          // Numbers and booleans never need quotes; null is an empty cell.
-          if (next->kind == FieldList::Kind::Text) {
-            out.put_csv_cell(fields.value(*next));
-          } else if (next->kind != FieldList::Kind::Null) {
-            out.put_piece(fields.value(*next));
-          }
+          put_value(out, format_, next->kind, fields.value(*next));
           ++next;
         }
       }

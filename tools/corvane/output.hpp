@@ -91,7 +91,7 @@ class FieldList {
   void number(std::size_t column, float value);
   void unsigned_number(std::size_t column, std::uint64_t value);
   void text(std::size_t column, std::string_view value);
-  /// "0x" and `digits` uppercase hexadecimal digits, as text.
+  /// "0x" and `digits` (1 to 8) uppercase hexadecimal digits, as text.
   void hex(std::size_t column, std::uint32_t value, int digits = 8);
   void boolean(std::size_t column, bool value);
   void null(std::size_t column);
@@ -100,7 +100,9 @@ class FieldList {
   [[nodiscard]] const std::vector<Entry>& entries() const noexcept { return entries_; }
   /// Unbound: bytes of all values together, a shared text counted at each use.
   /// Bound: bytes written.
-  [[nodiscard]] std::size_t text_size() const noexcept { return values_size_; }
+  [[nodiscard]] std::size_t text_size() const noexcept {
+    return form_ == nullptr ? values_size_ : used_;
+  }
   /// Unbound: the value's text; kPieceBlock bytes from its start may be read.
   [[nodiscard]] std::string_view value(const Entry& e) const noexcept {
     return {buffer_.data() + e.begin, e.size};
@@ -137,7 +139,7 @@ class FieldList {
     std::uint32_t size;
   };
   std::vector<SeenNumber> numbers_;
-  std::size_t values_size_ = 0;
+  std::size_t values_size_ = 0;  // unbound only
 };
 
 /// A record made by a flat processor: its text and its fields, both reused
