@@ -1,12 +1,12 @@
-// The shortest digits come from Schubfach: Raffaello Giulietti, "The
-// Schubfach way to render doubles" (2020), with its binary32 parameters. The
-// float and the two ends of the interval of decimals that read back to it are
-// scaled by 10^-k (k = floor(q * log10 2) for a float c * 2^q) to four times
-// their value, each rounded to odd by one 64-bit multiplication; then only
-// two candidates can be the answer at each of two lengths, the multiples of
-// 10 around the float and the integers around it, and a few comparisons pick
-// the shortest, nearest the float, ties to even. The digits are those of every
-// other correct shortest writer (std::to_chars gives the same).
+// The shortest digits come from Dragonbox: Junekey Jeon, "Dragonbox: A New
+// Floating-Point Binary-to-Decimal Conversion Algorithm" (2020), with its
+// binary32 parameters (kappa = 1, a 64-bit table). The float's interval of
+// decimals that read back to it is scaled by a power of 10 so that it holds
+// one or two multiples of 10; one multiplication by the table's entry gives
+// its upper end, and the answer is the multiple of 100 below that end when
+// it lies inside, else the multiple of 10 nearest the float, ties to even.
+// The digits are those of every other correct shortest writer
+// (std::to_chars gives the same).
 #include "text/shortest_float.hpp"
 
 #include <array>
@@ -35,12 +35,7 @@ constexpr int log2_pow10(int e) noexcept {
   return static_cast<int>((std::int64_t{e} * 913124641741) >> 38);
 }
 
-// The float is c * 2^q with q from -149 to 104, so k = floor(q * log10 2)
-// (or the three-quarters form, at the bottom of a binade) runs over these.
-constexpr int kMinK = -45;
-constexpr int kMaxK = 31;
-
-// Unsigned integers of up to 256 bits, enough for 10^45 and for 2^(62 + 104)
+// Unsigned integers of up to 256 bits, enough for 10^46 and for 2^(63 + 103)
 // divided by 10^31, with the few operations the table needs.
 struct Big {
   std::array<std::uint32_t, 8> words{};
@@ -92,63 +87,57 @@ constexpr Big power_of_10(int e) noexcept {
   return p;
 }
 
-// g(k) = floor(10^-k * 2^(62 - floor(log2 10^-k))) + 1, in [2^62, 2^63]: the
-// scale by 10^-k to 63 bits, rounded up.
-constexpr auto kScales = [] {
-  std::array<std::uint64_t, kMaxK - kMinK + 1> table{};
-  for (int k = kMinK; k <= kMaxK; ++k) {
-    std::uint64_t g = 0;
-    if (k <= 0) {
-      // 10^-k is an integer: its top 63 bits.
-      const Big p = power_of_10(-k);
+// The powers 10^k by which the floats c * 2^e are scaled: k = 1 - floor(e *
+// log10 2), or -floor(log10(3/4 * 2^e)) at the bottom of a binade.
+constexpr int kMinCacheK = -31;
+constexpr int kMaxCacheK = 46;
+
+// phi(k) = ceil(10^k * 2^(63 - floor(log2 10^k))), in [2^63, 2^64): 10^k to
+// 64 bits, rounded up.
+constexpr auto kCache = [] {
+  std::array<std::uint64_t, kMaxCacheK - kMinCacheK + 1> table{};
+  for (int k = kMinCacheK; k <= kMaxCacheK; ++k) {
+    std::uint64_t phi = 0;
+    if (k >= 0) {
+      // 10^k is an integer: its top 64 bits, plus one when any bit below is set.
+      const Big p = power_of_10(k);
       const int length = p.bit_length();
-      for (int bit = length - 1; bit >= length - 63; --bit) g = (g << 1) | (bit >= 0 && p.bit(bit));
+      bool below = false;
+      for (int bit = length - 1; bit >= 0; --bit) {
+        if (bit >= length - 64) {
+          phi = (phi << 1) | (p.bit(bit) ? 1u : 0u);
+        } else {
+          below = below || p.bit(bit);
+        }
+      }
+      if (length < 64) phi <<= 64 - length;
+      phi += below ? 1u : 0u;
     } else {
-      // 2^(62 + length of 10^k) / 10^k by binary long division.
-      const Big divisor = power_of_10(k);
-      const int top = 62 + divisor.bit_length();
+      // 2^(63 + length of 10^-k) / 10^-k by binary long division, rounded up
+      // (10^-k divides no power of two).
+      const Big divisor = power_of_10(-k);
+      const int top = 63 + divisor.bit_length();
       Big remainder;
       for (int bit = top; bit >= 0; --bit) {
         remainder.doubled_plus(bit == top ? 1u : 0u);
-        g <<= 1;
+        phi <<= 1;
         if (remainder.at_least(divisor)) {
           remainder.subtract(divisor);
-          g |= 1u;
+          phi |= 1u;
         }
       }
+      phi += 1;
     }
-    table[static_cast<std::size_t>(k - kMinK)] = g + 1;
+    table[static_cast<std::size_t>(k - kMinCacheK)] = phi;
   }
   return table;
 }();
-static_assert(kScales[0 - kMinK] == (std::uint64_t{1} << 62) + 1);
-static_assert(log2_pow10(45) == power_of_10(45).bit_length() - 1);
-static_assert(log2_pow10(-31) == -power_of_10(31).bit_length());
+static_assert(kCache[0 - kMinCacheK] == std::uint64_t{1} << 63);
+static_assert(kCache[1 - kMinCacheK] == std::uint64_t{0xA} << 60);
+static_assert(log2_pow10(kMaxCacheK) == power_of_10(kMaxCacheK).bit_length() - 1);
+static_assert(log2_pow10(kMinCacheK) == -power_of_10(-kMinCacheK).bit_length());
 
 // ---- the digits -----------------------------------------------------------
-
-// The high 64 bits of a 128-bit product.
-constexpr std::uint64_t multiply_high(std::uint64_t a, std::uint64_t b) noexcept {
-#if defined(__SIZEOF_INT128__)
-  __extension__ using Wide = unsigned __int128;  // a compiler extension; -Wpedantic says so
-  return static_cast<std::uint64_t>((static_cast<Wide>(a) * b) >> 64);
-#else
-  const std::uint64_t a_low = a & 0xFFFFFFFFu, a_high = a >> 32;
-  const std::uint64_t b_low = b & 0xFFFFFFFFu, b_high = b >> 32;
-  const std::uint64_t low_low = a_low * b_low;
-  const std::uint64_t high_low = a_high * b_low;
-  const std::uint64_t low_high = a_low * b_high;
-  const std::uint64_t middle = (low_low >> 32) + (high_low & 0xFFFFFFFFu) + (low_high & 0xFFFFFFFFu);
-  return a_high * b_high + (high_low >> 32) + (low_high >> 32) + (middle >> 32);
-#endif
-}
-
-// g * cp / 2^95, rounded to odd: the integer part with its lowest bit set
-// when anything was cut off.
-constexpr std::uint32_t scaled_to_odd(std::uint64_t g, std::uint64_t cp) noexcept {
-  const std::uint64_t product = multiply_high(g, cp);
-  return static_cast<std::uint32_t>((product >> 31) | (((product & 0xFFFFFFFFu) + 0xFFFFFFFFu) >> 32));
-}
 
 // digits * 10^exponent: up to nine digits, trailing zeros included (the
 // writer drops them).
@@ -157,50 +146,92 @@ struct Decimal {
   int exponent;
 };
 
-// The shortest decimal that reads back to c * 2^q (c below 2^24, not 0).
-Decimal shortest_of(int q, std::uint32_t c) noexcept {
-  constexpr std::uint32_t kBinadeBottom = std::uint32_t{1} << 23;
-  constexpr int kMinQ = -149;
-  // Round-to-even reading: the interval's ends belong to it when c is even.
-  const std::uint32_t open = c & 1u;
-  const std::uint64_t cb = std::uint64_t{c} << 2;
-  const std::uint64_t cb_right = cb + 2;
-  std::uint64_t cb_left = cb - 2;
-  int k = 0;
-  if (c != kBinadeBottom || q == kMinQ) {
-    k = log10_pow2(q);
-  } else {
-    // The gap below a power of two is half the one above.
-    cb_left = cb - 1;
-    k = log10_three_quarters_pow2(q);
-  }
-  const int h = q + log2_pow10(-k) + 33;  // so that cb << h stays below 2^60
-  const std::uint64_t g = kScales[static_cast<std::size_t>(k - kMinK)];
-  const std::uint32_t v = scaled_to_odd(g, cb << h);
-  const std::uint32_t left = scaled_to_odd(g, cb_left << h);
-  const std::uint32_t right = scaled_to_odd(g, cb_right << h);
+// The upper 64 bits of the 96-bit product of x and y.
+constexpr std::uint64_t upper_64_of_96(std::uint32_t x, std::uint64_t y) noexcept {
+  return std::uint64_t{x} * (y >> 32) + (std::uint64_t{x} * (y & 0xFFFFFFFFu) >> 32);
+}
 
-  // Every candidate is worked out and one selected, without branches: which
-  // one it is depends on the float's last bits, so a branch would guess
-  // wrong often. The integers around the float: the one in the interval, or
-  // when both are, the nearer, ties to even.
-  const std::uint32_t s = v >> 2;
-  const std::uint32_t t = s + 1;
-  const bool s_in = left + open <= s << 2;
-  const bool t_in = (t << 2) + open <= right;
-  const auto against_middle = static_cast<std::int64_t>(v) - 2 * (std::int64_t{s} + t);
-  const bool s_nearer = against_middle < 0 || (against_middle == 0 && (s & 1u) == 0);
-  const std::uint32_t integer = s_in && (!t_in || s_nearer) ? s : t;
-  // One digit shorter, when exactly one multiple of 10 around the float lies
-  // in the interval (at most one can). Java's writer, which the paper
-  // describes, keeps two digits at least and tries this from 100 only; the
-  // shortest text may have one.
-  const std::uint32_t s10 = s / 10 * 10;
-  const std::uint32_t t10 = s10 + 10;
-  const bool s10_in = left + open <= s10 << 2;
-  const bool t10_in = (t10 << 2) + open <= right;
-  const std::uint32_t shorter = s10_in ? s10 : t10;
-  return {s >= 10 && s10_in != t10_in ? shorter : integer, k};
+// For two_f * 2^(e-1) * 10^k, scaled by the table entry of 10^k and 2^beta:
+// the lowest bit of its integer part, and whether it is an integer.
+struct Parity {
+  bool parity;
+  bool integer;
+};
+constexpr Parity parity_of(std::uint32_t two_f, std::uint64_t cache, int beta) noexcept {
+  const std::uint64_t low = two_f * cache;
+  return {((low >> (64 - beta)) & 1u) != 0, static_cast<std::uint32_t>(low >> (32 - beta)) == 0};
+}
+
+// The shortest decimal of c * 2^e (two_fc = 2c) when the interval reaches as
+// far down as up. Its ends belong to it when c is even (round-to-even reading).
+Decimal nearest_shortest(int e, std::uint32_t two_fc) noexcept {
+  const bool closed = (two_fc & 2u) == 0;
+  const int minus_k = log10_pow2(e) - 1;
+  const std::uint64_t cache = kCache[static_cast<std::size_t>(-minus_k - kMinCacheK)];
+  const int beta = e + log2_pow10(-minus_k);  // 3 to 6
+
+  // The interval's half-width and its upper end z = (2c + 1) * 2^(e-1) * 10^k,
+  // scaled: each is the top of a product with the table's entry.
+  const auto delta = static_cast<std::uint32_t>(cache >> (63 - beta));
+  const std::uint64_t z_product = upper_64_of_96(static_cast<std::uint32_t>((two_fc | 1u) << beta), cache);
+  const auto z = static_cast<std::uint32_t>(z_product >> 32);
+  const bool z_integer = static_cast<std::uint32_t>(z_product) == 0;
+
+  std::uint32_t significand = z / 100;
+  std::uint32_t r = z - 100 * significand;
+  if (r < delta) {
+    // The multiple of 100 below z is inside, unless it is z itself, an
+    // excluded end.
+    if (r != 0 || !z_integer || closed) return {significand, minus_k + 2};
+    --significand;
+    r = 100;
+  } else if (r == delta) {
+    // On the lower end, as far as the integer parts tell: the fractions
+    // decide whether the multiple lies inside.
+    const auto [parity, integer] = parity_of(two_fc - 1, cache, beta);
+    if (parity || (integer && closed)) return {significand, minus_k + 2};
+  }
+
+  // No multiple of 100 inside: the multiple of 10 nearest the float, which
+  // the remainder places within one; the float's own parity settles it when
+  // the estimate is a tie or one too high. Ties go to even.
+  significand *= 10;
+  const std::uint32_t dist = r - delta / 2 + 5;
+  const bool approx_y_parity = ((dist ^ 5u) & 1u) != 0;
+  const std::uint32_t tenths = dist / 10;
+  significand += tenths;
+  if (tenths * 10 == dist) {
+    const auto [parity, integer] = parity_of(two_fc, cache, beta);
+    if (parity != approx_y_parity || (integer && (significand & 1u) != 0)) --significand;
+  }
+  return {significand, minus_k + 1};
+}
+
+// The shortest decimal of 2^23 * 2^e, at the bottom of a binade (not 2^-126,
+// whose gaps below and above are equal), where the interval reaches half as
+// far down as up. Its ends, scaled, come straight from the table's entry;
+// the multiple of 10 between them when there is one, else the integer
+// nearest the float.
+Decimal binade_bottom_shortest(int e) noexcept {
+  const int minus_k = log10_three_quarters_pow2(e);
+  const std::uint64_t cache = kCache[static_cast<std::size_t>(-minus_k - kMinCacheK)];
+  const int beta = e + log2_pow10(-minus_k);
+  const int shift = 40 - beta;
+  std::uint64_t xi = (cache - (cache >> 25)) >> shift;
+  const std::uint64_t zi = (cache + (cache >> 24)) >> shift;
+  // The lower end is an integer only for e of 2 and 3; it belongs to the
+  // interval (c is even), so a fraction rounds it up.
+  if (e < 2 || e > 3) ++xi;
+  const std::uint64_t tens = zi / 10;
+  if (tens * 10 >= xi) return {static_cast<std::uint32_t>(tens * 10), minus_k};
+  auto nearest = static_cast<std::uint32_t>(((cache >> (shift - 1)) + 1) / 2);
+  // A tie between two integers happens at e = -35 only: to even.
+  if (e == -35 && (nearest & 1u) != 0) {
+    --nearest;
+  } else if (nearest < xi) {
+    ++nearest;
+  }
+  return {nearest, minus_k};
 }
 
 // The shortest decimal that reads back to the positive finite float `bits`,
@@ -208,12 +239,13 @@ Decimal shortest_of(int q, std::uint32_t c) noexcept {
 Decimal shortest_decimal(std::uint32_t bits) noexcept {
   const std::uint32_t fraction = bits & 0x7FFFFFu;
   const std::uint32_t biased_exponent = bits >> 23;
-  if (biased_exponent == 0) return shortest_of(-149, fraction);
+  if (biased_exponent == 0) return nearest_shortest(-149, fraction << 1);
   const std::uint32_t c = fraction | 0x800000u;
   const int shift = 150 - static_cast<int>(biased_exponent);
   // Integers below 2^24 are their own shortest digits.
   if (shift > 0 && shift < 24 && (c & ((1u << shift) - 1u)) == 0) return {c >> shift, 0};
-  return shortest_of(-shift, c);
+  if (fraction == 0 && biased_exponent > 1) return binade_bottom_shortest(-shift);
+  return nearest_shortest(-shift, c << 1);
 }
 
 }  // namespace
