@@ -12,6 +12,7 @@
 
 #include "float_text_reference.hpp"
 #include "text/decimal_digits.hpp"
+#include "text/decimal_to_float.hpp"
 #include "text/hex.hpp"
 #include "text/shortest_float.hpp"
 #include "text/stack_text.hpp"
@@ -135,6 +136,57 @@ TEST(ShortestFloat, SameDigitsAsToChars) {
           << corvane_test::to_chars_scientific(v);
     }
   }
+}
+
+// A text is taken for the writer's own only when it is, and always when it
+// is and has at most six significant digits: random decimal texts of every
+// shape the writer does and does not use (leading and trailing zeros, too
+// many digits, exponents, signs, no point), each against the writer's text
+// of the float it reads as.
+TEST(ShortestFloat, TextIsTakenForTheWritersOnlyWhenItIs) {
+  std::mt19937 rng(2026);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const auto digits = [&](int n) {
+    std::string d;
+    for (int i = 0; i < n; ++i) d += static_cast<char>('0' + pick(10));
+    return d;
+  };
+  int taken = 0;
+  for (int i = 0; i < 400'000; ++i) {
+    std::string text = pick(4) == 0 ? "-" : "";
+    switch (pick(6)) {
+      case 0:  // below one, with zeros after the point
+        text += "0." + std::string(static_cast<std::size_t>(pick(6)), '0') + digits(1 + pick(10));
+        break;
+      case 1:  // the writer's own text of a random float
+        text = shortest(from_bits(static_cast<std::uint32_t>(rng())));
+        break;
+      case 2:  // exponents, signs and other shapes the writer never uses
+        text += std::vector<std::string>{"+", ".", "", "0"}[static_cast<std::size_t>(pick(4))] +
+                digits(1 + pick(4)) + std::vector<std::string>{"e1", ".", "", ".0e-2", "x"}[static_cast<std::size_t>(pick(5))];
+        break;
+      default:  // an integer part of 1 to 17 digits and a fraction of 0 to 11
+        text += digits(1 + pick(17)) + "." + digits(pick(12));
+        break;
+    }
+    const auto reading = read_float_text(text);
+    if (!reading) continue;
+    const bool writers = shortest(reading->value) == text;
+    const bool is_taken = is_shortest_float_text(text, reading->value);
+    if (is_taken) {
+      ASSERT_TRUE(writers) << text;
+    }
+    std::string significant;
+    for (const char c : text) {
+      if (c >= '0' && c <= '9' && (c != '0' || !significant.empty())) significant += c;
+    }
+    while (!significant.empty() && significant.back() == '0') significant.pop_back();
+    if (writers && !significant.empty() && significant.size() <= 6 && text.find('e') == std::string::npos) {
+      ASSERT_TRUE(is_taken) << text;
+    }
+    taken += is_taken ? 1 : 0;
+  }
+  EXPECT_GT(taken, 50'000);  // the sweep reaches both answers often
 }
 
 // Against the C library's "%0*llX": every width, both cases, the digit count.

@@ -330,3 +330,65 @@ char* write_shortest_float(char* out, float value) noexcept {
 }
 
 }  // namespace corvane::detail
+
+namespace corvane::detail {
+namespace {
+
+constexpr bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool is_shortest_float_text(std::string_view text, float value) noexcept {
+  const std::uint32_t bits = bit_cast<std::uint32_t>(value);
+  const std::uint32_t magnitude = bits & 0x7FFFFFFFu;
+  if (magnitude - 1u >= 0x7F7FFFFFu) return false;  // 0, infinities and NaNs
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  if ((at != end && *at == '-') != (bits >> 31 != 0)) return false;
+  at += bits >> 31;
+
+  // The writer's fixed form, for a first digit from 10^-4 to 10^15: digits,
+  // a point, digits; no leading zero but the one of "0.", at most three zeros
+  // after "0.", at most nine significant digits (the shortest never has
+  // more), and a last digit of 0 only in "d.0". Only the place of the last
+  // significant digit matters below, not the digits' value.
+  // (Plain loops: the texts are short, and unrolled ones cost more here.)
+  const char* point = at;
+  while (point != end && is_digit(*point)) ++point;
+  if (point == end || *point != '.') return false;
+  const char* last = point + 1;
+  while (last != end && is_digit(*last)) ++last;
+  const auto integer_digits = point - at;
+  const auto fraction_digits = end - point - 1;
+  if (last != end || integer_digits == 0 || integer_digits > 16 || fraction_digits == 0) return false;
+  const bool below_one = *at == '0';
+  if (below_one && integer_digits != 1) return false;
+  int exponent = 0;  // of the last significant digit
+  if (fraction_digits == 1 && point[1] == '0' && !below_one) {
+    // "d.0": the integer's digits, up to their trailing zeros.
+    const char* nonzero = point - 1;
+    while (*nonzero == '0') --nonzero;
+    exponent = static_cast<int>(point - 1 - nonzero);
+    if (nonzero - at >= 9) return false;
+  } else {
+    if (end[-1] == '0') return false;
+    exponent = static_cast<int>(-fraction_digits);
+    if (below_one) {
+      const char* first = point + 1;
+      while (*first == '0') ++first;
+      if (first - point > 4 || end - first > 9) return false;  // below 1e-4: the exponent form
+    } else if (integer_digits + fraction_digits > 9) {
+      return false;
+    }
+  }
+
+  // The text is a decimal that reads as `value`. When 10^exponent exceeds
+  // the gap above the float, which no interval of decimals reading as it is
+  // wider than, no other decimal with as few digits reads as it: the text is
+  // the shortest, and so the writer's.
+  const std::uint32_t biased_exponent = magnitude >> 23;
+  const int gap_exponent = biased_exponent == 0 ? -149 : static_cast<int>(biased_exponent) - 150;
+  return exponent > log10_pow2(gap_exponent);
+}
+
+}  // namespace corvane::detail

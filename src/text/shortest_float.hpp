@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace corvane::detail {
 
@@ -17,5 +18,15 @@ inline constexpr std::size_t kMaxShortestFloatChars = 24;
 /// more and non-zero magnitudes below 1e-4 ("1e-5", "2.5e16"); "NaN", "inf",
 /// "-inf". `out` must have room for kMaxShortestFloatChars characters.
 char* write_shortest_float(char* out, float value) noexcept;
+
+/// Whether `text` is, as far as a cheap test tells, exactly what
+/// write_shortest_float writes for `value`, where `value` is what `text`
+/// reads as (correctly rounded): a caller that read the float from the text
+/// may then copy the text instead of writing the float. True only when it
+/// is; always for the writer's texts of at most six significant digits, and
+/// for any of its texts whose last digit is worth more than the gap between
+/// the float and the next (a float read from a text with four decimals
+/// below 2^16, say); false for exponent forms, zeros, infinities and NaNs.
+bool is_shortest_float_text(std::string_view text, float value) noexcept;
 
 }  // namespace corvane::detail
