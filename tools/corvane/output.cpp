@@ -145,14 +145,44 @@ bool any_word(std::string_view text, WordTest test, ByteTest byte_test) noexcept
   return test(word);
 }
 
+// Copies `text` to `out` eight bytes at a time for as long as `test` finds
+// nothing in them (the last few bytes as the eight that end the text), and
+// returns how many were copied: all, or those before the first word that
+// `test` holds for; none below eight.
+template <class WordTest>
+std::size_t copy_words_until(char* out, std::string_view text, WordTest test) noexcept {
+  if (text.size() < 8) return 0;
+  std::uint64_t word = 0;
+  std::size_t done = 0;
+  for (; done + 8 <= text.size(); done += 8) {
+    std::memcpy(&word, text.data() + done, 8);
+    if (test(word)) return done;
+    std::memcpy(out + done, &word, 8);
+  }
+  std::memcpy(&word, text.data() + text.size() - 8, 8);
+  if (test(word)) return done;
+  std::memcpy(out + text.size() - 8, &word, 8);
+  return text.size();
+}
+
 // Writes through a pointer into storage the caller has made large enough.
 struct Cursor {
   char* at;
 
   void put(char c) noexcept { *at++ = c; }
   void put(std::string_view text) noexcept {
-    std::memcpy(at, text.data(), text.size());
-    at += text.size();
+    // Most pieces are short: two overlapping words cost less than a call.
+    const std::size_t n = text.size();
+    if (n >= 8 && n <= 16) {
+      std::memcpy(at, text.data(), 8);
+      std::memcpy(at + n - 8, text.data() + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+      std::memcpy(at, text.data(), 4);
+      std::memcpy(at + n - 4, text.data() + n - 4, 4);
+    } else {
+      std::memcpy(at, text.data(), n);
+    }
+    at += n;
   }
   // A piece from storage with kPieceBlock readable bytes from its start, into
   // a line with as many to spare: one block copied whole when it fits.
@@ -171,17 +201,13 @@ struct Cursor {
   // bytes per byte, and 2 for the quotes.
   void put_json_string(std::string_view text) noexcept {
     put('"');
-    // Most texts need no escaping: tested a word at a time, copied whole.
-    const auto escaped = [](char ch) {
+    // Most texts need no escaping: copied a word at a time, up to the first
+    // word that holds a byte to escape.
+    const std::size_t done = copy_words_until(at, text, needs_json_escape);
+    at += done;
+    for (const char ch : text.substr(done)) {
       const auto c = static_cast<unsigned char>(ch);
-      return c < 0x20 || c == '"' || c == '\\';
-    };
-    if (!any_word(text, needs_json_escape, escaped)) {
-      put(text);
-      return put('"');
-    }
-    for (const char ch : text) {
-      if (!escaped(ch)) {
+      if (c >= 0x20 && c != '"' && c != '\\') {
         *at++ = ch;
         continue;
       }
@@ -213,15 +239,13 @@ struct Cursor {
                  [](char ch) { return ch == ',' || ch == '"' || ch == '\r' || ch == '\n'; });
     if (!quote) return put(cell);
     put('"');
-    // Most quoted cells hold commas and no quote to double: copied whole.
-    const auto is_quote = [](char ch) { return ch == '"'; };
-    if (!any_word(cell, [](std::uint64_t w) { return has_zero_byte(w ^ (kOnes * '"')) != 0; },
-                  is_quote)) {
-      put(cell);
-      return put('"');
-    }
-    for (const char ch : cell) {
-      if (is_quote(ch)) put('"');
+    // Most quoted cells hold commas and no quote to double: copied a word at
+    // a time, up to the first word that holds a quote.
+    const std::size_t done = copy_words_until(
+        at, cell, [](std::uint64_t w) { return has_zero_byte(w ^ (kOnes * '"')) != 0; });
+    at += done;
+    for (const char ch : cell.substr(done)) {
+      if (ch == '"') put('"');
       put(ch);
     }
     put('"');
@@ -231,7 +255,7 @@ struct Cursor {
 // A field's value as it stands in a line: a text escaped (JSON) or quoted
 // when it must be (CSV); null as null or an empty cell; numbers and booleans
 // as they are. At most 2 + 6 bytes a byte (JSON), 2 + 2 (CSV).
-void put_value(Cursor& out, Format format, FieldList::Kind kind, std::string_view value) noexcept {
+[[gnu::always_inline]] inline void put_value(Cursor& out, Format format, FieldList::Kind kind, std::string_view value) noexcept {
   const bool json = format == Format::Json;
   switch (kind) {
     case FieldList::Kind::Text:
@@ -330,7 +354,7 @@ void FieldList::add(std::size_t column, Kind kind, std::string_view value) {
   end_field(out.at);
 }
 
-void FieldList::number(std::size_t column, float value) {
+void FieldList::number(std::size_t column, float value, std::string_view read_from) {
   if (!std::isfinite(value)) return null(column);
   // A record often repeats a number (an altitude is the height it came from).
   const auto bits = detail::bit_cast<std::uint32_t>(value);
@@ -347,7 +371,15 @@ void FieldList::number(std::size_t column, float value) {
   }
   char* const start = form_ == nullptr ? room(detail::kMaxShortestFloatChars)
                                        : start_field(column, detail::kMaxShortestFloatChars);
-  char* const end = detail::write_shortest_float(start, value);
+  char* end = start;
+  if (!read_from.empty() && read_from.size() <= detail::kMaxShortestFloatChars &&
+      detail::is_shortest_float_text(read_from, value)) {
+    Cursor out{start};
+    out.put(read_from);
+    end = out.at;
+  } else {
+    end = detail::write_shortest_float(start, value);
+  }
   const auto begin = static_cast<std::uint32_t>(start - buffer_.data());
   const auto size = static_cast<std::uint32_t>(end - start);
   numbers_.push_back(SeenNumber{bits, begin, size});

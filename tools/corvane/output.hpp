@@ -87,8 +87,9 @@ class FieldList {
   [[nodiscard]] const FieldForm* form() const noexcept { return form_; }
 
   /// The float's shortest text; null when it is not finite (JSON has no NaN
-  /// or infinity). A float already in the record shares its text.
-  void number(std::size_t column, float value);
+  /// or infinity). A float already in the record shares its text; one read
+  /// from `read_from` copies that text when it is already the shortest.
+  void number(std::size_t column, float value, std::string_view read_from = {});
   void unsigned_number(std::size_t column, std::uint64_t value);
   void text(std::size_t column, std::string_view value);
   /// "0x" and `digits` (1 to 8) uppercase hexadecimal digits, as text.

@@ -146,9 +146,9 @@ Command make_coords_command(std::size_t precision) {
         if (!r.want_fields) return std::nullopt;
         FieldList& f = r.fields;
         f.hex(kId, p.landblock_id.raw);
-        f.number(kX, p.coords.x);
-        f.number(kY, p.coords.y);
-        f.number(kZ, p.coords.z);
+        f.number(kX, p.coords.x, fields[1]);
+        f.number(kY, p.coords.y, fields[2]);
+        f.number(kZ, p.coords.z, fields[3]);
         f.boolean(kIndoors, wc.is_indoors());
         if (const auto* in = wc.indoor()) {
           f.hex(kCell, in->landblock, 4);
