@@ -108,6 +108,15 @@ inline void store_bytes_low_first(char* out, std::uint64_t word) noexcept {
   std::memcpy(out, &word, sizeof word);
 }
 
+/// The eight bytes at `in` as a word, the first byte lowest, on any machine's
+/// byte order.
+inline std::uint64_t load_bytes_low_first(const char* in) noexcept {
+  std::uint64_t word = 0;
+  std::memcpy(&word, in, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+
 /// Writes every digit of `value` (one for 0) at `out` and returns the end.
 inline char* write_decimal(char* out, std::uint64_t value) noexcept {
   char digits[kMaxUint64Digits];

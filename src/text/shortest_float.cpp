@@ -164,7 +164,7 @@ constexpr Parity parity_of(std::uint32_t two_f, std::uint64_t cache, int beta) n
 
 // The shortest decimal of c * 2^e (two_fc = 2c) when the interval reaches as
 // far down as up. Its ends belong to it when c is even (round-to-even reading).
-Decimal nearest_shortest(int e, std::uint32_t two_fc) noexcept {
+[[gnu::always_inline]] inline Decimal nearest_shortest(int e, std::uint32_t two_fc) noexcept {
   const bool closed = (two_fc & 2u) == 0;
   const int minus_k = log10_pow2(e) - 1;
   const std::uint64_t cache = kCache[static_cast<std::size_t>(-minus_k - kMinCacheK)];
@@ -336,6 +336,21 @@ namespace {
 
 constexpr bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighs = kOnes * 0x80;
+
+// Whether a byte of `word` lies outside '-' to '9' (the lowest such byte is
+// always found; borrows and carries only add bytes above it).
+constexpr bool outside_minus_to_nine(std::uint64_t word) noexcept {
+  return (((word - kOnes * '-') | (word + kOnes * (0x7F - '9')) | word) & kHighs) != 0;
+}
+
+// The high bit of the lowest zero byte of `word` (and maybe of bytes above
+// it), or 0 when it has none.
+constexpr std::uint64_t zero_bytes(std::uint64_t word) noexcept {
+  return (word - kOnes) & ~word & kHighs;
+}
+
 }  // namespace
 
 bool is_shortest_float_text(std::string_view text, float value) noexcept {
@@ -352,15 +367,30 @@ bool is_shortest_float_text(std::string_view text, float value) noexcept {
   // after "0.", at most nine significant digits (the shortest never has
   // more), and a last digit of 0 only in "d.0". Only the place of the last
   // significant digit matters below, not the digits' value.
-  // (Plain loops: the texts are short, and unrolled ones cost more here.)
   const char* point = at;
-  while (point != end && is_digit(*point)) ++point;
-  if (point == end || *point != '.') return false;
-  const char* last = point + 1;
-  while (last != end && is_digit(*last)) ++last;
+  if (text.size() >= 8 && text.size() <= 16) {
+    // Two words that overlap. The text is a number text, so when each byte
+    // lies from '-' to '9' it is a sign, digits and at most one point.
+    const std::uint64_t head = load_bytes_low_first(text.data());
+    const std::uint64_t tail = load_bytes_low_first(end - 8);
+    if (outside_minus_to_nine(head) || outside_minus_to_nine(tail)) return false;
+    if (const std::uint64_t dot = zero_bytes(head ^ kOnes * '.'); dot != 0) {
+      point = text.data() + std::countr_zero(dot) / 8;
+    } else if (const std::uint64_t tail_dot = zero_bytes(tail ^ kOnes * '.'); tail_dot != 0) {
+      point = end - 8 + std::countr_zero(tail_dot) / 8;
+    } else {
+      return false;
+    }
+  } else {
+    while (point != end && is_digit(*point)) ++point;
+    if (point == end || *point != '.') return false;
+    const char* last = point + 1;
+    while (last != end && is_digit(*last)) ++last;
+    if (last != end) return false;
+  }
   const auto integer_digits = point - at;
   const auto fraction_digits = end - point - 1;
-  if (last != end || integer_digits == 0 || integer_digits > 16 || fraction_digits == 0) return false;
+  if (integer_digits == 0 || integer_digits > 16 || fraction_digits == 0) return false;
   const bool below_one = *at == '0';
   if (below_one && integer_digits != 1) return false;
   int exponent = 0;  // of the last significant digit
