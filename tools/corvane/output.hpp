@@ -46,7 +46,7 @@ class FieldForm {
   [[nodiscard]] Format format() const noexcept { return format_; }
   [[nodiscard]] std::size_t columns() const noexcept { return key_ends_.size(); }
   /// ,"column": for the column; kPieceBlock bytes from its start may be read.
-  [[nodiscard]] std::string_view json_key(std::size_t column) const noexcept {
+  [[nodiscard, gnu::always_inline]] std::string_view json_key(std::size_t column) const noexcept {
     const std::size_t begin = column == 0 ? 0 : key_ends_[column - 1];
     return std::string_view(key_text_).substr(begin, key_ends_[column] - begin);
   }
@@ -71,7 +71,9 @@ class FieldForm {
 /// commas before them, ready to be copied into the line whole.
 class FieldList {
  public:
-  enum class Kind : std::uint8_t { Number, Text, Bool, Null };
+  /// Hex is a text of "0x" and hexadecimal digits, which neither format
+  /// escapes or quotes.
+  enum class Kind : std::uint8_t { Number, Text, Hex, Bool, Null };
   struct Entry {
     std::uint32_t column;
     Kind kind;
@@ -125,7 +127,7 @@ class FieldList {
   [[gnu::always_inline]] char* start_field(std::size_t column, std::size_t bytes);
   // Ends a field whose value ends at `end`.
   [[gnu::always_inline]] void end_field(const char* end) noexcept;
-  void add(std::size_t column, Kind kind, std::string_view value);
+  [[gnu::always_inline]] void add(std::size_t column, Kind kind, std::string_view value);
   void push(std::size_t column, Kind kind, std::size_t size);
 
   const FieldForm* form_ = nullptr;
