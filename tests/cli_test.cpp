@@ -627,6 +627,58 @@ TEST(Coords, AgreesWithTheLibraryOnRandomPositions) {
   }
 }
 
+// Offsets as logs write them: the writer's own text (copied as it stands),
+// fixed decimals with trailing zeros, a sign and leading zeros, nine
+// significant digits. In JSON and CSV each is the shortest text of the float
+// read, whichever way it got there.
+TEST(Coords, OffsetsAreTheShortestTextOfTheFloatRead) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<float> offset(-300.0f, 500.0f);
+  std::string input;
+  std::vector<std::array<float, 3>> read;
+  for (int i = 0; i < 3000; ++i) {
+    input += hex32(static_cast<std::uint32_t>(rng()));
+    std::array<float, 3> floats{};
+    for (float& f : floats) {
+      const auto v = static_cast<double>(offset(rng));
+      char text[64];
+      switch (rng() % 4) {
+        case 0: std::snprintf(text, sizeof text, "%s", format_float(static_cast<float>(v)).c_str()); break;
+        case 1: std::snprintf(text, sizeof text, "%.4f", v); break;
+        case 2: std::snprintf(text, sizeof text, "%+09.2f", v); break;
+        default: std::snprintf(text, sizeof text, "%.9g", v); break;
+      }
+      f = std::strtof(text, nullptr);
+      input.append(" ").append(text);
+    }
+    input += '\n';
+    read.push_back(floats);
+  }
+  for (const Format format : {Format::Json, Format::Csv}) {
+    std::stringbuf in(input);
+    std::ostringstream out, errs;
+    run_stream(make_coords_command(1), stream_source(in), out, errs, RunOptions{format, false});
+    std::istringstream rows(out.str());
+    std::string row;
+    if (format == Format::Csv) std::getline(rows, row);  // the header
+    for (const auto& floats : read) {
+      ASSERT_TRUE(std::getline(rows, row));
+      for (std::size_t k = 0; k < 3; ++k) {
+        const std::string want = format_float(floats[k]);
+        if (format == Format::Json) {
+          const std::string member = std::string(",\"") + "xyz"[k] + "\":" + want + ",";
+          ASSERT_NE(row.find(member), std::string::npos) << member << " in " << row;
+        } else {
+          std::vector<std::string> cells;
+          std::istringstream split(row);
+          for (std::string cell; std::getline(split, cell, ',');) cells.push_back(cell);
+          ASSERT_EQ(cells.at(3 + k), want) << row;
+        }
+      }
+    }
+  }
+}
+
 TEST(Locate, CoordsOfALocatedTextGivesTheSameTextAtEveryPrecision) {
   // Outdoor positions all over the world, offsets inside their landblock:
   // their map text, located by the tool and converted back by the tool,
