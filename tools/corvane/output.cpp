@@ -224,8 +224,8 @@ struct Cursor {
   // bytes per byte, and 2 for the quotes.
   void put_json_string(std::string_view text) noexcept {
     put('"');
-    // Most texts need no escaping: copied a word at a time, up to the first
-    // word that holds a byte to escape.
+    // Most texts need no escaping: copied a run at a time, up to the first
+    // run that holds a byte to escape.
     const std::size_t done = copy_until(at, text, [](auto run) { return needs_json_escape(run); });
     at += done;
     for (const char ch : text.substr(done)) {
@@ -262,8 +262,8 @@ struct Cursor {
                 [](char ch) { return ch == ',' || ch == '"' || ch == '\r' || ch == '\n'; });
     if (!quote) return put(cell);
     put('"');
-    // Most quoted cells hold commas and no quote to double: copied a word at
-    // a time, up to the first word that holds a quote.
+    // Most quoted cells hold commas and no quote to double: copied a run at
+    // a time, up to the first run that holds a quote.
     const std::size_t done = copy_until(at, cell, [](auto run) { return holds_quote(run); });
     at += done;
     for (const char ch : cell.substr(done)) {
@@ -278,7 +278,8 @@ struct Cursor {
 // when it must be (CSV), a hex id quoted (JSON); null as null or an empty
 // cell; numbers and booleans as they are. At most 2 + 6 bytes a byte (JSON),
 // 2 + 2 (CSV).
-[[gnu::always_inline]] inline void put_value(Cursor& out, Format format, FieldList::Kind kind, std::string_view value) noexcept {
+[[gnu::always_inline]] inline void put_value(Cursor& out, Format format, FieldList::Kind kind,
+                                             std::string_view value) noexcept {
   const bool json = format == Format::Json;
   switch (kind) {
     case FieldList::Kind::Text:
