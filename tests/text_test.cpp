@@ -139,7 +139,8 @@ TEST(ShortestFloat, SameDigitsAsToChars) {
 }
 
 // A text is taken for the writer's own only when it is, and always when it
-// is and has at most six significant digits: random decimal texts of every
+// is and has at most six significant digits, and the writer given the text
+// writes its own: random decimal texts of every
 // shape the writer does and does not use (leading and trailing zeros, too
 // many digits, exponents, signs, no point), each against the writer's text
 // of the float it reads as.
@@ -176,6 +177,11 @@ TEST(ShortestFloat, TextIsTakenForTheWritersOnlyWhenItIs) {
     if (is_taken) {
       ASSERT_TRUE(writers) << text;
     }
+    // Copied or written, the text of the float read is the writer's.
+    char out[kMaxShortestFloatChars];
+    ASSERT_EQ(std::string(out, write_shortest_float(out, reading->value, text)),
+              shortest(reading->value))
+        << text;
     std::string significant;
     for (const char c : text) {
       if (c >= '0' && c <= '9' && (c != '0' || !significant.empty())) significant += c;

@@ -79,15 +79,19 @@ constexpr std::size_t decimal_length(std::uint64_t value) noexcept {
 /// The eight decimal digits of `value` (below 10^8, zero-padded) as ASCII in
 /// one word, the first digit in the lowest byte: the word is split into
 /// halves, pairs and single digits lane by lane (a multiply and a shift divide
-/// every lane at once), so that no digit waits for the one before it.
+/// every lane at once), so that no digit waits for the one before it. Each
+/// split moves the lanes up and takes the quotients' multiples out in one
+/// multiply-add (q * (1 - d * 2^s) is q - q * d * 2^s modulo 2^64, and no
+/// lane goes below zero), a step shorter than subtracting and then shifting.
 constexpr std::uint64_t eight_digits(std::uint32_t value) noexcept {
-  std::uint64_t lanes = value / 10000u | std::uint64_t{value % 10000u} << 32;
+  const std::uint64_t halves = value / 10000u;
+  std::uint64_t lanes = (std::uint64_t{value} << 32) + halves * (1u - (std::uint64_t{10000} << 32));
   // Each 32-bit lane below 10^4: x * 10486 >> 20 is x / 100.
   const std::uint64_t hundreds = (lanes * 10486u >> 20) & 0x0000007F0000007Fu;
-  lanes = hundreds | (lanes - hundreds * 100u) << 16;
+  lanes = (lanes << 16) + hundreds * (1u - (std::uint64_t{100} << 16));
   // Each 16-bit lane below 100: x * 103 >> 10 is x / 10.
   const std::uint64_t tens = (lanes * 103u >> 10) & 0x000F000F000F000Fu;
-  lanes = tens | (lanes - tens * 10u) << 8;
+  lanes = (lanes << 8) + tens * (1u - (std::uint64_t{10} << 8));
   return lanes + 0x3030303030303030u;
 }
 
@@ -96,9 +100,9 @@ constexpr std::uint64_t eight_digits(std::uint32_t value) noexcept {
 /// steps of eight_digits.
 constexpr std::uint64_t four_digits(std::uint32_t value) noexcept {
   const std::uint32_t hundreds = value * 10486u >> 20;
-  const std::uint32_t pairs = hundreds | (value - hundreds * 100u) << 16;
+  const std::uint32_t pairs = (value << 16) + hundreds * (1u - (100u << 16));
   const std::uint32_t tens = (pairs * 103u >> 10) & 0x000F000Fu;
-  return (tens | (pairs - tens * 10u) << 8) + 0x30303030u;
+  return ((pairs << 8) + tens * (1u - (10u << 8))) + 0x30303030u;
 }
 
 /// Stores the eight bytes of `word` at `out`, its lowest byte first, on any

@@ -334,8 +334,6 @@ char* write_shortest_float(char* out, float value) noexcept {
 namespace corvane::detail {
 namespace {
 
-constexpr bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
-
 constexpr std::uint64_t kOnes = 0x0101010101010101u;
 constexpr std::uint64_t kHighs = kOnes * 0x80;
 
@@ -351,46 +349,75 @@ constexpr std::uint64_t zero_bytes(std::uint64_t word) noexcept {
   return (word - kOnes) & ~word & kHighs;
 }
 
-}  // namespace
+// The text's characters as two words, the first character lowest: for 8 to
+// 16 characters its first eight and its last eight (which overlap), for 1 to
+// 7 all of them in one word (both), with '0' above them. False for other
+// lengths. Only the text's own bytes are read.
+[[gnu::always_inline]] inline bool load_text_words(std::string_view text, std::uint64_t& head,
+                                                   std::uint64_t& tail) noexcept {
+  const std::size_t n = text.size();
+  if (n - 1 > 15) return false;
+  const char* const p = text.data();
+  if (n >= 8) {
+    head = load_bytes_low_first(p);
+    tail = load_bytes_low_first(p + n - 8);
+    return true;
+  }
+  std::uint64_t chars = 0;
+  if (n >= 4) {
+    // Two halves that overlap.
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    if constexpr (std::endian::native == std::endian::big) {
+      first = __builtin_bswap32(first);
+      last = __builtin_bswap32(last);
+    }
+    chars = first | std::uint64_t{last} << (8 * (n - 4));
+  } else {
+    // The first, middle and last characters are all of them.
+    const auto byte = [&](std::size_t i) {
+      return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    };
+    chars = byte(0) | byte(n / 2) | byte(n - 1);
+  }
+  head = chars | (kOnes * '0') << (8 * n);
+  tail = head;
+  return true;
+}
 
-bool is_shortest_float_text(std::string_view text, float value) noexcept {
+// Whether `text` (whose characters are `head` and `tail`, as load_text_words
+// gives them) is the writer's text of `value`, the float it reads as.
+[[gnu::always_inline]] inline bool is_writer_text(std::string_view text, std::uint64_t head,
+                                                  std::uint64_t tail, float value) noexcept {
   const std::uint32_t bits = bit_cast<std::uint32_t>(value);
   const std::uint32_t magnitude = bits & 0x7FFFFFFFu;
   if (magnitude - 1u >= 0x7F7FFFFFu) return false;  // 0, infinities and NaNs
   const char* at = text.data();
   const char* const end = at + text.size();
-  if ((at != end && *at == '-') != (bits >> 31 != 0)) return false;
+  if ((*at == '-') != (bits >> 31 != 0)) return false;
   at += bits >> 31;
 
   // The writer's fixed form, for a first digit from 10^-4 to 10^15: digits,
   // a point, digits; no leading zero but the one of "0.", at most three zeros
   // after "0.", at most nine significant digits (the shortest never has
   // more), and a last digit of 0 only in "d.0". Only the place of the last
-  // significant digit matters below, not the digits' value.
-  const char* point = at;
-  if (text.size() >= 8 && text.size() <= 16) {
-    // Two words that overlap. The text is a number text, so when each byte
-    // lies from '-' to '9' it is a sign, digits and at most one point.
-    const std::uint64_t head = load_bytes_low_first(text.data());
-    const std::uint64_t tail = load_bytes_low_first(end - 8);
-    if (outside_minus_to_nine(head) || outside_minus_to_nine(tail)) return false;
-    if (const std::uint64_t dot = zero_bytes(head ^ kOnes * '.'); dot != 0) {
-      point = text.data() + std::countr_zero(dot) / 8;
-    } else if (const std::uint64_t tail_dot = zero_bytes(tail ^ kOnes * '.'); tail_dot != 0) {
-      point = end - 8 + std::countr_zero(tail_dot) / 8;
-    } else {
-      return false;
-    }
+  // significant digit matters below, not the digits' value. The text is a
+  // number text, so when each character lies from '-' to '9' it is a sign,
+  // digits and at most one point.
+  if (outside_minus_to_nine(head) || outside_minus_to_nine(tail)) return false;
+  const char* point = nullptr;
+  if (const std::uint64_t dot = zero_bytes(head ^ kOnes * '.'); dot != 0) {
+    point = text.data() + std::countr_zero(dot) / 8;
+  } else if (const std::uint64_t tail_dot = zero_bytes(tail ^ kOnes * '.'); tail_dot != 0) {
+    point = end - 8 + std::countr_zero(tail_dot) / 8;
   } else {
-    while (point != end && is_digit(*point)) ++point;
-    if (point == end || *point != '.') return false;
-    const char* last = point + 1;
-    while (last != end && is_digit(*last)) ++last;
-    if (last != end) return false;
+    return false;
   }
   const auto integer_digits = point - at;
   const auto fraction_digits = end - point - 1;
-  if (integer_digits == 0 || integer_digits > 16 || fraction_digits == 0) return false;
+  if (integer_digits == 0 || fraction_digits == 0) return false;
   const bool below_one = *at == '0';
   if (below_one && integer_digits != 1) return false;
   int exponent = 0;  // of the last significant digit
@@ -419,6 +446,43 @@ bool is_shortest_float_text(std::string_view text, float value) noexcept {
   const std::uint32_t biased_exponent = magnitude >> 23;
   const int gap_exponent = biased_exponent == 0 ? -149 : static_cast<int>(biased_exponent) - 150;
   return exponent > log10_pow2(gap_exponent);
+}
+
+// The same for texts of 17 to kMaxShortestFloatChars characters (the
+// writer's "-1234567900000000.0"): three words.
+bool is_long_writer_text(std::string_view text, float value) noexcept {
+  if (text.size() <= 16 || text.size() > kMaxShortestFloatChars) return false;
+  const std::uint64_t middle = load_bytes_low_first(text.data() + 8);
+  if (outside_minus_to_nine(middle)) return false;
+  return is_writer_text(text, load_bytes_low_first(text.data()),
+                        load_bytes_low_first(text.data() + text.size() - 8), value);
+}
+
+}  // namespace
+
+bool is_shortest_float_text(std::string_view text, float value) noexcept {
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+  if (load_text_words(text, head, tail)) return is_writer_text(text, head, tail, value);
+  return is_long_writer_text(text, value);
+}
+
+char* write_shortest_float(char* out, float value, std::string_view read_from) noexcept {
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+  const std::size_t n = read_from.size();
+  if (load_text_words(read_from, head, tail)) {
+    if (is_writer_text(read_from, head, tail, value)) {
+      // The words hold the text; `out` has room for a word past its end.
+      store_bytes_low_first(out, head);
+      if (n > 8) store_bytes_low_first(out + n - 8, tail);
+      return out + n;
+    }
+  } else if (is_long_writer_text(read_from, value)) {
+    std::memcpy(out, read_from.data(), n);
+    return out + n;
+  }
+  return write_shortest_float(out, value);
 }
 
 }  // namespace corvane::detail

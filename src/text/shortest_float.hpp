@@ -19,6 +19,12 @@ inline constexpr std::size_t kMaxShortestFloatChars = 24;
 /// "-inf". `out` must have room for kMaxShortestFloatChars characters.
 char* write_shortest_float(char* out, float value) noexcept;
 
+/// The same text as write_shortest_float(out, value), copied from
+/// `read_from` when that is the text already (see is_shortest_float_text),
+/// where `value` is what `read_from` reads as (correctly rounded): a reader
+/// that writes back the numbers it read copies most of them.
+char* write_shortest_float(char* out, float value, std::string_view read_from) noexcept;
+
 /// Whether `text` is, as far as a cheap test tells, exactly what
 /// write_shortest_float writes for `value`, where `value` is what `text`
 /// reads as (correctly rounded): a caller that read the float from the text

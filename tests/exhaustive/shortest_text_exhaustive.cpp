@@ -1,7 +1,9 @@
 // Every one of the 2^32 float patterns through the shortest writer against
 // std::to_chars' scientific form: its sign, digits and exponent laid out as
 // the debug form does, character for character, and "NaN", "inf", "-inf" for
-// the rest. Split across threads (the argument, default every core).
+// the rest; and the writer given that text as the one the float was read
+// from, which copies it or writes its own, to the same text. Split across
+// threads (the argument, default every core).
 // Run with: ctest -L exhaustive -R shortest
 #include <algorithm>
 #include <atomic>
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
 
   auto worker = [&] {
     char text[corvane::detail::kMaxShortestFloatChars];
+    char again[corvane::detail::kMaxShortestFloatChars];
     for (;;) {
       const std::uint64_t first = next.fetch_add(kBlock);
       if (first >= (std::uint64_t{1} << 32)) return;
@@ -43,6 +46,8 @@ int main(int argc, char** argv) {
         } else {
           same = ours == corvane_test::shortest_text_reference(value);
         }
+        same = same &&
+               std::string(again, corvane::detail::write_shortest_float(again, value, ours)) == ours;
         if (!same && mismatches.fetch_add(1) < 10) {
           const std::lock_guard<std::mutex> lock(print);
           std::printf("mismatch for %08X: %s vs %s\n", bits, ours.c_str(),
