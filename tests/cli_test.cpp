@@ -474,7 +474,8 @@ TEST(OutputWriter, FlatLinesEscapeAByteWhereverItStands) {
 }
 
 // Fields bound to the writer's form are written straight into their JSON or
-// CSV text; kept as entries, the writer formats them. Both must give the same
+// CSV text, in the line the writer starts and ends around them; kept as
+// entries, the writer formats them. Both must give the same
 // lines for any mix of fields: random records of every kind of value (repeats,
 // non-finite numbers, texts with bytes to escape or quote, skipped columns).
 TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
@@ -492,8 +493,9 @@ TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
     FlatRecord unbound, bound;
     bound.fields.bind(bound_writer.field_form());
     for (std::size_t line = 1; line <= 2000; ++line) {
+      const std::string& input = texts[line % texts.size()];
       unbound.fields.clear();
-      bound.fields.clear();
+      bound_writer.start_record(line, input, bound.fields);
       for (std::size_t c = 0; c < columns.size(); ++c) {
         const auto pick = rng() % 7;
         for (FieldList* fields : {&unbound.fields, &bound.fields}) {
@@ -508,7 +510,6 @@ TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
           }
         }
       }
-      const std::string& input = texts[line % texts.size()];
       const std::optional<std::string_view> comment =
           line % 3 == 0 ? std::optional<std::string_view>(texts[(line / 3) % texts.size()]) : std::nullopt;
       unbound_writer.record(line, input, unbound, comment);
@@ -590,8 +591,8 @@ TEST(ProcessLine, TooLongAndArgumentGroups) {
   const auto second = src();
   ASSERT_TRUE(first && second);
   EXPECT_EQ(first->line.text, "0xDA550000 84 108 0");
-  EXPECT_EQ(first->where, "arguments 1-4");
-  EXPECT_EQ(second->where, "arguments 5-6");
+  EXPECT_EQ(first->where(), "arguments 1-4");
+  EXPECT_EQ(second->where(), "arguments 5-6");
   EXPECT_EQ(run_line(c, second->line.text), "ERROR: expected 4 fields (ID X Y Z), got 2");
   EXPECT_FALSE(src());
 }

@@ -191,12 +191,12 @@ int fingerprint_whole_text(const InputSource& source, const FingerprintSettings&
   };
   while (std::optional<InputItem> item = source()) {
     if (item->failure) {
-      report(item->where, *item->failure);
+      report(item->where(), *item->failure);
       continue;
     }
-    where = item->where;
+    where = item->where();
     const LineOutcome checked = process_line(values, item->line);
-    if (const auto* error = std::get_if<Error>(&checked)) report(item->where, error->message);
+    if (const auto* error = std::get_if<Error>(&checked)) report(item->where(), error->message);
   }
   return write_whole(out, settings.format, fold, settings.explain, failed);
 }

@@ -326,6 +326,7 @@ void FieldList::clear() noexcept {
   next_column_ = 0;
   numbers_.clear();
   values_size_ = 0;
+  line_started_ = false;
 }
 
 void FieldList::bind(const FieldForm* form) noexcept {
@@ -400,15 +401,7 @@ void FieldList::number(std::size_t column, float value, std::string_view read_fr
   }
   char* const start = form_ == nullptr ? room(detail::kMaxShortestFloatChars)
                                        : start_field(column, detail::kMaxShortestFloatChars);
-  char* end = start;
-  if (!read_from.empty() && read_from.size() <= detail::kMaxShortestFloatChars &&
-      detail::is_shortest_float_text(read_from, value)) {
-    Cursor out{start};
-    out.put(read_from);
-    end = out.at;
-  } else {
-    end = detail::write_shortest_float(start, value);
-  }
+  char* const end = detail::write_shortest_float(start, value, read_from);
   const auto begin = static_cast<std::uint32_t>(start - buffer_.data());
   const auto size = static_cast<std::uint32_t>(end - start);
   numbers_.push_back(SeenNumber{bits, begin, size});
@@ -507,23 +500,65 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Reco
   }
 }
 
-void OutputWriter::record(std::size_t number, std::string_view input, const FlatRecord& record,
+void OutputWriter::start_record(std::size_t number, std::string_view input, FieldList& fields) {
+  if (fields.form() != &form_) {
+    throw std::logic_error("a record's fields are not bound to this writer's form");
+  }
+  fields.clear();
+  // The number, and the input escaped (at most 6 bytes a byte in JSON, 2 in
+  // CSV, and 2 quotes).
+  Cursor out{fields.room(48 + 6 * input.size())};
+  if (format_ == Format::Json) {
+    out.put("{\"line\":");
+    out.put_number(number);
+    out.put(",\"input\":");
+    out.put_json_string(input);
+  } else {
+    out.put_number(number);
+    out.put(',');
+    out.put_csv_cell(input);
+  }
+  fields.end_field(out.at);
+  fields.line_started_ = true;
+}
+
+void OutputWriter::record(std::size_t number, std::string_view input, FlatRecord& record,
                           std::optional<std::string_view> comment) {
-  const FieldList& fields = record.fields;
-  const bool bound = fields.form() != nullptr;
-  if (bound && fields.form() != &form_) {
-    throw std::logic_error("a record's fields are bound to another writer's form");
+  FieldList& fields = record.fields;
+  const std::string_view comment_text = comment.value_or(std::string_view());
+  if (fields.form() != nullptr) {
+    if (fields.form() != &form_) {
+      throw std::logic_error("a record's fields are bound to another writer's form");
+    }
+    if (!fields.line_started()) throw std::logic_error("a bound record's line was not started");
+    // The line so far is the fields': ended there and written whole.
+    Cursor out{fields.room(32 + 6 * comment_text.size() + columns_.size())};
+    if (format_ == Format::Json) {
+      if (comment) {
+        out.put(",\"comment\":");
+        out.put_json_string(*comment);
+      }
+      out.put('}');
+    } else {
+      for (std::size_t column = fields.next_column(); column < columns_.size(); ++column) {
+        out.put(',');
+      }
+      out.put(',');
+      if (comment) out.put_csv_cell(*comment);
+      out.put(',');
+    }
+    out.put('\n');
+    fields.end_field(out.at);
+    const std::string_view line = fields.written();
+    out_->write(line.data(), static_cast<std::streamsize>(line.size()));
+    return;
   }
   // Room for everything below with every byte escaped (at most 6 for 1 in
   // JSON, 2 for 1 in CSV), and for the bytes that a block copy may store past
-  // its end, so that the line is written through a pointer. Bound fields are
-  // written already.
-  const std::string_view comment_text = comment.value_or(std::string_view());
+  // its end, so that the line is written through a pointer.
   const std::size_t most = 64 + 24 + kPieceBlock +
                            6 * (input.size() + record.text.size() + comment_text.size()) +
-                           (bound ? fields.text_size()
-                                  : 6 * fields.text_size() + form_.keys_size()) +
-                           8 * columns_.size();
+                           6 * fields.text_size() + form_.keys_size() + 8 * columns_.size();
   if (line_.size() < most) line_.resize(std::max(most, 2 * line_.size()));
   Cursor out{line_.data()};
   switch (format_) {
@@ -538,18 +573,14 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
         out.put(*comment);
       }
       break;
-    case Format::Json: {
+    case Format::Json:
       out.put("{\"line\":");
       out.put_number(number);
       out.put(",\"input\":");
       out.put_json_string(input);
-      if (bound) {
-        out.put(fields.written());
-      } else {
-        for (const FieldList::Entry& e : fields.entries()) {
-          out.put_piece(form_.json_key(e.column));
-          put_value(out, format_, e.kind, fields.value(e));
-        }
+      for (const FieldList::Entry& e : fields.entries()) {
+        out.put_piece(form_.json_key(e.column));
+        put_value(out, format_, e.kind, fields.value(e));
       }
       if (comment) {
         out.put(",\"comment\":");
@@ -557,26 +588,18 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Flat
       }
       out.put('}');
       break;
-    }
     case Format::Csv: {
       out.put_number(number);
       out.put(',');
       out.put_csv_cell(input);
-      std::size_t column = 0;
-      if (bound) {
-        out.put(fields.written());
-        column = fields.next_column();
-      } else {
-        const auto& entries = fields.entries();
-        auto next = entries.begin();
-        for (; column < columns_.size(); ++column) {
-          out.put(',');
-          if (next == entries.end() || next->column != column) continue;
-          put_value(out, format_, next->kind, fields.value(*next));
-          ++next;
-        }
+      const auto& entries = fields.entries();
+      auto next = entries.begin();
+      for (std::size_t column = 0; column < columns_.size(); ++column) {
+        out.put(',');
+        if (next == entries.end() || next->column != column) continue;
+        put_value(out, format_, next->kind, fields.value(*next));
+        ++next;
       }
-      for (; column < columns_.size(); ++column) out.put(',');
       out.put(',');
       if (comment) out.put_csv_cell(*comment);
       out.put(',');

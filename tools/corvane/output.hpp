@@ -66,9 +66,10 @@ class FieldForm {
 /// the JSON object and an empty CSV cell.
 ///
 /// Unbound, each value is kept as its text (entries, for to_json and any
-/// writer). Bound to a FieldForm, each field is written once, straight in its
-/// output form: the JSON members with their keys, or the CSV cells with the
-/// commas before them, ready to be copied into the line whole.
+/// writer). Bound to a FieldForm, the list holds the output line itself: its
+/// writer starts the line, each field is written once, straight in its
+/// output form (the JSON members with their keys, or the CSV cells with the
+/// commas before them), and the writer ends the line and writes it whole.
 class FieldList {
  public:
   /// Hex is a text of "0x" and hexadecimal digits, which neither format
@@ -81,7 +82,7 @@ class FieldList {
     std::uint32_t size;
   };
 
-  /// Drops every field; a bound list stays bound.
+  /// Drops every field (and a started line); a bound list stays bound.
   void clear() noexcept;
   /// Binds the list to `form` (which must outlive it), or unbinds it with
   /// nullptr; the fields so far are dropped.
@@ -112,12 +113,17 @@ class FieldList {
   }
   /// Bound: everything written, kPieceBlock readable bytes after it.
   [[nodiscard]] std::string_view written() const noexcept { return {buffer_.data(), used_}; }
+  /// Bound: whether a writer has started the line that the fields follow.
+  [[nodiscard]] bool line_started() const noexcept { return line_started_; }
   /// Bound to CSV: the first column whose cell has not been started.
   [[nodiscard]] std::size_t next_column() const noexcept { return next_column_; }
   /// The same fields as a JSON object (for callers that want the tree); unbound.
   [[nodiscard]] nlohmann::ordered_json to_json(const std::vector<std::string>& columns) const;
 
  private:
+  // The writer writes the line's start and end around the fields.
+  friend class OutputWriter;
+
   // Where `bytes` more may be written, with kPieceBlock to spare after them.
   // (Inlined: each field calls them, and a call would cost as much as they do.)
   [[gnu::always_inline]] char* room(std::size_t bytes);
@@ -135,6 +141,7 @@ class FieldList {
   std::string buffer_;  // the values, then at least kPieceBlock bytes
   std::size_t used_ = 0;
   std::size_t next_column_ = 0;
+  bool line_started_ = false;
   // The record's numbers so far: their bits, and where their text is.
   struct SeenNumber {
     std::uint32_t bits;
@@ -217,15 +224,22 @@ class OutputWriter {
   /// The CSV header row; nothing for the other formats. Call once, first.
   void begin();
   /// The form in which a FlatRecord's fields can be written for this writer
-  /// (bind them to it, and record() copies them whole); nullptr for text.
+  /// (bind them to it, start each line with start_record(), and record()
+  /// ends the line in them); nullptr for text.
   [[nodiscard]] const FieldForm* field_form() const noexcept {
     return format_ == Format::Text ? nullptr : &form_;
   }
   void passthrough(std::string_view line);
   void record(std::size_t number, std::string_view input, const Record& record);
-  /// The same for a flat record, its fields unbound or bound to this
-  /// writer's field_form(); `input` is a good line, so valid UTF-8.
-  void record(std::size_t number, std::string_view input, const FlatRecord& record,
+  /// Clears `fields`, bound to this writer's field_form(), and starts the
+  /// line of record `number` in them, so that the fields added next follow
+  /// it and record() ends the line where it stands, without copying it.
+  /// `input` is a good line, so valid UTF-8.
+  void start_record(std::size_t number, std::string_view input, FieldList& fields);
+  /// The same for a flat record: its fields unbound, or bound to this
+  /// writer's field_form() and started by start_record(number, input).
+  /// `input` is a good line, so valid UTF-8.
+  void record(std::size_t number, std::string_view input, FlatRecord& record,
               std::optional<std::string_view> comment);
   void error(std::size_t number, std::string_view input, const Error& error);
 

@@ -536,7 +536,7 @@ std::vector<PlotPoint> read_plot_points(const InputSource& source, std::ostream&
     const LineOutcome outcome = process_line(command, item->line);
     if (const auto* error = std::get_if<Error>(&outcome)) {
       ++failed;
-      err << "corvane: " << item->where << ": " << error->message << '\n' << std::flush;
+      err << "corvane: " << item->where() << ": " << error->message << '\n' << std::flush;
     } else if (const auto* record = std::get_if<Record>(&outcome)) {
       if (record->comment) points->back().label = *record->comment;
     }

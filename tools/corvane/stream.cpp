@@ -115,7 +115,8 @@ InputSource stream_source(std::streambuf& in) {
     if (++*number == 1 && line->text.starts_with(kByteOrderMark)) {
       line->text.erase(0, kByteOrderMark.size());
     }
-    return InputItem{std::move(*line), *number, "line " + std::to_string(*number), std::nullopt};
+    return InputItem{std::move(*line), *number, InputPlace{nullptr, false, *number, *number},
+                     std::nullopt};
   };
 }
 
@@ -149,9 +150,7 @@ InputSource argument_source(std::vector<std::string> arguments, std::vector<std:
     }
     *next = last;
     item.number = ++*number;
-    item.where = last - first == 1
-                     ? "argument " + std::to_string(first + 1)
-                     : "arguments " + std::to_string(first + 1) + "-" + std::to_string(last);
+    item.place = InputPlace{nullptr, false, first + 1, last};
     return item;
   };
 }
@@ -185,6 +184,17 @@ std::string file_label(const std::string& name) {
 
 }  // namespace
 
+std::string InputItem::where() const {
+  if (line.argument) {
+    return place.last == place.first
+               ? "argument " + std::to_string(place.first)
+               : "arguments " + std::to_string(place.first) + "-" + std::to_string(place.last);
+  }
+  const std::string file = place.file != nullptr ? *place.file : std::string("-");
+  if (place.whole_file) return file_label(file);
+  return (file == "-" ? std::string("line ") : file + ':') + std::to_string(place.first);
+}
+
 InputSource file_source(std::vector<std::string> files, std::function<void()> before_wait,
                         std::ostream* notes) {
   struct State {
@@ -211,7 +221,7 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
         s.file = std::make_unique<OpenFile>(s.name);
         if (s.file->fd < 0) {
           InputItem item;
-          item.where = file_label(s.name);
+          item.place = InputPlace{&s.files[s.next_file - 1], true, 0, 0};
           item.failure = "cannot open: " + s.file->error;
           s.file.reset();
           return item;
@@ -221,14 +231,14 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
       InputItem item;
       if (s.reader->next(item.line)) {
         item.number = ++s.number;
-        item.where = s.name == "-" ? "line " + std::to_string(item.number)
-                                   : s.name + ':' + std::to_string(item.number);
+        item.place = InputPlace{&s.files[s.next_file - 1], false, item.number, item.number};
         if (item.number > 1) return item;
         if (item.line.text.starts_with(kByteOrderMark)) {
           item.line.text.erase(0, kByteOrderMark.size());
         }
         if (s.notes != nullptr && !item.line.too_long && is_header_line(item.line.text)) {
-          *s.notes << "corvane: " << item.where << ": note: skipped a header line naming the fields: "
+          *s.notes << "corvane: " << item.where()
+                   << ": note: skipped a header line naming the fields: "
                    << quote(item.line.text) << '\n' << std::flush;
           continue;
         }
@@ -238,7 +248,7 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
       s.reader.reset();
       s.file.reset();
       if (!error.empty()) {
-        item.where = file_label(s.name);
+        item.place = InputPlace{&s.files[s.next_file - 1], true, 0, 0};
         item.failure = "cannot read: " + error;
         return item;
       }
@@ -299,12 +309,12 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
   std::vector<std::string_view> fields;
   FlatRecord flat;
   flat.want_fields = !text_only;
-  // Fields go straight into their JSON or CSV form, copied into the line whole.
+  // Fields go straight into their JSON or CSV form, in the output line itself.
   flat.fields.bind(writer.field_form());
   const auto report = [&](const InputItem& item, const Error& error) {
     ++stats.failed;
     writer.error(item.number, shown_input(item.line), error);
-    err << "corvane: " << item.where << ": " << error.message << '\n' << std::flush;
+    err << "corvane: " << item.where() << ": " << error.message << '\n' << std::flush;
   };
   while (std::optional<InputItem> item = source()) {
     if (!out) {
@@ -313,7 +323,7 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
     }
     if (item->failure) {
       ++stats.failed;
-      err << "corvane: " << item->where << ": " << *item->failure << '\n' << std::flush;
+      err << "corvane: " << item->where() << ": " << *item->failure << '\n' << std::flush;
       continue;
     }
     if (command.process_flat) {
@@ -329,7 +339,11 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
         continue;
       }
       flat.text.clear();
-      flat.fields.clear();
+      if (flat.fields.form() != nullptr) {
+        writer.start_record(item->number, item->line.text, flat.fields);
+      } else {
+        flat.fields.clear();
+      }
       const std::optional<Error> error =
           guarded([&]() -> std::optional<Error> { return command.process_flat(fields, flat); });
       if (error) {

@@ -58,15 +58,32 @@ LineOutcome process_line_text(const Command& command, const RawLine& line);
 /// The same for a line given as text (too long when above kMaxLineBytes).
 LineOutcome process_line(const Command& command, std::string_view line);
 
-/// One input line and where it came from, for messages: "line 7" for standard
-/// input, "arguments 5-8" for positions given on the command line.
+/// Where an input item came from. Kept as its parts, and made into text only
+/// when a message needs it, so that a line costs no text of its own.
+struct InputPlace {
+  /// The file's name ("-" for standard input), owned by the source; none for
+  /// command-line arguments.
+  const std::string* file = nullptr;
+  /// The item is the whole file (one that cannot be opened or read).
+  bool whole_file = false;
+  /// The line number, or the first and last argument numbers (from 1).
+  std::size_t first = 0;
+  std::size_t last = 0;
+};
+
+/// One input line and where it came from.
 struct InputItem {
   RawLine line;
   std::size_t number = 0;
-  std::string where;
+  InputPlace place;
   /// Set when the input itself failed here (a file that cannot be opened or
   /// read): there is no line, only this report.
   std::optional<std::string> failure;
+
+  /// Where the item came from, for messages: "line 7" on standard input,
+  /// "map.txt:7" in a file, "map.txt" or "standard input" for a file as a
+  /// whole, "argument 3" or "arguments 5-8" on the command line.
+  [[nodiscard]] std::string where() const;
 };
 
 /// Yields the next input item, or empty at the end.
