@@ -274,7 +274,9 @@ void append_by_words(std::string& out, std::span<const WorldCoordinates> coordin
 // precisions of the padded writer the texts go through a stack buffer, which
 // is appended whenever the next text might not fit; at others `out` grows by
 // the bound of all the texts, so that a text too long for a string is refused
-// before anything is written. On an exception `out` is as it was.
+// before anything is written. On an exception `out` is as it was. Hot, as is
+// append_map_text: run per text in bulk (see write_shortest_float).
+[[gnu::hot]]
 void append_texts(std::string& out, std::span<const WorldCoordinates> coordinates,
                   std::size_t precision, const char* separator, std::size_t* ends) {
   const std::size_t start = out.size();
@@ -336,6 +338,7 @@ void append_texts(std::string& out, std::span<const WorldCoordinates> coordinate
 
 }  // namespace
 
+[[gnu::hot]]
 void append_map_text(std::string& out, std::span<const WorldCoordinates> coordinates,
                      std::size_t precision, char separator) {
   append_texts(out, coordinates, precision, &separator, nullptr);

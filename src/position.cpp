@@ -156,6 +156,8 @@ WorldPosition WorldPosition::rebucket_outdoor_landblock() const noexcept {
   return result.normalize_outdoor_cell();
 }
 
+// Hot: run per position in bulk, beside the text writers (see write_shortest_float).
+[[gnu::hot]]
 WorldCoordinates WorldPosition::to_world_coords() const noexcept {
   if (is_indoors()) {
     return {WorldCoordinates::Indoor{static_cast<std::uint16_t>(landblock_id & 0xFFFFu)}};

@@ -2,6 +2,8 @@
 
 namespace corvane::detail {
 
+// Hot: looked up by every call that writes map text (see write_shortest_float).
+[[gnu::hot]]
 FixedWordsKernel fixed_words_kernel(SimdPath path, std::size_t precision) noexcept {
   if (precision > kMaxFixedWordPrecision || !simd_path_supported(path)) return nullptr;
   switch (path) {

@@ -2,6 +2,8 @@
 
 namespace corvane::detail {
 
+// Hot: asked by every call that writes map text (see write_shortest_float).
+[[gnu::hot]]
 bool simd_path_supported(SimdPath path) noexcept {
 #if CORVANE_X86_64_KERNELS
   __builtin_cpu_init();  // idempotent; needed when called before constructors ran

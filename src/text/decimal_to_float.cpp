@@ -161,6 +161,8 @@ constexpr double kPastLargestFloat = 0x1p128;
 
 }  // namespace
 
+// Hot, as every reader of numbers runs it per value (see write_shortest_float).
+[[gnu::hot]]
 float decimal_to_float(const DecimalDigits& decimal) noexcept {
   constexpr float kInfinity = std::numeric_limits<float>::infinity();
   std::uint64_t leading = 0;
@@ -275,6 +277,7 @@ std::optional<Mantissa> take_mantissa(std::string_view& text, IsDigit is_digit) 
 
 // The whole of `text`, when present, as an exponent: the marker letter, an
 // optional sign and decimal digits, saturated at kExponentLimit.
+[[gnu::hot]]
 std::optional<std::int64_t> read_exponent(std::string_view text, char marker) noexcept {
   if (text.empty()) return std::int64_t{0};
   if (lower(text.front()) != marker) return std::nullopt;
@@ -344,6 +347,7 @@ float hex_to_float(const Mantissa& mantissa, std::int64_t power) noexcept {
 
 }  // namespace
 
+[[gnu::hot]]
 std::optional<FloatReading> read_float_text(std::string_view text) noexcept {
   bool negative = false;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {

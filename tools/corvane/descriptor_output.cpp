@@ -41,6 +41,8 @@ DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
   return c;
 }
 
+// Hot: every output line passes here (see LineReader::next).
+[[gnu::hot]]
 std::streamsize DescriptorOutput::xsputn(const char* text, std::streamsize n) {
   const auto size = static_cast<std::size_t>(n);
   if (size <= static_cast<std::size_t>(epptr() - pptr())) {

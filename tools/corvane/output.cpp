@@ -221,8 +221,9 @@ struct Cursor {
 
   // A JSON string as nlohmann writes it for valid UTF-8: quote, backslash
   // and control characters escaped, everything else as it is. At most 6
-  // bytes per byte, and 2 for the quotes.
-  void put_json_string(std::string_view text) noexcept {
+  // bytes per byte, and 2 for the quotes. Per-line functions are hot (see
+  // LineReader::next).
+  [[gnu::hot]] void put_json_string(std::string_view text) noexcept {
     put('"');
     // Most texts need no escaping: copied a run at a time, up to the first
     // run that holds a byte to escape.
@@ -255,7 +256,7 @@ struct Cursor {
   // A CSV cell: quoted (with doubled quotes) when it holds a comma, a quote,
   // a carriage return or a newline, or starts or ends with a blank. At most
   // 2 bytes per byte, and 2 for the quotes.
-  void put_csv_cell(std::string_view cell) noexcept {
+  [[gnu::hot]] void put_csv_cell(std::string_view cell) noexcept {
     const bool quote =
         (!cell.empty() && (cell.front() == ' ' || cell.back() == ' ')) ||
         any_run(cell, [](auto run) { return needs_csv_quotes(run); },
@@ -320,6 +321,7 @@ FieldForm::FieldForm(Format format, const std::vector<std::string>& columns) : f
   key_text_.append(kPieceBlock, '\0');
 }
 
+[[gnu::hot]]
 void FieldList::clear() noexcept {
   entries_.clear();
   used_ = 0;
@@ -384,6 +386,7 @@ inline void FieldList::add(std::size_t column, Kind kind, std::string_view value
   end_field(out.at);
 }
 
+[[gnu::hot]]
 void FieldList::number(std::size_t column, float value, std::string_view read_from) {
   if (!std::isfinite(value)) return null(column);
   // A record often repeats a number (an altitude is the height it came from).
@@ -415,8 +418,10 @@ void FieldList::unsigned_number(std::size_t column, std::uint64_t value) {
   add(column, Kind::Number, std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
+[[gnu::hot]]
 void FieldList::text(std::size_t column, std::string_view value) { add(column, Kind::Text, value); }
 
+[[gnu::hot]]
 void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
   // A 32-bit value shows in 8 digits; more would only be leading zeros.
   char text[2 + 8] = {'0', 'x'};
@@ -425,6 +430,7 @@ void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
   add(column, Kind::Hex, std::string_view(text, 2 + size));
 }
 
+[[gnu::hot]]
 void FieldList::boolean(std::size_t column, bool value) {
   add(column, Kind::Bool, value ? std::string_view("true") : std::string_view("false"));
 }
@@ -500,6 +506,7 @@ void OutputWriter::record(std::size_t number, std::string_view input, const Reco
   }
 }
 
+[[gnu::hot]]
 void OutputWriter::start_record(std::size_t number, std::string_view input, FieldList& fields) {
   if (fields.form() != &form_) {
     throw std::logic_error("a record's fields are not bound to this writer's form");
@@ -522,6 +529,7 @@ void OutputWriter::start_record(std::size_t number, std::string_view input, Fiel
   fields.line_started_ = true;
 }
 
+[[gnu::hot]]
 void OutputWriter::record(std::size_t number, std::string_view input, FlatRecord& record,
                           std::optional<std::string_view> comment) {
   FieldList& fields = record.fields;

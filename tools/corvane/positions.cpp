@@ -33,6 +33,9 @@ void add_position_fields(nlohmann::ordered_json& fields, const WorldPosition& p)
   fields["z"] = json_float(p.coords.z);
 }
 
+// Per-line functions, and the per-line lambdas kept out of line, are hot
+// (see LineReader::next).
+[[gnu::hot]]
 std::variant<WorldPosition, Error> one_position(std::span<const std::string_view> fields) {
   if (auto bad = expect_fields(fields, 4, kLayout)) return *bad;
   return parse_position(fields, NonFinite::Accept);
@@ -85,6 +88,7 @@ std::string compass_text(const WorldPosition& a, const WorldPosition& b, float h
 
 }  // namespace
 
+[[gnu::hot]]
 std::variant<WorldPosition, Error> parse_position(std::span<const std::string_view> fields,
                                                   NonFinite non_finite) {
   if (auto bad = expect_fields(fields, 4, kLayout)) return *bad;
@@ -135,8 +139,8 @@ Command make_coords_command(std::size_t precision) {
   c.columns = {"id", "x", "y", "z", "indoors", "cell", "lat", "lon", "alt", "text"};
   return with_flat_processor(
       std::move(c),
-      [precision](std::span<const std::string_view> fields,
-                  FlatRecord& r) -> std::optional<Error> {
+      [precision](std::span<const std::string_view> fields, FlatRecord& r)
+          __attribute__((hot, noinline)) -> std::optional<Error> {
         auto parsed = one_position(fields);
         if (auto* error = std::get_if<Error>(&parsed)) return std::move(*error);
         const WorldPosition p = std::get<WorldPosition>(parsed);
@@ -275,7 +279,8 @@ Command make_locate_command() {
   c.whole_text = true;
   return with_flat_processor(
       std::move(c),
-      [](std::span<const std::string_view> fields, FlatRecord& r) -> std::optional<Error> {
+      [](std::span<const std::string_view> fields, FlatRecord& r)
+          __attribute__((hot, noinline)) -> std::optional<Error> {
         const std::string_view text = fields.front();
         const ParsedMapText parsed = WorldCoordinates::parse(text);
         if (!parsed.coordinates) {
