@@ -190,13 +190,17 @@ float decimal_to_float(const DecimalDigits& decimal) noexcept {
     below = std::numeric_limits<float>::max();
     above = kPastLargestFloat;
   } else if (static_cast<double>(nearest) <= estimate) {
+    // The float after a non-negative finite one is the next bit pattern
+    // (a library call would cost more than the rest of the step).
     below = nearest;
     above = nearest == std::numeric_limits<float>::max()
                 ? kPastLargestFloat
-                : static_cast<double>(std::nextafter(nearest, kInfinity));
+                : static_cast<double>(bit_cast<float>(bit_cast<std::uint32_t>(nearest) + 1u));
   } else {
+    // And the one before a positive float (the estimate is below it), the
+    // pattern before.
     above = nearest;
-    below = std::nextafter(nearest, 0.0f);
+    below = bit_cast<float>(bit_cast<std::uint32_t>(nearest) - 1u);
   }
   const double halfway = below + (above - below) / 2;  // exact: 26 significant bits
 
