@@ -597,6 +597,24 @@ TEST(ProcessLine, TooLongAndArgumentGroups) {
   EXPECT_FALSE(src());
 }
 
+// Where an item came from is made into text only for a message; each source
+// names its items as messages always have.
+TEST(ProcessLine, ItemsSayWhereTheyCameFrom) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "cli_test_where.txt";
+  std::ofstream(path) << "a\nb\n";
+  const InputSource files = file_source({path.string(), "/nonexistent/corvane"});
+  std::vector<std::string> where;
+  while (const auto item = files()) where.push_back(item->where());
+  std::filesystem::remove(path);
+  EXPECT_EQ(where, (std::vector<std::string>{path.string() + ":1", path.string() + ":2",
+                                             "/nonexistent/corvane"}));
+  std::istringstream in("x\ny\n");
+  const InputSource lines = stream_source(*in.rdbuf());
+  (void)lines();
+  EXPECT_EQ(lines()->where(), "line 2");
+  EXPECT_EQ(argument_source({"a", "b"}, 1)()->where(), "argument 1");
+}
+
 // ---------------------------------------------------------------------------
 // Positions
 
