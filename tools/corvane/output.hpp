@@ -103,10 +103,7 @@ class FieldList {
   /// Unbound: the fields in order.
   [[nodiscard]] const std::vector<Entry>& entries() const noexcept { return entries_; }
   /// Unbound: bytes of all values together, a shared text counted at each use.
-  /// Bound: bytes written.
-  [[nodiscard]] std::size_t text_size() const noexcept {
-    return form_ == nullptr ? values_size_ : used_;
-  }
+  [[nodiscard]] std::size_t text_size() const noexcept { return values_size_; }
   /// Unbound: the value's text; kPieceBlock bytes from its start may be read.
   [[nodiscard]] std::string_view value(const Entry& e) const noexcept {
     return {buffer_.data() + e.begin, e.size};

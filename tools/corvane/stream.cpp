@@ -208,7 +208,7 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
     std::size_t next_file = 0;
     std::unique_ptr<OpenFile> file;
     std::unique_ptr<LineReader> reader;
-    std::string name;
+    const std::string* name = nullptr;  // the file being read, one of `files`
     std::size_t number = 0;
   };
   auto state = std::make_shared<State>();
@@ -220,12 +220,12 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
     for (;;) {
       if (!s.reader) {
         if (s.next_file >= s.files.size()) return std::nullopt;
-        s.name = s.files[s.next_file++];
+        s.name = &s.files[s.next_file++];
         s.number = 0;
-        s.file = std::make_unique<OpenFile>(s.name);
+        s.file = std::make_unique<OpenFile>(*s.name);
         if (s.file->fd < 0) {
           InputItem item;
-          item.place = InputPlace{&s.files[s.next_file - 1], true, 0, 0};
+          item.place = InputPlace{s.name, true, 0, 0};
           item.failure = "cannot open: " + s.file->error;
           s.file.reset();
           return item;
@@ -235,7 +235,7 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
       InputItem item;
       if (s.reader->next(item.line)) {
         item.number = ++s.number;
-        item.place = InputPlace{&s.files[s.next_file - 1], false, item.number, item.number};
+        item.place = InputPlace{s.name, false, item.number, item.number};
         if (item.number > 1) return item;
         if (item.line.text.starts_with(kByteOrderMark)) {
           item.line.text.erase(0, kByteOrderMark.size());
@@ -252,7 +252,7 @@ InputSource file_source(std::vector<std::string> files, std::function<void()> be
       s.reader.reset();
       s.file.reset();
       if (!error.empty()) {
-        item.place = InputPlace{&s.files[s.next_file - 1], true, 0, 0};
+        item.place = InputPlace{s.name, true, 0, 0};
         item.failure = "cannot read: " + error;
         return item;
       }
