@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -115,7 +116,12 @@ template <std::size_t Precision>
       const std::uint64_t digits =
           rounded < 10000u ? four_digits(static_cast<std::uint32_t>(rounded)) << 32 | 0x30303030u
                            : eight_digits(static_cast<std::uint32_t>(rounded));
-      const std::size_t count = std::max(decimal_length(rounded), Precision + 1);
+      // The digits written: all but the leading '0' bytes (the lowest),
+      // keeping the units digit and those after the point. Counted from the
+      // word rather than from rounded, it takes no table load or multiply.
+      const auto zeros =
+          static_cast<std::size_t>(std::countr_zero(digits ^ 0x3030303030303030u)) / 8;
+      const std::size_t count = 8 - std::min(zeros, 7 - Precision);
       store_bytes_low_first(out, digits >> (8 * (8 - count)));
       out += count - Precision;
       if constexpr (Precision > 0) {
