@@ -200,9 +200,9 @@ TEST(SplitFields, BlanksOrOneCommaSeparate) {
   EXPECT_EQ(fields("0xDA550000,84,108,0"), want);
   EXPECT_EQ(fields("  0xDA550000 ,\t84,  108 \t 0  "), want);
   EXPECT_TRUE(fields("").empty());
-  EXPECT_NE(err(split_fields("1,,2")).find("empty field 2"), std::string::npos);
-  EXPECT_NE(err(split_fields(", 1")).find("before the first comma"), std::string::npos);
-  EXPECT_NE(err(split_fields("1 ,")).find("after the last comma"), std::string::npos);
+  EXPECT_EQ(err(split_fields("1,,2")), "empty field 2 between two commas");
+  EXPECT_EQ(err(split_fields(", 1")), "empty field before the first comma");
+  EXPECT_EQ(err(split_fields("1 ,")), "empty field after the last comma");
 }
 
 TEST(SplitComment, TrailingCommentsAndPassthroughLines) {
@@ -240,6 +240,8 @@ TEST(ParseU32, RejectsWhatIsNotAThirtyTwoBitNumber) {
   EXPECT_NE(err(parse_u32(std::string(200, '9'), "id")).find("above 0xFFFFFFFF"),
             std::string::npos);
   EXPECT_EQ(err(parse_u32("-1", "id")), "id '-1' is negative");
+  EXPECT_EQ(err(parse_u32("12abc", "id")),
+            "id '12abc' is not a number (write it in decimal, or in hexadecimal after 0x)");
   for (const char* bad : {"", "0x", "x1", "1.5", "1e3", "0x1g", "12abc", "--1", "+-1", " 1",
                           "0b101", "one"}) {
     EXPECT_FALSE(std::holds_alternative<std::uint32_t>(parse_u32(bad, "id"))) << bad;

@@ -27,6 +27,12 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
          });
 }
 
+Error error_of(std::initializer_list<std::string_view> parts) {
+  Error error;
+  for (const std::string_view part : parts) error.message += part;
+  return error;
+}
+
 namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
@@ -149,9 +155,9 @@ std::size_t sequence_length(std::string_view text, std::size_t i) noexcept {
 [[gnu::hot]]
 std::optional<Error> check_text(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == '\0') return Error{"NUL byte at byte " + std::to_string(i + 1)};
+    if (text[i] == '\0') return error_of({"NUL byte at byte ", std::to_string(i + 1)});
     const std::size_t len = sequence_length(text, i);
-    if (len == 0) return Error{"malformed UTF-8 at byte " + std::to_string(i + 1)};
+    if (len == 0) return error_of({"malformed UTF-8 at byte ", std::to_string(i + 1)});
     i += len;
   }
   return std::nullopt;
@@ -218,7 +224,7 @@ std::optional<Error> split_fields(std::string_view data, std::vector<std::string
   std::size_t i = 0;
   const std::size_t n = data.size();
   while (i < n && is_blank(data[i])) ++i;
-  if (i < n && data[i] == ',') return Error{"empty field before the first comma"};
+  if (i < n && data[i] == ',') return error_of({"empty field before the first comma"});
   while (i < n) {
     const std::size_t start = i;
     while (i < n && !is_blank(data[i]) && data[i] != ',') ++i;
@@ -228,9 +234,9 @@ std::optional<Error> split_fields(std::string_view data, std::vector<std::string
     if (i < n && data[i] == ',') {
       ++i;
       while (i < n && is_blank(data[i])) ++i;
-      if (i == n) return Error{"empty field after the last comma"};
+      if (i == n) return error_of({"empty field after the last comma"});
       if (data[i] == ',') {
-        return Error{"empty field " + std::to_string(fields.size() + 1) + " between two commas"};
+        return error_of({"empty field ", std::to_string(fields.size() + 1), " between two commas"});
       }
     }
   }
@@ -268,8 +274,7 @@ std::string quote(std::string_view token) {
 
 [[gnu::hot]]
 std::variant<std::uint32_t, Error> parse_u32(std::string_view token, std::string_view what) {
-  const std::string name(what);
-  if (token.empty()) return Error{"missing " + name};
+  if (token.empty()) return error_of({"missing ", what});
   std::string_view s = token;
   if (s.front() == '+') s.remove_prefix(1);
   const bool negative = !s.empty() && s.front() == '-';
@@ -284,12 +289,12 @@ std::variant<std::uint32_t, Error> parse_u32(std::string_view token, std::string
   const bool all_digits = !s.empty() && ptr == s.data() + s.size() &&
                           (ec == std::errc{} || ec == std::errc::result_out_of_range);
   if (!all_digits) {
-    return Error{name + " " + quote(token) +
-                 " is not a number (write it in decimal, or in hexadecimal after 0x)"};
+    return error_of({what, " ", quote(token),
+                     " is not a number (write it in decimal, or in hexadecimal after 0x)"});
   }
-  if (negative) return Error{name + " " + quote(token) + " is negative"};
+  if (negative) return error_of({what, " ", quote(token), " is negative"});
   if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
-    return Error{name + " " + quote(token) + " is above 0xFFFFFFFF (4294967295)"};
+    return error_of({what, " ", quote(token), " is above 0xFFFFFFFF (4294967295)"});
   }
   return static_cast<std::uint32_t>(value);
 }
@@ -297,18 +302,17 @@ std::variant<std::uint32_t, Error> parse_u32(std::string_view token, std::string
 [[gnu::hot]]
 std::variant<float, Error> parse_f32(std::string_view token, std::string_view what,
                                      NonFinite non_finite) {
-  const std::string name(what);
-  if (token.empty()) return Error{"missing " + name};
+  if (token.empty()) return error_of({"missing ", what});
   const auto reading = detail::read_float_text(token);
-  if (!reading) return Error{name + " " + quote(token) + " is not a number"};
+  if (!reading) return error_of({what, " ", quote(token), " is not a number"});
   // Overflow is an error. Underflow is no error: the text rounds to the
   // nearest subnormal or zero, as every float conversion does.
   if (reading->overflow) {
-    return Error{name + " " + quote(token) +
-                 " is out of float range (largest magnitude 3.4028235e38)"};
+    return error_of({what, " ", quote(token),
+                     " is out of float range (largest magnitude 3.4028235e38)"});
   }
   if (non_finite == NonFinite::Reject && !std::isfinite(reading->value)) {
-    return Error{name + " " + quote(token) + " is not finite"};
+    return error_of({what, " ", quote(token), " is not finite"});
   }
   return reading->value;
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <streambuf>
 #include <string>
@@ -31,6 +32,12 @@ struct Error {
   std::string message;
   friend bool operator==(const Error&, const Error&) = default;
 };
+
+/// An error whose message is `parts` joined. Made out of line and marked
+/// cold, so that a per-line function keeps only the call on the paths where
+/// it fails, and the compiler moves those paths away from the code that
+/// runs on every line.
+[[gnu::cold]] Error error_of(std::initializer_list<std::string_view> parts);
 
 /// One line as read: its bytes without the newline (and without a final
 /// carriage return), cut at kMaxLineBytes when `too_long` is set.

@@ -31,7 +31,7 @@ std::optional<LineOutcome> prepare_line(const Command& command, const RawLine& l
                                         std::vector<std::string_view>& fields,
                                         PreparedLine& prepared) {
   if (line.too_long) {
-    return Error{"line longer than " + std::to_string(kMaxLineBytes) + " bytes"};
+    return error_of({"line longer than ", std::to_string(kMaxLineBytes), " bytes"});
   }
   if (auto bad = check_text(line.text)) return *bad;
   if (!line.argument && is_passthrough(line.text)) return Passthrough{};
@@ -382,8 +382,8 @@ RunStats run_stream(const Command& command, const InputSource& source, std::ostr
 std::optional<Error> expect_fields(std::span<const std::string_view> fields, std::size_t count,
                                    std::string_view layout) {
   if (fields.size() == count) return std::nullopt;
-  return Error{"expected " + std::to_string(count) + " fields (" + std::string(layout) + "), got " +
-               std::to_string(fields.size())};
+  return error_of({"expected ", std::to_string(count), " fields (", layout, "), got ",
+                   std::to_string(fields.size())});
 }
 
 }  // namespace corvane::cli
