@@ -284,18 +284,18 @@ Command make_locate_command() {
         const std::string_view text = fields.front();
         const ParsedMapText parsed = WorldCoordinates::parse(text);
         if (!parsed.coordinates) {
-          return Error{"map text " + quote(text) + ": " + parsed.error.message()};
+          return error_of({"map text ", quote(text), ": ", parsed.error.message()});
         }
         const WorldCoordinates& wc = *parsed.coordinates;
         if (wc.is_indoors()) {
-          return Error{"map text " + quote(text) +
-                       " is indoors: it names a cell but no landblock, so no position"};
+          return error_of({"map text ", quote(text),
+                           " is indoors: it names a cell but no landblock, so no position"});
         }
         const std::optional<WorldPosition> located = WorldPosition::from_world_coords(wc);
         if (!located) {
-          return Error{"map text " + quote(text) + " lies " +
-                       fixed(static_cast<double>(wc.degrees_outside_world()), 2) +
-                       " map degrees outside the world"};
+          return error_of({"map text ", quote(text), " lies ",
+                           fixed(static_cast<double>(wc.degrees_outside_world()), 2),
+                           " map degrees outside the world"});
         }
         append_position(r.text, *located);
         if (!r.want_fields) return std::nullopt;
