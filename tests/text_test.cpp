@@ -142,8 +142,8 @@ TEST(ShortestFloat, SameDigitsAsToChars) {
 // is and has at most six significant digits, and the writer given the text
 // writes its own: random decimal texts of every
 // shape the writer does and does not use (leading and trailing zeros, too
-// many digits, exponents, signs, no point), each against the writer's text
-// of the float it reads as.
+// many digits, exponents, signs, no point, whole numbers on both sides of
+// 1e16), each against the writer's text of the float it reads as.
 TEST(ShortestFloat, TextIsTakenForTheWritersOnlyWhenItIs) {
   std::mt19937 rng(2026);
   const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
@@ -155,7 +155,7 @@ TEST(ShortestFloat, TextIsTakenForTheWritersOnlyWhenItIs) {
   int taken = 0;
   for (int i = 0; i < 400'000; ++i) {
     std::string text = pick(4) == 0 ? "-" : "";
-    switch (pick(6)) {
+    switch (pick(7)) {
       case 0:  // below one, with zeros after the point
         text += "0." + std::string(static_cast<std::size_t>(pick(6)), '0') + digits(1 + pick(10));
         break;
@@ -165,6 +165,10 @@ TEST(ShortestFloat, TextIsTakenForTheWritersOnlyWhenItIs) {
       case 2:  // exponents, signs and other shapes the writer never uses
         text += std::vector<std::string>{"+", ".", "", "0"}[static_cast<std::size_t>(pick(4))] +
                 digits(1 + pick(4)) + std::vector<std::string>{"e1", ".", "", ".0e-2", "x"}[static_cast<std::size_t>(pick(5))];
+        break;
+      case 3:  // a whole number of 1 to 20 digits, mostly zeros: "d.0" up to and past 1e16
+        text += std::to_string(1 + pick(9)) + digits(pick(3)) +
+                std::string(static_cast<std::size_t>(pick(18)), '0') + ".0";
         break;
       default:  // an integer part of 1 to 17 digits and a fraction of 0 to 11
         text += digits(1 + pick(17)) + "." + digits(pick(12));

@@ -430,7 +430,8 @@ constexpr std::uint64_t zero_bytes(std::uint64_t word) noexcept {
     const char* nonzero = point - 1;
     while (*nonzero == '0') --nonzero;
     exponent = static_cast<int>(point - 1 - nonzero);
-    if (nonzero - at >= 9) return false;
+    // More than nine significant digits, or 1e16 and up (the exponent form).
+    if (nonzero - at >= 9 || integer_digits > 16) return false;
   } else {
     if (end[-1] == '0') return false;
     exponent = static_cast<int>(-fraction_digits);
