@@ -478,8 +478,9 @@ TEST(OutputWriter, FlatLinesEscapeAByteWhereverItStands) {
 // Fields bound to the writer's form are written straight into their JSON or
 // CSV text, in the line the writer starts and ends around them; kept as
 // entries, the writer formats them. Both must give the same
-// lines for any mix of fields: random records of every kind of value (repeats,
-// non-finite numbers, texts with bytes to escape or quote, skipped columns).
+// lines for any mix of fields: random records of every kind of value (new
+// and repeated numbers, non-finite ones, texts with bytes to escape or
+// quote, skipped columns).
 TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
   const std::vector<std::string> columns = {"a", "b\"q", "c", "d", "e", "f", "g", "h"};
   const std::vector<float> numbers = {0.0f, -0.0f, 1.5f, -33.550003f, 1e-45f, 3.4028235e38f,
@@ -503,7 +504,7 @@ TEST(OutputWriter, BoundFieldsWriteTheLinesOfUnboundOnes) {
         for (FieldList* fields : {&unbound.fields, &bound.fields}) {
           switch (pick) {
             case 0: break;  // no field in this column
-            case 1: fields->number(c, numbers[line % numbers.size()]); break;
+            case 1: fields->number(c, numbers[(line + c / 2) % numbers.size()]); break;
             case 2: fields->text(c, texts[(line + c) % texts.size()]); break;
             case 3: fields->hex(c, static_cast<std::uint32_t>(line) * 2654435761u, static_cast<int>(1 + line % 8)); break;
             case 4: fields->boolean(c, line % 2 == 0); break;

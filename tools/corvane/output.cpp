@@ -275,6 +275,9 @@ struct Cursor {
   }
 };
 
+// A hex value is a text in JSON, so quoted; a bare cell in CSV.
+constexpr bool quotes_hex(Format format) noexcept { return format == Format::Json; }
+
 // A field's value as it stands in a line: a text escaped (JSON) or quoted
 // when it must be (CSV), a hex id quoted (JSON); null as null or an empty
 // cell; numbers and booleans as they are. At most 2 + 6 bytes a byte (JSON),
@@ -286,9 +289,9 @@ struct Cursor {
     case FieldList::Kind::Text:
       return json ? out.put_json_string(value) : out.put_csv_cell(value);
     case FieldList::Kind::Hex:
-      if (json) out.put('"');
+      if (quotes_hex(format)) out.put('"');
       out.put(value);
-      if (json) out.put('"');
+      if (quotes_hex(format)) out.put('"');
       return;
     case FieldList::Kind::Null:
       if (json) out.put("null");
@@ -327,6 +330,7 @@ void FieldList::clear() noexcept {
   used_ = 0;
   next_column_ = 0;
   numbers_.clear();
+  seen_marks_ = 0;
   values_size_ = 0;
   line_started_ = false;
 }
@@ -388,6 +392,23 @@ inline void FieldList::add(std::size_t column, Kind kind, std::string_view value
 
 [[gnu::hot]]
 void FieldList::number(std::size_t column, float value, std::string_view read_from) {
+  // Most numbers of a bound list are finite and new to the record: written
+  // at once. A number whose mark is set may have been seen, and is looked up.
+  const auto bits = detail::bit_cast<std::uint32_t>(value);
+  const std::uint64_t mark = seen_mark(bits);
+  if (form_ == nullptr || (bits & 0x7F800000u) == 0x7F800000u || (seen_marks_ & mark) != 0)
+      [[unlikely]] {
+    return number_in_general(column, value, read_from);
+  }
+  char* const start = start_field(column, detail::kMaxShortestFloatChars);
+  char* const end = detail::write_shortest_float(start, value, read_from);
+  seen_marks_ |= mark;
+  numbers_.push_back(SeenNumber{bits, static_cast<std::uint32_t>(start - buffer_.data()),
+                                static_cast<std::uint32_t>(end - start)});
+  end_field(end);
+}
+
+void FieldList::number_in_general(std::size_t column, float value, std::string_view read_from) {
   if (!std::isfinite(value)) return null(column);
   // A record often repeats a number (an altitude is the height it came from).
   const auto bits = detail::bit_cast<std::uint32_t>(value);
@@ -408,6 +429,7 @@ void FieldList::number(std::size_t column, float value, std::string_view read_fr
   const auto begin = static_cast<std::uint32_t>(start - buffer_.data());
   const auto size = static_cast<std::uint32_t>(end - start);
   numbers_.push_back(SeenNumber{bits, begin, size});
+  seen_marks_ |= seen_mark(bits);
   if (form_ == nullptr) return push(column, Kind::Number, size);
   end_field(end);
 }
@@ -424,15 +446,30 @@ void FieldList::text(std::size_t column, std::string_view value) { add(column, K
 [[gnu::hot]]
 void FieldList::hex(std::size_t column, std::uint32_t value, int digits) {
   // A 32-bit value shows in 8 digits; more would only be leading zeros.
-  char text[2 + 8] = {'0', 'x'};
   const auto size = static_cast<std::size_t>(std::clamp(digits, 1, 8));
-  detail::write_hex(text + 2, value, size);
-  add(column, Kind::Hex, std::string_view(text, 2 + size));
+  if (form_ == nullptr) {
+    char text[2 + 8] = {'0', 'x'};
+    detail::write_hex(text + 2, value, size);
+    return add(column, Kind::Hex, std::string_view(text, 2 + size));
+  }
+  // Bound: straight into the line.
+  const bool quoted = quotes_hex(form_->format());
+  Cursor out{start_field(column, 2 + 2 + size)};
+  if (quoted) out.put('"');
+  out.put("0x");
+  out.at = detail::write_hex(out.at, value, size);
+  if (quoted) out.put('"');
+  end_field(out.at);
 }
 
 [[gnu::hot]]
 void FieldList::boolean(std::size_t column, bool value) {
-  add(column, Kind::Bool, value ? std::string_view("true") : std::string_view("false"));
+  const std::string_view text = value ? std::string_view("true") : std::string_view("false");
+  if (form_ == nullptr) return add(column, Kind::Bool, text);
+  // Bound: both words stored whole (the line has room past them).
+  char* const at = start_field(column, 8);
+  std::memcpy(at, value ? "true\0\0\0\0" : "false\0\0\0", 8);
+  end_field(at + text.size());
 }
 
 void FieldList::null(std::size_t column) { add(column, Kind::Null, "null"); }

@@ -132,6 +132,13 @@ class FieldList {
   [[gnu::always_inline]] void end_field(const char* end) noexcept;
   [[gnu::always_inline]] void add(std::size_t column, Kind kind, std::string_view value);
   void push(std::size_t column, Kind kind, std::size_t size);
+  // number() for every case: unbound, not finite, or maybe seen before.
+  void number_in_general(std::size_t column, float value, std::string_view read_from);
+  // One of 64 bits for a number's bits: a number whose bit is not in
+  // seen_marks_ is not in numbers_, and needs no search there.
+  static std::uint64_t seen_mark(std::uint32_t bits) noexcept {
+    return std::uint64_t{1} << ((bits * 0x9E3779B1u) >> 26);
+  }
 
   const FieldForm* form_ = nullptr;
   std::vector<Entry> entries_;
@@ -146,6 +153,7 @@ class FieldList {
     std::uint32_t size;
   };
   std::vector<SeenNumber> numbers_;
+  std::uint64_t seen_marks_ = 0;  // seen_mark of each of numbers_
   std::size_t values_size_ = 0;  // unbound only
 };
 
