@@ -401,7 +401,8 @@ void FieldList::number(std::size_t column, float value, std::string_view read_fr
     return number_in_general(column, value, read_from);
   }
   char* const start = start_field(column, detail::kMaxShortestFloatChars);
-  char* const end = detail::write_shortest_float(start, value, read_from);
+  char* const end = read_from.empty() ? detail::write_shortest_float(start, value)
+                                      : detail::write_shortest_float(start, value, read_from);
   seen_marks_ |= mark;
   numbers_.push_back(SeenNumber{bits, static_cast<std::uint32_t>(start - buffer_.data()),
                                 static_cast<std::uint32_t>(end - start)});
