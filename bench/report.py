@@ -270,7 +270,7 @@ SECTIONS += [
 
 SECTIONS += [
     ("The corvane tool against cs2cs (one process over 1,000,000 input lines, wall time, output "
-     "to /dev/null)", [
+     "to /dev/null; nine repetitions)", [
         ("`corvane coords < positions` vs `cs2cs EPSG:4326 EPSG:3857 < lat-lons`", "BM_CorvaneCoords/manual_time",
          "BM_Cs2cs/manual_time", "speedup", 2, "cli"),
         ("the same, both inputs with four decimals as logs write them", "BM_CorvaneCoords4/manual_time",
