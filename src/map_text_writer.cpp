@@ -72,7 +72,8 @@ char* write_map_text(char* out, const WorldCoordinates::Outdoor& outdoor, float 
 // At a precision known at compile time, through the padded writer: `out`
 // needs kFixedPadding bytes of room past the text.
 template <std::size_t Precision>
-[[gnu::hot]] char* write_map_text_padded(char* out, const WorldCoordinates::Outdoor& outdoor) noexcept {
+[[gnu::hot]] char* write_map_text_padded(char* out,
+                                         const WorldCoordinates::Outdoor& outdoor) noexcept {
   return write_map_text_with(
       out, outdoor, detail::map_text_magnitude(outdoor.lat, Precision),
       detail::map_text_magnitude(outdoor.lon, Precision), kNoWords,
@@ -210,7 +211,7 @@ char* write_coordinates(char* end, const WorldCoordinates& coordinate, std::size
 // text i (at most kMaxText characters, padding included) and returns its end.
 template <std::size_t kMaxText, class Prepare, class Write>
 [[gnu::hot]] void append_through_buffer(std::string& out, std::size_t n, const char* separator,
-                           std::size_t* ends, Prepare prepare, Write write) {
+                                        std::size_t* ends, Prepare prepare, Write write) {
   std::array<char, 4096> buffer;
   char* const first = buffer.data();
   char* const last = first + buffer.size() - (kMaxText + 1);  // the separator
